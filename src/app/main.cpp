@@ -1,0 +1,31 @@
+// Kelvara: a desktop client for films and series.
+
+#include "app/app_paths.h"
+#include "app/startup.h"
+#include "platform/desktop/desktop_platform.h"
+#include "window/ba1.h"
+
+#include <QApplication>
+#include <clocale>
+
+using namespace kelvara;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kelvara"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // libmpv needs the C numeric locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    const QString app_dir = application_folder();
+    DesktopPlatform desktop(app_dir);
+    Platform& platform = desktop.platform();
+
+    if (!run_startup(app_dir, platform.qvod, platform.dialogs, platform.shell, platform.machine))
+        return 0;
+
+    BA1 window(platform, app_dir, configured_server());
+    on_termination_signal([&window] { window.ttt_v(); });
+    window.show();
+    return app.exec();
+}

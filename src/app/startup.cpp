@@ -1,0 +1,67 @@
+#include "app/startup.h"
+
+#include "app/settings.h"
+#include "common/text_helpers.h"
+#include "history/history_files.h"
+#include "platform/dialogs.h"
+#include "platform/qvod_component.h"
+#include "platform/shell.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kelvara {
+
+namespace {
+
+bool check_qvod(QvodComponent& qvod, Dialogs& dialogs, Shell& shell) {
+    if (qvod.control_available())
+        return true;
+    if (qvod.installed_copy_present()) {
+        qvod.register_control();
+        return true;
+    }
+    const MsgAnswer answer = dialogs.message_box(
+        QStringLiteral("程序检测到您的电脑未安装快播(Qvod)播放器，是否要下载Qvod播放器？"),
+        QStringLiteral("提示："), MsgButtons::YesNo, MsgIcon::Question);
+    if (answer == MsgAnswer::Yes && is_web_address(qvod.download_page()))
+        shell.open_url(qvod.download_page());
+    return false;
+}
+
+void put_delete_icon(const QString& app_dir) {
+    const QString path = join_path(app_dir, QStringLiteral("i.gif"));
+    if (!QFileInfo::exists(path))
+        QFile::copy(QStringLiteral(":/kelvara/i.gif"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther);
+}
+
+} // namespace
+
+QString settings_path(const QString& app_dir) {
+    return join_path(app_dir, QStringLiteral("config.ini"));
+}
+
+bool run_startup(const QString& app_dir, QvodComponent& qvod, Dialogs& dialogs, Shell& shell,
+                 Machine& machine) {
+    if (!check_qvod(qvod, dialogs, shell))
+        return false;
+
+    const QString ini = settings_path(app_dir);
+    if (!QFileInfo::exists(ini))
+        create_settings(ini, machine);
+    repair_settings(ini, machine);
+
+    History history(app_dir);
+    history.create_if_missing(QString::fromLatin1(kNetworkList));
+    history.create_if_missing(QString::fromLatin1(kLocalList));
+    if (!QFileInfo::exists(join_path(app_dir, QStringLiteral("c.htm"))))
+        history.history_render(QString::fromLatin1(kNetworkList));
+    if (!QFileInfo::exists(join_path(app_dir, QStringLiteral("f.htm"))))
+        history.history_render(QString::fromLatin1(kLocalList));
+    put_delete_icon(app_dir);
+    return true;
+}
+
+} // namespace kelvara

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace kelvara {
+
+class QvodComponent;
+class Dialogs;
+class Shell;
+class Machine;
+
+// Everything that runs before the main window: the QVOD check, config.ini
+// (created on the first run, repaired on every run), the history files, their
+// pages and the delete icon. False when the client must end without a window
+// (the QVOD component is missing and cannot be set up).
+bool run_startup(const QString& app_dir, QvodComponent& qvod, Dialogs& dialogs, Shell& shell,
+                 Machine& machine);
+
+QString settings_path(const QString& app_dir);
+
+} // namespace kelvara

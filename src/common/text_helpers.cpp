@@ -1,0 +1,90 @@
+#include "common/text_helpers.h"
+
+#include "common/gbk.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace kelvara {
+
+QString path_file_name(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return cut < 0 ? QString() : path.mid(cut + 1);
+}
+
+QString strip_extension(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.left(dot);
+}
+
+QString fit_width(const QString& text, int width) {
+    if (width / 2 >= text.size())
+        return text;
+    int used = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const int w = gbk_width(text, i);
+        if (used + w > width)
+            break;
+        used += w;
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+                          text.at(i + 1).isLowSurrogate();
+        i += pair ? 2 : 1;
+    }
+    return text.left(i);
+}
+
+QString text_between(const QString& text, const QString& start, const QString& end, int mode) {
+    if (start.isEmpty() || end.isEmpty() || (mode != 1 && mode != 2))
+        return {};
+    const qsizetype s = text.indexOf(start);
+    if (s < 0)
+        return {};
+    const qsizetype after = s + start.size();
+    const qsizetype e = text.indexOf(end, after);
+    if (e < 0)
+        return {};
+    if (mode == 2)
+        return text.mid(after, e - after);
+    return text.mid(s, e + end.size() - s);
+}
+
+bool list_files(const QString& folder, const QString& pattern, QStringList& names) {
+    names.clear();
+    if (folder.isEmpty())
+        return false;
+    const QString wildcard = (pattern == QLatin1String("*.*") || pattern.isEmpty())
+                                 ? QStringLiteral("*")
+                                 : pattern;
+    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(
+                                       wildcard, QRegularExpression::UnanchoredWildcardConversion),
+                                   QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression anchored(QRegularExpression::anchoredPattern(match.pattern()),
+                                      match.patternOptions());
+    QDir dir(folder);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (anchored.match(entry.fileName()).hasMatch())
+            names.append(entry.fileName());
+    }
+    return !names.isEmpty();
+}
+
+qint64 to_number(const QString& text) {
+    static const QRegularExpression blanks(QStringLiteral("^[ \\t]+|[ \\t]+$"));
+    QString t = text;
+    t.remove(blanks);
+    bool ok = false;
+    const qint64 value = t.toLongLong(&ok, 10);
+    return ok ? value : 0;
+}
+
+QString join_path(const QString& folder, const QString& name) {
+    if (folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+} // namespace kelvara

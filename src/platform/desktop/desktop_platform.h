@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/desktop/curl_transfer.h"
+#include "platform/desktop/desktop_services.h"
+#include "platform/desktop/local_socket_channel.h"
+#include "platform/desktop/proc_processes.h"
+#include "platform/desktop/qt_timer_host.h"
+#include "platform/desktop/qt_tray.h"
+#include "platform/desktop/qvod_folder.h"
+#include "platform/platform.h"
+
+namespace kelvara {
+
+// The real platform: Qt, libcurl, /proc, the desktop.
+class DesktopPlatform {
+public:
+    explicit DesktopPlatform(const QString& app_dir);
+    Platform& platform() { return platform_; }
+    QvodFolder& qvod() { return qvod_; }
+
+private:
+    QtTimerHost timers_;
+    QtEventLoop events_;
+    CurlTransfer transfer_;
+    ProcProcesses processes_;
+    DesktopShell shell_;
+    QtDialogs dialogs_;
+    QtTray tray_;
+    DesktopPower power_;
+    DesktopMachine machine_;
+    LocalSocketChannel channel_;
+    QvodFolder qvod_;
+    Platform platform_;
+};
+
+// Runs `on_signal` on the user-interface thread when SIGTERM or SIGINT
+// arrives.
+void on_termination_signal(std::function<void()> on_signal);
+
+} // namespace kelvara

@@ -1,0 +1,46 @@
+#include "platform/desktop/proc_processes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <algorithm>
+#include <csignal>
+
+namespace kelvara {
+
+ProcProcesses::ProcProcesses(QString proc_root) : proc_root_(std::move(proc_root)) {}
+
+std::vector<ProcessInfo> ProcProcesses::list() {
+    std::vector<ProcessInfo> out;
+    const QStringList entries = QDir(proc_root_).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric)
+            continue;
+        QString path = QFileInfo(proc_root_ + u'/' + entry + QLatin1String("/exe")).symLinkTarget();
+        if (path.isEmpty())
+            continue; // kernel threads and processes of other users
+        const QString deleted = QStringLiteral(" (deleted)");
+        if (path.endsWith(deleted))
+            path.chop(deleted.size());
+        out.push_back({pid, QFileInfo(path).fileName(), path});
+    }
+    std::sort(out.begin(), out.end(),
+              [](const ProcessInfo& a, const ProcessInfo& b) { return a.pid < b.pid; });
+    return out;
+}
+
+bool ProcProcesses::terminate(qint64 pid) {
+    if (pid <= 0)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), SIGTERM) == 0;
+}
+
+bool ProcProcesses::start_detached(const QString& program, const QStringList& args, bool) {
+    if (program.isEmpty() || !QFileInfo(program).isExecutable() || QFileInfo(program).isDir())
+        return false;
+    return QProcess::startDetached(program, args, QFileInfo(program).absolutePath());
+}
+
+} // namespace kelvara

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/processes.h"
+
+namespace kelvara {
+
+// Processes from /proc: the name is the file name of the executable the
+// `exe` link points to (not `comm`, which is cut at 15 bytes).
+class ProcProcesses : public Processes {
+public:
+    explicit ProcProcesses(QString proc_root = QStringLiteral("/proc"));
+    std::vector<ProcessInfo> list() override;
+    bool terminate(qint64 pid) override;
+    bool start_detached(const QString& program, const QStringList& args, bool minimised) override;
+
+private:
+    QString proc_root_;
+};
+
+} // namespace kelvara

@@ -1,0 +1,78 @@
+#include "platform/desktop/qvod_folder.h"
+
+#include "common/text_files.h"
+#include "common/text_helpers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kelvara {
+
+namespace {
+
+const char kSettingsFile[] = "QvodPlayer.xml";
+
+// Files of the installed copy that the folder lacks or holds in another
+// version.
+QStringList stale_files(const QString& installed, const QString& folder) {
+    QStringList stale;
+    const QFileInfoList files = QDir(installed).entryInfoList(QDir::Files);
+    for (const QFileInfo& source : files) {
+        if (source.fileName() == QLatin1String(kSettingsFile))
+            continue;
+        const QFileInfo copy(join_path(folder, source.fileName()));
+        if (!copy.exists() || copy.size() != source.size() ||
+            copy.lastModified() < source.lastModified())
+            stale.append(source.fileName());
+    }
+    return stale;
+}
+
+} // namespace
+
+QString installed_qvod_dir() {
+    return QCoreApplication::applicationDirPath() + QLatin1String("/Qvod");
+}
+
+QString default_qvod_settings(const QString& download_folder) {
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
+                          "<QvodPlayer>\r\n"
+                          "<Config Defaultsavepath=\"%1\"/>\r\n"
+                          "</QvodPlayer>\r\n")
+        .arg(download_folder);
+}
+
+QvodFolder::QvodFolder(QString app_dir, QString installed_dir)
+    : app_dir_(std::move(app_dir)), installed_dir_(std::move(installed_dir)) {}
+
+QString QvodFolder::folder() const { return join_path(app_dir_, QStringLiteral("Qvod")); }
+
+bool QvodFolder::control_available() {
+    if (!QFileInfo::exists(join_path(folder(), QLatin1String(kSettingsFile))))
+        return false;
+    return !installed_copy_present() || stale_files(installed_dir_, folder()).isEmpty();
+}
+
+bool QvodFolder::installed_copy_present() { return QFileInfo(installed_dir_).isDir(); }
+
+void QvodFolder::register_control() {
+    QDir().mkpath(folder());
+    for (const QString& name : stale_files(installed_dir_, folder())) {
+        const QString target = join_path(folder(), name);
+        const QString temp = target + QLatin1String(".new");
+        QFile::remove(temp);
+        if (QFile::copy(join_path(installed_dir_, name), temp)) {
+            QFile::setPermissions(temp, QFileInfo(join_path(installed_dir_, name)).permissions());
+            ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData());
+        }
+    }
+    const QString settings = join_path(folder(), QLatin1String(kSettingsFile));
+    if (!QFileInfo::exists(settings))
+        write_text_atomically(settings, default_qvod_settings(QDir::homePath() + QLatin1String("/Media/")));
+}
+
+QString QvodFolder::download_page() const { return QStringLiteral("https://www.kuaibo.com/"); }
+
+} // namespace kelvara

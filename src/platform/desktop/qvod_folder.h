@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/qvod_component.h"
+
+namespace kelvara {
+
+// The QVOD folder `<application folder>/Qvod/`, set up from the copy
+// installed with the client (`<program folder>/Qvod/`): the terminal
+// QvodTerminal.exe and the settings file QvodPlayer.xml.
+class QvodFolder : public QvodComponent {
+public:
+    QvodFolder(QString app_dir, QString installed_dir);
+    bool control_available() override;
+    bool installed_copy_present() override;
+    void register_control() override;
+    QString download_page() const override;
+
+    QString folder() const;
+
+private:
+    QString app_dir_;
+    QString installed_dir_;
+};
+
+// The QvodPlayer.xml written when the folder is set up: the download folder
+// and no source.
+QString default_qvod_settings(const QString& download_folder);
+
+// The installed copy next to the running program.
+QString installed_qvod_dir();
+
+} // namespace kelvara

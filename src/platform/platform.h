@@ -1,0 +1,33 @@
+#pragma once
+
+namespace kelvara {
+
+class TimerHost;
+class EventLoop;
+class Transfer;
+class Processes;
+class Shell;
+class Dialogs;
+class Tray;
+class Power;
+class Machine;
+class InstanceChannel;
+class QvodComponent;
+
+// Everything the client reaches outside itself. The desktop fills it with the
+// real implementations, tests with their doubles.
+struct Platform {
+    TimerHost& timers;
+    EventLoop& events;
+    Transfer& transfer;
+    Processes& processes;
+    Shell& shell;
+    Dialogs& dialogs;
+    Tray& tray;
+    Power& power;
+    Machine& machine;
+    InstanceChannel& channel;
+    QvodComponent& qvod;
+};
+
+} // namespace kelvara
