@@ -19,10 +19,8 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const int kLinesLookedAt = 100;
 
-// The write rule: drop one trailing CR LF, then write the text and one CR LF.
-bool write_list(const QString& path, QString text) {
-    if (text.endsWith(kCrLf))
-        text.chop(2);
+// Every list is written as its text followed by one CR LF.
+bool write_list(const QString& path, const QString& text) {
     return write_text_atomically(path, text + kCrLf);
 }
 

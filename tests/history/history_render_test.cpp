@@ -1,0 +1,114 @@
+#include "common/gbk.h"
+#include "fakes/recording_pane.h"
+#include "history/history_files.h"
+#include "history/history_render.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kelvara;
+using kelvara::test::RecordingPane;
+
+namespace {
+
+const QByteArray kTail =
+    "<div style=\"dispaly:none\" id=\"vd\"></div>\r\n"
+    "<script type=\"text/javascript\">\r\n"
+    "var obj=document.getElementById(\"v1\");\r\n"
+    "var ob1=document.getElementById(\"vd\");\r\n"
+    "for(var i=0;i<obj.rows.length;i++){\r\n"
+    "obj.rows[i].onmouseover=function(){ob1.style.background=this.style.backgroundColor;"
+    "this.style.background=\"#D6EEAF\";}\r\n"
+    "obj.rows[i].onmouseout=function(){this.style.background=ob1.style.background;}\r\n"
+    "if(obj.rows[i].rowIndex%2==1){obj.rows[i].style.backgroundColor=\"#eeeeee\";}else{"
+    "obj.rows[i].style.backgroundColor=\"#ffffff\";}}\r\n"
+    "</script></body></html>\r\n\r\n";
+
+QByteArray page_with(const QByteArray& rows) {
+    QByteArray head = QByteArray(kPageHead);
+    head.replace("<vod>", rows);
+    return head + kTail;
+}
+
+QByteArray gbk(const char* utf8) { return to_gbk(QString::fromUtf8(utf8)); }
+
+class HistoryRender : public ::testing::Test {
+protected:
+    HistoryRender() : history(dir.path()) { history.set_panes(&web3, &web4); }
+    void put(const char* name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray get(const char* name) const {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QTemporaryDir dir;
+    RecordingPane web3{"Web3"}, web4{"Web4"};
+    History history;
+};
+
+} // namespace
+
+TEST(HistoryPage, HeadIsOneLineOf469Characters) {
+    EXPECT_EQ(QString::fromUtf8(kPageHead).size(), 469);
+}
+
+TEST_F(HistoryRender, EmptyListGivesTheEmptyListRowExactly) {
+    put("date.dat", "\r\n");
+    history.history_render("date.dat");
+    EXPECT_EQ(get("c.htm"), page_with(gbk("<tr><td colspan=2 align=center>暂无观看记录</td></tr>")));
+    EXPECT_EQ(web3.requested, QStringList{dir.filePath("c.htm")});
+}
+
+TEST_F(HistoryRender, RowsCarryTheirLineNumbersAndShortTitles) {
+    // Line 1 empty, line 2 a record whose title is twelve Chinese characters.
+    const QString title = QStringLiteral("一二三四五六七八九十甲乙");
+    put("date.dat", "\r\n5|" + to_gbk(title) + "|e|a|1|1|0\r\nno record here\r\n6|ab|e|a|1|1|0\r\n");
+    history.history_render("date.dat");
+    const QByteArray row2 = gbk("<tr><td align=left width=96%><a title=\"一二三四五六七八九十甲乙\" "
+                                "href=open://2>·一二三四五六七八九</a></td><td width=3%><a "
+                                "href=delk://2><img src=\"i.gif\" alt=\"删除\"></a></td></tr>");
+    const QByteArray row4 = gbk("<tr><td align=left width=96%><a title=\"ab\" href=open://4>·ab</a>"
+                                "</td><td width=3%><a href=delk://4><img src=\"i.gif\" "
+                                "alt=\"删除\"></a></td></tr>");
+    EXPECT_EQ(get("c.htm"), page_with(row2 + row4));
+}
+
+TEST_F(HistoryRender, ShownFieldIsUnescapedAndEmptyOnesGetNoRow) {
+    put("date.dat", "1|%u6D41%u6D6A%20%u5730%u7403|e|a|1|1|0\r\n2||e|a|1|1|0\r\n3|x|e|a|1|1|0\r\n");
+    history.history_render("date.dat");
+    const QByteArray page = get("c.htm");
+    EXPECT_TRUE(page.contains(gbk("title=\"流浪 地球\" href=open://1>·流浪 地球</a>")));
+    EXPECT_FALSE(page.contains("open://2"));
+    EXPECT_TRUE(page.contains("href=open://3>"));
+}
+
+TEST_F(HistoryRender, ServerTextCannotAddMarkup) {
+    put("date.dat", "1|%3Cscript%3Ealert(1)%3C/script%3E%22%20onclick%3D%22x|e|a|1|1|0\r\n");
+    history.history_render("date.dat");
+    const QByteArray page = get("c.htm");
+    EXPECT_FALSE(page.contains("<script>alert"));
+    EXPECT_TRUE(page.contains("title=\"&lt;script&gt;alert(1)&lt;/script&gt;&quot; "
+                              "onclick=&quot;x\" href=open://1>"));
+    EXPECT_TRUE(page.contains(gbk(">·&lt;script&gt;alert(1)&lt;/</a>")));
+}
+
+TEST_F(HistoryRender, LocalListShowsFileNamesInItsOwnPage) {
+    put("date_f.dat", gbk("电影 1.mp4|/v/电影 1.mp4|0\r\n"));
+    put("c.htm", "untouched");
+    history.history_render("date_f.dat");
+    EXPECT_TRUE(get("f.htm").contains(gbk("title=\"电影 1.mp4\" href=open://1>·电影 1.mp4</a>")));
+    EXPECT_EQ(get("c.htm"), "untouched");
+    EXPECT_EQ(web4.requested, QStringList{dir.filePath("f.htm")});
+    EXPECT_TRUE(web3.requested.isEmpty());
+}
+
+TEST_F(HistoryRender, MissingListKeepsThePage) {
+    put("c.htm", "previous");
+    history.history_render("date.dat");
+    EXPECT_EQ(get("c.htm"), "previous");
+    EXPECT_TRUE(web3.requested.isEmpty());
+}
