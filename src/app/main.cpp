@@ -20,12 +20,21 @@ int main(int argc, char** argv) {
     const QString app_dir = application_folder();
     DesktopPlatform desktop(app_dir);
     Platform& platform = desktop.platform();
+    const QString command = command_line_text(QCoreApplication::arguments().mid(1));
+
+    // A later start hands its command text to the first instance and ends.
+    if (!platform.channel.claim()) {
+        platform.channel.send(command.toUtf8());
+        return 0;
+    }
 
     if (!run_startup(app_dir, platform.qvod, platform.dialogs, platform.shell, platform.machine))
         return 0;
 
     BA1 window(platform, app_dir, configured_server());
+    platform.channel.on_command = [&window](const QString& text) { window.LinkExecute(text); };
     on_termination_signal([&window] { window.ttt_v(); });
     window.show();
+    window.Form_Load(command);
     return app.exec();
 }

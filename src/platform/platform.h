@@ -11,6 +11,8 @@ class Dialogs;
 class Tray;
 class Power;
 class Machine;
+class PaneFactory;
+class PlayerFactory;
 class InstanceChannel;
 class QvodComponent;
 
@@ -26,6 +28,8 @@ struct Platform {
     Tray& tray;
     Power& power;
     Machine& machine;
+    PaneFactory& panes;
+    PlayerFactory& players;
     InstanceChannel& channel;
     QvodComponent& qvod;
 };

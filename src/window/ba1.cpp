@@ -1,24 +1,173 @@
 #include "window/ba1.h"
 
+#include "app/settings.h"
 #include "app/startup.h"
+#include "common/text_helpers.h"
+#include "history/history_files.h"
 #include "platform/platform.h"
-
-#include <QApplication>
+#include "platform/player_control.h"
+#include "platform/web_pane.h"
+#include "tray/tip.h"
 
 namespace kelvara {
 
-BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
-    : QWidget(parent), platform_(platform), app_dir_(std::move(app_dir)),
-      ini_path_(settings_path(app_dir_)), base_url_(std::move(base_url)) {
-    setWindowTitle(QStringLiteral("Kelvara"));
-    resize(904, 565);
+namespace {
+
+PictureBox* box(QWidget* parent, const char* name, bool visible = true) {
+    auto* b = new PictureBox(parent, QString::fromLatin1(name));
+    b->setVisible(visible);
+    return b;
 }
 
-BA1::~BA1() = default;
+Label* label(QWidget* parent, const char* name, const QString& caption, bool visible = true) {
+    auto* l = new Label(parent, QString::fromLatin1(name), caption);
+    l->setVisible(visible);
+    return l;
+}
 
-void BA1::ttt_v() {
-    close();
-    QApplication::quit();
+} // namespace
+
+BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
+    : QWidget(parent), platform_(platform), app_dir_(std::move(app_dir)),
+      base_url_(std::move(base_url)), history_(std::make_unique<History>(app_dir_)) {
+    setObjectName(QStringLiteral("BA1"));
+    setWindowTitle(QStringLiteral("Kelvara"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setMouseTracking(true);
+    ini_path = settings_path(app_dir_);
+    resize(904, 565);
+    create_controls();
+    create_panes();
+    create_timers();
+    tip_ = std::make_unique<tip>(*this);
+}
+
+BA1::~BA1() {
+    // The panes and the player go before the containers that hold their
+    // widgets.
+    Web1.reset();
+    Web2.reset();
+    Web3.reset();
+    Web4.reset();
+    Web5.reset();
+    Weby.reset();
+    Web6.reset();
+    Web9.reset();
+    Web7.reset();
+    QvodC.reset();
+}
+
+void BA1::set_size_twips(int width, int height) { resize(width / 15, height / 15); }
+
+QString BA1::app_file(const QString& name) const { return join_path(app_dir_, name); }
+
+QString BA1::setting(const char* section, const char* key) const {
+    return ini_read(ini_path, QString::fromLatin1(section), QString::fromLatin1(key));
+}
+
+void BA1::write_setting(const char* section, const char* key, const QString& value) {
+    ini_write(ini_path, QString::fromLatin1(section), QString::fromLatin1(key), value);
+}
+
+void BA1::create_controls() {
+    static const char* const npc_tips[17] = {"最小化", "最大化", "关闭", "换肤", "置顶", "菜单",
+                                             "关闭侧栏", "打开", "", "", "", "", "", "", "",
+                                             "精简模式", "精简模式"};
+    static const char* const bo_but_tips[9] = {"播放", "停止", "静音", "视频调节", "全屏",
+                                               "视频调节", "计划关机", "打开文件", "打开文件"};
+
+    ying = box(this, "ying", false);
+    zz = box(this, "zz");
+    L1 = box(zz, "L1");
+    l2 = box(zz, "l2");
+    l3 = box(l2, "l3");
+    wait = box(L1, "wait");
+    jia = box(wait, "jia");
+    webe = label(wait, "webe", {});
+    qvod = box(L1, "qvod");
+    Pic2 = box(L1, "Pic2", false);
+    Pic1 = box(L1, "Pic1", false);
+    gunt = box(qvod, "gunt");
+    gunt->set_tip(QStringLiteral("播放进度条"));
+    huan = box(gunt, "huan");
+    gunt1 = box(gunt, "gunt1");
+    bo_ad = box(qvod, "bo_ad");
+    ad_huan = box(bo_ad, "ad_huan", false);
+    adp = box(bo_ad, "adp");
+    next_s = label(bo_ad, "next_s", QStringLiteral("正准备播放下一集，请稍后..."), false);
+    bo_zt = box(qvod, "bo_zt");
+    for (int i = 0; i < 4; ++i) {
+        Lab2[i] = new Label(bo_zt, QStringLiteral("Lab2"), {}, i);
+        Lab2[i]->setVisible(i == 0);
+    }
+    times = label(bo_zt, "times", QStringLiteral("00:00 /00:00"));
+    zhun = label(bo_zt, "zhun", QStringLiteral("准备就绪"));
+    u_k = box(l3, "u_k");
+    shan = box(l3, "shan");
+    qk = label(shan, "qk", QStringLiteral("∴ 管理任务"));
+    Line1 = new QWidget(shan);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Pic3 = box(l3, "Pic3");
+    Pic4 = box(l3, "Pic4", false);
+    Pic5 = box(l3, "Pic5", false);
+    tj = box(this, "tj", false);
+    yin = box(this, "yin");
+    bo_y = box(yin, "bo_y");
+    bo_v = box(yin, "bo_v");
+    p1 = box(this, "p1", false);
+    bo_tip = label(p1, "bo_tip", {});
+    ni_name = label(this, "ni_name", QStringLiteral("Kelvara 2.1"));
+    bo_name = label(this, "bo_name", {});
+    ni_bo1 = label(this, "ni_bo1", {}, false);
+    jbi = label(this, "jbi", QStringLiteral("x"), false);
+    jbi->setToolTip(QStringLiteral("还原"));
+
+    // The sub-tab bar holds the side-box toggle and the two sub-tabs; the
+    // grip sits in the content panel; the rest are on the window.
+    for (int i : {10, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16}) {
+        QWidget* parent = this;
+        if (i == 6)
+            parent = zz;
+        else if (i == 10)
+            parent = l3;
+        else if (i == 7 || i == 11 || i == 12)
+            parent = npc[10];
+        npc[i] = new PictureBox(parent, QStringLiteral("npc"), i);
+        npc[i]->set_tip(QString::fromUtf8(npc_tips[i]));
+        const bool own_panel = i <= 5 || i == 15; // the window shows these tips itself
+        npc[i]->set_system_tip(!own_panel);
+    }
+    for (int i = 0; i < 9; ++i) {
+        bo_but[i] = new PictureBox(this, QStringLiteral("bo_but"), i);
+        bo_but[i]->set_tip(QString::fromUtf8(bo_but_tips[i]));
+    }
+}
+
+void BA1::create_panes() {
+    PaneFactory& panes = platform_.panes;
+    Web1 = panes.create_pane(Pic1, QStringLiteral("Web1"));
+    Web2 = panes.create_pane(Pic2, QStringLiteral("Web2"));
+    Web3 = panes.create_pane(Pic3, QStringLiteral("Web3"));
+    Web4 = panes.create_pane(Pic4, QStringLiteral("Web4"));
+    Web5 = panes.create_pane(Pic5, QStringLiteral("Web5"));
+    Weby = panes.create_pane(u_k, QStringLiteral("Weby"));
+    Web6 = panes.create_pane(tj, QStringLiteral("Web6"));
+    Web9 = panes.create_pane(ying, QStringLiteral("Web9"));
+    Web7 = panes.create_pane(ad_huan, QStringLiteral("Web7"));
+    QvodC = platform_.players.create_player(qvod);
+    history_->set_panes(Web3.get(), Web4.get());
+}
+
+void BA1::create_timers() {
+    TimerHost& host = platform_.timers;
+    Timer1 = std::make_unique<Timer>(host, 1000, true);
+    Timer2 = std::make_unique<Timer>(host, 2000, false);
+    Timer3 = std::make_unique<Timer>(host, 10, true);
+    Timer4 = std::make_unique<Timer>(host, 50000, false);
+    Timer5 = std::make_unique<Timer>(host, 6000, true);
+    Timer6 = std::make_unique<Timer>(host, 2000, true);
+    Timer7 = std::make_unique<Timer>(host, 4000, true);
+    Timer8 = std::make_unique<Timer>(host, 3000, false);
 }
 
 } // namespace kelvara

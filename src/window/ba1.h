@@ -1,30 +1,243 @@
 #pragma once
 
-#include <QWidget>
+#include "platform/timers.h"
+#include "window/controls.h"
+
+#include <QPixmap>
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+
+class QMenu;
 
 namespace kelvara {
 
 struct Platform;
+class History;
+class WebPane;
+class PlayerControl;
+class tip;
+class BA3;
+class adsb;
 
-// The main window.
+// The main window. It owns every control, the timers and the playback
+// variables; the handlers of each area live in the file of that area (start
+// and stop in app/, panes and links in panes/, playback in player/, history
+// actions in history/, frame, layout and skins in window/, tray in tray/,
+// shutdown in shutdown/, notice file and advertisements in services/).
 class BA1 : public QWidget {
     Q_OBJECT
 public:
     BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent = nullptr);
     ~BA1() override;
 
+    Platform& platform() { return platform_; }
+    History& history() { return *history_; }
     const QString& app_dir() const { return app_dir_; }
-    const QString& ini_path() const { return ini_path_; }
+    // Content server base URL, ending in "/soft/".
     const QString& base_url() const { return base_url_; }
+    // The pop-up menus and the help window.
+    tip& menus() { return *tip_; }
 
-    // Quits the client.
-    void ttt_v();
+    // Window size in twips (15 per pixel), as stored in config.ini.
+    int Width() const { return width() * 15; }
+    int Height() const { return height() * 15; }
+    void set_size_twips(int width, int height);
+
+    // A file of the application folder.
+    QString app_file(const QString& name) const;
+    // Reads a value of config.ini afresh (default "0").
+    QString setting(const char* section, const char* key) const;
+    void write_setting(const char* section, const char* key, const QString& value);
+
+    // ---- Start and stop (app/main_window_start.cpp) ----
+    void Form_Load(const QString& command_line);
+    void Timer3_Timer(); // the QVOD process check
+    void ttt_v();        // quits the client
+
+    // ---- Instance hand-off and command line (app/instance_handoff.cpp) ----
+    void LinkExecute(const QString& CmdStr);
+    void l_com(const QString& command);
+
+    // ---- Web panes (panes/web_panes.cpp) ----
+    void jia_Click();
+    void webe_Click();
+    void Web1_DownloadComplete();
+    void Web1_NavigateError(const QString& address);
+    void Weby_NavigateError(const QString& address);
+    void Web7_NavigateError(const QString& address);
+    void M_M1_oncontextmenu(QPoint global_pos);
+
+    // ---- Link dispatcher (panes/dispatcher.cpp) ----
+    void Web1_BeforeNavigate2(const QString& address, bool& cancel);
+    void Web2_BeforeNavigate2(const QString& address, bool& cancel);
+    void Web4_BeforeNavigate2(const QString& address, bool& cancel);
+    void Web5_BeforeNavigate2(const QString& address, bool& cancel);
+
+    // ---- Play-address request (panes/play_address.cpp) ----
+    // The server's reply to base + "h.asp?id=…&v=…&v1=…"; empty when the
+    // request failed.
+    std::optional<QString> request_play_address(qint64 id, const QString& v, const QString& v1);
+
+    // ---- Status poll (player/status_poll.cpp) ----
+    void Timer1_Timer();
+    // Url, Play and the status poll on.
+    void start_playback(const QString& address);
+
+    // ---- Transport buttons (player/transport.cpp) ----
+    void bo_but_Click(int index);
+
+    // ---- Episode sequencing (player/episodes.cpp) ----
+    void fetch_next_episode();
+    void step_episode(int direction);
+    void Timer2_Timer();
+    void Timer4_Timer();
+
+    // ---- Seek bar, volume and keys (player/seek_volume.cpp) ----
+    void Form_KeyDown(int key_code);
+
+    // ---- History pane actions (history/history_actions.cpp) ----
+    void Web3_BeforeNavigate2(const QString& address, bool& cancel);
+    void CCC();
+    void ddd();
+    void eee();
+    void qk_Click();
+    void qk_xl();
+    void qk_xw();
+
+    // ---- Frame and title-bar buttons (window/frame.cpp) ----
+    void npc_Click(int index);
+    void zhi_d(int mode);
+    void jbi_Click();
+    void Timer6_Timer();
+    void apply_round_region();
+
+    // ---- Layout (window/layout.cpp) ----
+    void Form_Resize();
+    void qvod_Resize();
+
+    // ---- Skins and hover art (window/skins.cpp) ----
+    void p_p(int skin);
+    void paint_buttons();
+    void paint_frame();
+
+    // ---- Tray icon (tray/tray_icon.cpp) ----
+    void tray_add(const QString& tip_text);
+    void show_balloon(const QString& text);
+    void tray_remove();
+    void sweep_tray_icons();
+
+    // ---- Scheduled shutdown (shutdown/shutdown.cpp) ----
+    void kaiqi_Click();
+    void quxiao_Click();
+    bool shutdown_armed() const;
+    void system_shutdown(bool force);
+
+    // ---- Notice file, update check and advertisements (services/) ----
+    void Timer5_Timer();
+    void shengji();
+    void Timer7_Timer();
+    void Timer8_Timer();
+    void Lab2_Click(int index);
+    void adp_Click();
+
+    // ---- Controls (names as the window's own) ----
+    std::array<PictureBox*, 17> npc{};
+    std::array<PictureBox*, 9> bo_but{};
+    std::array<QPixmap, 21> ppt; // the skin strips
+    PictureBox* ying = nullptr;  // page panel of the online-TV and recommendation tabs
+    PictureBox* zz = nullptr;    // content panel
+    PictureBox* L1 = nullptr;    // left part of the content panel
+    PictureBox* l2 = nullptr;    // side bar
+    PictureBox* l3 = nullptr;    // inner panel of the side bar
+    PictureBox* wait = nullptr;  // load panel of the home area
+    PictureBox* jia = nullptr;   // reload image
+    Label* webe = nullptr;       // error text of the home area
+    PictureBox* qvod = nullptr;  // player container
+    PictureBox* gunt = nullptr;  // seek track
+    PictureBox* gunt1 = nullptr; // seek knob
+    PictureBox* huan = nullptr;  // downloaded-portion bar
+    PictureBox* bo_ad = nullptr; // advertisement panel over the video
+    PictureBox* ad_huan = nullptr;
+    PictureBox* adp = nullptr; // fallback advertisement picture
+    Label* next_s = nullptr;
+    PictureBox* bo_zt = nullptr; // status bar
+    std::array<Label*, 4> Lab2{};
+    std::array<QString, 4> Te;   // links of the text advertisements
+    QString Lab0 = QStringLiteral("0"); // index of the text advertisement shown
+    Label* times = nullptr;
+    Label* zhun = nullptr;
+    PictureBox* Pic1 = nullptr;
+    PictureBox* Pic2 = nullptr;
+    PictureBox* Pic3 = nullptr;
+    PictureBox* Pic4 = nullptr;
+    PictureBox* Pic5 = nullptr;
+    PictureBox* u_k = nullptr;  // side-bar top box
+    PictureBox* shan = nullptr; // bottom strip of the side bar
+    Label* qk = nullptr;
+    QWidget* Line1 = nullptr;
+    PictureBox* tj = nullptr; // never shown
+    PictureBox* yin = nullptr; // volume track
+    PictureBox* bo_v = nullptr;
+    PictureBox* bo_y = nullptr;
+    PictureBox* p1 = nullptr; // tool-tip panel
+    Label* bo_tip = nullptr;
+    Label* ni_name = nullptr;
+    Label* bo_name = nullptr;
+    Label* ni_bo1 = nullptr;
+    Label* jbi = nullptr;
+
+    std::unique_ptr<WebPane> Web1, Web2, Web3, Web4, Web5, Weby, Web6, Web9, Web7;
+    std::unique_ptr<PlayerControl> QvodC;
+
+    std::unique_ptr<Timer> Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer7, Timer8;
+
+    // ---- Variables ----
+    QString ini_path;
+    int skin_no = 0;
+    QString user_id;
+    QString running_version;
+    int saved_width = 0, saved_height = 0;
+    int size_option = 0;
+    int main_tab = 8;
+    int tv_page = 0;
+    int compact_mode = 0;
+    bool skin_applied = false;
+    int home_failed = 0, softad_failed = 0, qvodad_failed = 0;
+    QString qvod_dir;
+    QString exit_action;
+    QString text_ad_switch;
+    QString new_version;
+    QString sel_href;
+    bool border_resize_started = false;
+    bool over_interior = false;
+
+    // Playback.
+    qint64 resume_pos = 0;
+    int resume_done = 0;
+    qint64 last_pos = 0;
+    int player_state = 0;
+    int down_rate = 0;
+    QString play_id = QStringLiteral("0");
+    int play_kind = 0;
+    QString play_key = QStringLiteral("0");
+    QString next_link = QStringLiteral("0");
+    QString next_addr = QStringLiteral("0");
+    int next_pending = 0;
+    int retry_ticks = 0;
+    int web_mode = 0;
 
 private:
+    void create_controls();
+    void create_panes();
+    void create_timers();
+
     Platform& platform_;
     QString app_dir_;
-    QString ini_path_;
     QString base_url_;
+    std::unique_ptr<History> history_;
+    std::unique_ptr<tip> tip_;
 };
 
 } // namespace kelvara

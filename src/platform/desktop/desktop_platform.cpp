@@ -8,10 +8,14 @@
 
 namespace kelvara {
 
+std::unique_ptr<PaneFactory> make_pane_factory();
+std::unique_ptr<PlayerFactory> make_player_factory();
+
 DesktopPlatform::DesktopPlatform(const QString& app_dir)
     : tray_(QApplication::windowIcon()), channel_(app_dir), qvod_(app_dir, installed_qvod_dir()),
-      platform_{timers_, events_, transfer_, processes_, shell_, dialogs_, tray_,
-                power_,  machine_, channel_, qvod_} {}
+      panes_(make_pane_factory()), players_(make_player_factory()),
+      platform_{timers_, events_, transfer_, processes_, shell_,    dialogs_, tray_,
+                power_,  machine_, *panes_,   *players_,  channel_, qvod_} {}
 
 namespace {
 

@@ -8,6 +8,8 @@
 #include "platform/desktop/qt_tray.h"
 #include "platform/desktop/qvod_folder.h"
 #include "platform/platform.h"
+#include "platform/player_control.h"
+#include "platform/web_pane.h"
 
 namespace kelvara {
 
@@ -30,6 +32,8 @@ private:
     DesktopMachine machine_;
     LocalSocketChannel channel_;
     QvodFolder qvod_;
+    std::unique_ptr<PaneFactory> panes_;
+    std::unique_ptr<PlayerFactory> players_;
     Platform platform_;
 };
 

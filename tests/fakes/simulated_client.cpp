@@ -1,0 +1,51 @@
+#include "fakes/simulated_client.h"
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "common/text_helpers.h"
+#include "window/ba1.h"
+
+#include <QFile>
+
+namespace kelvara::test {
+
+SimulatedClient::SimulatedClient()
+    : platform{clock,   events, transfer, processes, shell, dialogs, tray,
+               power,   machine, panes,   players,   channel, qvod} {}
+
+SimulatedClient::~SimulatedClient() = default;
+
+BA1& SimulatedClient::start(const QString& command_line, bool load) {
+    run_startup(dir.path(), qvod, dialogs, shell, machine);
+    window_ = std::make_unique<BA1>(platform, dir.path(), base);
+    if (load)
+        window_->Form_Load(command_line);
+    return *window_;
+}
+
+QString SimulatedClient::file(const QString& name) const { return join_path(dir.path(), name); }
+
+QByteArray SimulatedClient::read(const QString& name) const {
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void SimulatedClient::write(const QString& name, const QByteArray& bytes) const {
+    QFile f(file(name));
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+QString SimulatedClient::setting(const char* section, const char* key) const {
+    return ini_read(file("config.ini"), section, key);
+}
+
+void SimulatedClient::set_setting(const char* section, const char* key, const QString& value) const {
+    ini_write(file("config.ini"), section, key, value);
+}
+
+FakePane& SimulatedClient::pane(const char* name) const {
+    return *panes.pane(QString::fromLatin1(name));
+}
+
+} // namespace kelvara::test

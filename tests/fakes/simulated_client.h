@@ -1,0 +1,62 @@
+#pragma once
+
+#include "fakes/fake_pane.h"
+#include "fakes/fake_services.h"
+#include "fakes/manual_clock.h"
+#include "fakes/scripted_player.h"
+#include "platform/platform.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace kelvara {
+class BA1;
+}
+
+namespace kelvara::test {
+
+// The client on the simulated platform: a temporary application folder set
+// up by the start-up procedure, the main window built on test doubles, and a
+// manual clock. The window is created by start() so that a test can prepare
+// files and doubles first.
+class SimulatedClient {
+public:
+    SimulatedClient();
+    ~SimulatedClient();
+
+    // Runs the start-up procedure and creates the main window; with `load`
+    // also runs its load handler with the command line.
+    BA1& start(const QString& command_line = {}, bool load = true);
+    BA1& window() { return *window_; }
+
+    QString file(const QString& name) const;
+    QByteArray read(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+    QString setting(const char* section, const char* key) const;
+    void set_setting(const char* section, const char* key, const QString& value) const;
+
+    FakePane& pane(const char* name) const;
+    ScriptedPlayer& player() const { return *players.player; }
+
+    QTemporaryDir dir;
+    const QString base = QStringLiteral("http://127.0.0.1:9/soft/");
+    ManualClock clock;
+    FakeEventLoop events;
+    FakeTransfer transfer;
+    FakeProcesses processes;
+    FakeShell shell;
+    FakeDialogs dialogs;
+    FakeTray tray;
+    FakePower power;
+    FakeMachine machine;
+    FakePaneFactory panes;
+    FakePlayerFactory players;
+    FakeChannel channel;
+    FakeQvod qvod;
+    Platform platform;
+
+private:
+    std::unique_ptr<BA1> window_;
+};
+
+} // namespace kelvara::test
