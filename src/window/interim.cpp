@@ -4,11 +4,16 @@
 
 #include "window/ba1.h"
 
+#include <QApplication>
+
 namespace kelvara {
 
 void BA1::Form_Load(const QString&) {}
 void BA1::Timer3_Timer() {}
-void BA1::ttt_v() {}
+void BA1::ttt_v() {
+    close();
+    QApplication::quit();
+}
 void BA1::LinkExecute(const QString&) {}
 void BA1::l_com(const QString&) {}
 void BA1::jia_Click() {}
