@@ -95,7 +95,20 @@ public:
     void Timer4_Timer();
 
     // ---- Seek bar, volume and keys (player/seek_volume.cpp) ----
+    // key_code: the Windows key code (32 space, 37 to 40 the arrows).
     void Form_KeyDown(int key_code);
+    // Connects the transport buttons, the seek bar, the volume slider, the
+    // status poll's timer and the key preview; run once by the constructor.
+    void wire_player_controls();
+    // x: the pointer inside the control that raises the event.
+    void gunt_MouseDown(Qt::MouseButton button, int x);
+    void gunt_MouseUp();
+    void huan_MouseDown(Qt::MouseButton button, int x);
+    void huan_MouseUp();
+    void gunt1_MouseMove(Qt::MouseButtons buttons, int x);
+    void gunt1_MouseUp();
+    void yin_MouseDown(Qt::MouseButton button, int x);
+    void bo_v_MouseMove(Qt::MouseButtons buttons, int x);
 
     // ---- History pane actions (history/history_actions.cpp) ----
     void Web3_BeforeNavigate2(const QString& address, bool& cancel);
