@@ -65,12 +65,5 @@ TEST_F(CommandLine, LinksOfTheClientsSchemesAreNotResolved) {
     EXPECT_EQ(w->play_kind, 2);
 }
 
-TEST_F(CommandLine, ALongNameIsCutForTheNowPlayingLabel) {
-    const QString name = QStringLiteral("一二三四五六七八九十一二三四五六七八九十.mkv");
-    w->l_com(QStringLiteral("/m/") + name);
-    EXPECT_EQ(w->bo_name->caption(), QStringLiteral("一二三四五六七八九十一二三四五"));
-    EXPECT_EQ(record("date_f.dat", 1, QStringLiteral("/m/") + name).value(0), name);
-}
-
 } // namespace
 } // namespace kelvara::test

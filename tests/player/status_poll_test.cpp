@@ -57,21 +57,16 @@ TEST_F(StatusPoll, EveryPlayStateHasItsTextAndSwapsVideoAndAdvert) {
         EXPECT_TRUE(w->QvodC->widget()->isHidden());
     }
 
+    w->ppt[12] = cell_strip(38, 33, {Qt::red, Qt::green, Qt::blue, Qt::yellow});
     player->state = kStatePlaying;
     w->next_s->show();
     tick();
+    EXPECT_EQ(picture_color(w->bo_but[0]), QColor(Qt::blue)); // the pause cell
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(37 Kbps/S)"));
     EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("暂停"));
     EXPECT_TRUE(w->bo_ad->isHidden());
     EXPECT_FALSE(w->QvodC->widget()->isHidden());
     EXPECT_TRUE(w->next_s->isHidden());
-}
-
-TEST_F(StatusPoll, PlayingPaintsThePauseCellOfTheStrip) {
-    w->ppt[12] = cell_strip(38, 33, {Qt::red, Qt::green, Qt::blue, Qt::yellow});
-    playing(QStringLiteral("/films/a.mp4"), 100, 1000);
-    tick();
-    EXPECT_EQ(picture_color(w->bo_but[0]), QColor(Qt::blue));
 }
 
 TEST_F(StatusPoll, ShowsTheBitRateForTheFirstSixSecondsAndWithoutATransferRate) {
@@ -180,15 +175,13 @@ TEST_F(StatusPoll, HandsAKnownNextAddressToThePlayerOnceAt602) {
     w->next_addr = QStringLiteral("1");
     tick();
     EXPECT_EQ(player->count(QStringLiteral("PreloadNext")), 1);
-}
 
-TEST_F(StatusPoll, PreloadWithBalloonTipsOffShowsNoBalloon) {
+    // With balloon tips off the next address goes without a balloon.
+    client.tray.balloons.clear();
     client.set_setting("S_q", "s_pao", QStringLiteral("1"));
-    playing(QStringLiteral("qvod://1|abc|ep1.rmvb|"), 100, 1000);
-    w->next_addr = QStringLiteral("qvod://2|def|ep2.rmvb|");
-    player->permille = 700;
+    w->next_addr = QStringLiteral("qvod://3|fed|ep3.rmvb|");
     tick();
-    EXPECT_EQ(player->count(QStringLiteral("PreloadNext")), 1);
+    EXPECT_EQ(player->count(QStringLiteral("PreloadNext:qvod://3|fed|ep3.rmvb|")), 1);
     EXPECT_TRUE(client.tray.balloons.empty());
 }
 
