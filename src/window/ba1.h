@@ -61,6 +61,7 @@ public:
     void l_com(const QString& command);
 
     // ---- Web panes (panes/web_panes.cpp) ----
+    void connect_panes();
     void jia_Click();
     void webe_Click();
     void Web1_DownloadComplete();

@@ -16,13 +16,6 @@ void BA1::ttt_v() {
 }
 void BA1::LinkExecute(const QString&) {}
 void BA1::l_com(const QString&) {}
-void BA1::jia_Click() {}
-void BA1::webe_Click() {}
-void BA1::Web1_DownloadComplete() {}
-void BA1::Web1_NavigateError(const QString&) {}
-void BA1::Weby_NavigateError(const QString&) {}
-void BA1::Web7_NavigateError(const QString&) {}
-void BA1::M_M1_oncontextmenu(QPoint) {}
 void BA1::Web1_BeforeNavigate2(const QString&, bool&) {}
 void BA1::Web2_BeforeNavigate2(const QString&, bool&) {}
 void BA1::Web4_BeforeNavigate2(const QString&, bool&) {}
