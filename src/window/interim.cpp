@@ -54,11 +54,5 @@ void BA1::kaiqi_Click() {}
 void BA1::quxiao_Click() {}
 bool BA1::shutdown_armed() const { return false; }
 void BA1::system_shutdown(bool) {}
-void BA1::Timer5_Timer() {}
-void BA1::shengji() {}
-void BA1::Timer7_Timer() {}
-void BA1::Timer8_Timer() {}
-void BA1::Lab2_Click(int) {}
-void BA1::adp_Click() {}
 
 } // namespace kelvara
