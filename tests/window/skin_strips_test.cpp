@@ -203,6 +203,48 @@ TEST(SkinStrips, StretchedFramePiecesAndSubTabBarAreUniformAlongTheStretch) {
     }
 }
 
+// Buttons are copied onto the frame without blending, so their background
+// must be the frame's own colour at the place they sit.
+TEST(SkinStrips, ButtonBackgroundsMatchWhatTheySitOn) {
+    for (int skin : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "skin " << skin);
+        const QImage frame = strip_image(skin, 0);
+        // Title-bar buttons at the window's top, tabs at row 18, against the
+        // header's stretched column.
+        const std::pair<int, int> title_cells[] = {{1, 0},   {1, 24}, {1, 48}, {1, 72}, {1, 96},
+                                                   {1, 120}, {5, 0},  {6, 0},  {6, 42}};
+        for (const auto& [strip, x] : title_cells) {
+            const QImage image = strip_image(skin, strip);
+            for (int y = 0; y < image.height(); ++y)
+                EXPECT_EQ(image.pixel(x, y), frame.pixel(45, y)) << strip << " " << x << " " << y;
+        }
+        const QImage tabs = strip_image(skin, 8);
+        for (int y = 0; y < tabs.height(); ++y)
+            EXPECT_EQ(tabs.pixel(0, y), frame.pixel(45, 18 + y)) << "tab row " << y;
+        // Sub-tabs at row 5 of the sub-tab bar, the toggle at row 9.
+        const QImage bar = strip_image(skin, 10), sub_tabs = strip_image(skin, 9),
+                     toggle = strip_image(skin, 4);
+        for (int y = 0; y < sub_tabs.height(); ++y) {
+            EXPECT_EQ(sub_tabs.pixel(57, y), bar.pixel(0, 5 + y)) << "sub-tab row " << y;
+            EXPECT_EQ(sub_tabs.pixel(171, y), bar.pixel(0, 5 + y)) << "sub-tab row " << y;
+        }
+        for (int y = 0; y < toggle.height(); ++y)
+            EXPECT_EQ(toggle.pixel(20, y), bar.pixel(0, 9 + y)) << "toggle row " << y;
+        // Everything on the transport bar, the banner included.
+        const QRgb transport = frame.pixel(40, 90);
+        for (int strip : {3, 12, 13, 14, 15, 16, 17, 18, 19, 20}) {
+            const QImage image = strip_image(skin, strip);
+            EXPECT_EQ(image.pixel(0, 0), transport) << "strip " << strip;
+            EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), transport)
+                << "strip " << strip;
+        }
+        // Behind the content panel lies the window background the skin sets.
+        const QColor background = skin == 0 ? QColor(0, 38, 81) : QColor(51, 51, 51);
+        EXPECT_EQ(frame.pixel(10, 60), background.rgb());
+        EXPECT_EQ(strip_image(skin, 10).pixel(0, 24), background.rgb());
+    }
+}
+
 TEST(SkinStrips, TheTwoSkinsDifferInEveryStrip) {
     for (int strip = 0; strip < skin_strip_count; ++strip) {
         const QImage blue = strip_image(0, strip), grey = strip_image(1, strip);

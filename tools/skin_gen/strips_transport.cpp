@@ -42,9 +42,7 @@ QImage paint_play_pause(const Palette& p) {
     for (int cell = 0; cell < 4; ++cell) {
         const bool hover = cell % 2 == 1;
         const QPointF c(cell * 38 + 19, 16.5);
-        if (hover)
-            round_plate(g, c, 16.5, QColor(255, 255, 255, 40));
-        round_plate(g, c, 14.5, hover ? p.accent_high : p.accent);
+        round_plate(g, c, 15, hover ? p.accent_high : p.accent);
         if (cell < 2)
             draw_play(g, c, 13, p.accent_text);
         else

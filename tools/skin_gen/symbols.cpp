@@ -55,12 +55,12 @@ void draw_skin_shirt(QPainter& p, QPointF c, const QColor& col) {
 void draw_menu_lines(QPainter& p, QPointF c, const QColor& col) {
     const QPointF o = origin(c, 10, 9);
     for (int row : {1, 4, 7})
-        p.fillRect(QRectF(o.x(), o.y() + row, 10, 1.4), col);
+        p.fillRect(QRectF(o.x(), o.y() + row, 10, 1), col);
 }
 
 void draw_minimise(QPainter& p, QPointF c, const QColor& col) {
     const QPointF o = origin(c, 10, 9);
-    p.fillRect(QRectF(o.x(), o.y() + 5, 10, 1.4), col);
+    p.fillRect(QRectF(o.x(), o.y() + 5, 10, 1), col);
 }
 
 void draw_maximise(QPainter& p, QPointF c, const QColor& col) {
@@ -93,18 +93,19 @@ void draw_close(QPainter& p, QPointF c, const QColor& col) {
 }
 
 void draw_pin(QPainter& p, QPointF c, const QColor& col, bool pinned) {
+    // Pixel-aligned when c lies on a pixel centre horizontally and between
+    // two rows vertically; a quarter turn keeps it so.
     p.save();
     p.translate(c);
     if (!pinned)
-        p.rotate(40);
+        p.rotate(90);
     QPainterPath pin;
-    pin.addRoundedRect(QRectF(-3, -5.5, 6, 1.6), 0.6, 0.6);
-    pin.addRect(QRectF(-1.7, -4.2, 3.4, 4.2));
-    pin.addRoundedRect(QRectF(-4, -0.2, 8, 1.6), 0.6, 0.6);
+    pin.addRect(QRectF(-3.5, -5.5, 7, 2));
+    pin.addRect(QRectF(-1.5, -3.5, 3, 3));
+    pin.addRect(QRectF(-4.5, -0.5, 9, 2));
+    pin.addRect(QRectF(-0.5, 1.5, 1, 4));
     pin.setFillRule(Qt::WindingFill);
     fill_path(p, pin, col);
-    p.setPen(line_pen(col, 1.1, Qt::RoundCap));
-    p.drawLine(QPointF(0, 1.4), QPointF(0, 5.6));
     p.restore();
 }
 
@@ -140,8 +141,8 @@ namespace {
 
 // Bar and triangle of the previous / next symbols; dir -1 points left.
 void draw_skip(QPainter& p, QPointF c, const QColor& col, int dir) {
-    const double h = 10, tri_w = 8, bar_w = 2.2;
-    const double left = c.x() - (tri_w + bar_w) / 2;
+    const double h = 10, tri_w = 9, bar_w = 2;
+    const double left = std::floor(c.x() - (tri_w + bar_w) / 2);
     QPainterPath tri;
     if (dir < 0) {
         p.fillRect(QRectF(left, c.y() - h / 2, bar_w, h), col);
@@ -155,9 +156,7 @@ void draw_skip(QPainter& p, QPointF c, const QColor& col, int dir) {
         tri.lineTo(left, c.y() + h / 2);
     }
     tri.closeSubpath();
-    p.setPen(QPen(col, 0.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(col);
-    p.drawPath(tri);
+    fill_path(p, tri, col);
 }
 
 } // namespace
@@ -198,21 +197,18 @@ void draw_speaker(QPainter& p, QPointF c, const QColor& col, bool muted) {
 }
 
 void draw_full_screen(QPainter& p, QPointF c, const QColor& col) {
-    const double w = 13, h = 11, arm = 4;
-    const QPointF tl = c + QPointF(-w / 2, -h / 2);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(col, 1.6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    auto corner = [&](QPointF at, double dx, double dy) {
-        QPainterPath path;
-        path.moveTo(at + QPointF(dx * arm, 0));
-        path.lineTo(at);
-        path.lineTo(at + QPointF(0, dy * arm));
-        p.drawPath(path);
-    };
-    corner(tl, 1, 1);
-    corner(tl + QPointF(w, 0), -1, 1);
-    corner(tl + QPointF(0, h), 1, -1);
-    corner(tl + QPointF(w, h), -1, -1);
+    // Four corner brackets, 2 pixels thick, on whole pixels of a 15 x 12 box.
+    const int w = 15, h = 12, arm = 5, t = 2;
+    const int left = int(std::floor(c.x() - w / 2.0)), top = int(std::floor(c.y() - h / 2.0));
+    const int right = left + w, bottom = top + h;
+    p.fillRect(QRect(left, top, arm, t), col);
+    p.fillRect(QRect(left, top, t, arm - 1), col);
+    p.fillRect(QRect(right - arm, top, arm, t), col);
+    p.fillRect(QRect(right - t, top, t, arm - 1), col);
+    p.fillRect(QRect(left, bottom - t, arm, t), col);
+    p.fillRect(QRect(left, bottom - arm + 1, t, arm - 1), col);
+    p.fillRect(QRect(right - arm, bottom - t, arm, t), col);
+    p.fillRect(QRect(right - t, bottom - arm + 1, t, arm - 1), col);
 }
 
 void draw_open_folder(QPainter& p, QPointF c, const QColor& col) {
@@ -240,7 +236,7 @@ void draw_open_folder(QPainter& p, QPointF c, const QColor& col) {
 
 void draw_power(QPainter& p, QPointF c, double radius, const QColor& col) {
     p.setBrush(Qt::NoBrush);
-    p.setPen(line_pen(col, 1.7, Qt::RoundCap));
+    p.setPen(line_pen(col, 1.8, Qt::RoundCap));
     const QRectF box(c.x() - radius, c.y() - radius, 2 * radius, 2 * radius);
     // Qt's angles run counter-clockwise from three o'clock; leave a gap at the top.
     p.drawArc(box, 55 * 16, -290 * 16);
@@ -248,22 +244,24 @@ void draw_power(QPainter& p, QPointF c, double radius, const QColor& col) {
 }
 
 void draw_side_bar(QPainter& p, QPointF c, const QColor& col) {
-    const QPointF o = origin(c, 14, 11);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(line_pen(col, 1.2));
-    p.drawRect(QRectF(o.x() + 0.5, o.y() + 0.5, 13, 10));
-    p.fillRect(QRectF(o.x() + 9, o.y() + 1, 4.5, 9.5), col);
+    // A window outline with its right-hand column filled, on whole pixels.
+    const int w = 15, h = 12;
+    const QRect box(int(std::floor(c.x() - w / 2.0)), int(std::floor(c.y() - h / 2.0)), w, h);
+    p.fillRect(QRect(box.left(), box.top(), w, 2), col);
+    p.fillRect(QRect(box.left(), box.bottom() - 1, w, 2), col);
+    p.fillRect(QRect(box.left(), box.top(), 2, h), col);
+    p.fillRect(QRect(box.right() - 5, box.top(), 6, h), col);
 }
 
 void draw_chevron(QPainter& p, QPointF c, const QColor& col, bool up) {
-    const double dy = up ? -1.6 : 1.6;
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(col, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QPainterPath v;
-    v.moveTo(c + QPointF(-3, -dy));
-    v.lineTo(c + QPointF(0, dy));
-    v.lineTo(c + QPointF(3, -dy));
-    p.drawPath(v);
+    // Pixel by pixel: a 2-pixel stroke, 8 wide and 5 high, around c.
+    const int left = int(std::floor(c.x())) - 4, top = int(std::floor(c.y())) - 2;
+    for (int step = 0; step < 4; ++step)
+        for (int thick = 0; thick < 2; ++thick) {
+            const int row = up ? 3 - step + thick : step + thick;
+            p.fillRect(QRect(left + step, top + row, 1, 1), col);
+            p.fillRect(QRect(left + 7 - step, top + row, 1, 1), col);
+        }
 }
 
 } // namespace kelvara::skin_gen

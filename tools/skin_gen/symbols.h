@@ -17,7 +17,7 @@ void draw_minimise(QPainter& p, QPointF c, const QColor& col);
 void draw_maximise(QPainter& p, QPointF c, const QColor& col);
 void draw_restore(QPainter& p, QPointF c, const QColor& col);
 void draw_close(QPainter& p, QPointF c, const QColor& col);
-// A push-pin, leaning when loose and upright when pinned.
+// A push-pin, lying on its side when loose and upright when pinned.
 void draw_pin(QPainter& p, QPointF c, const QColor& col, bool pinned);
 
 // Transport bar, about 12 to 16 pixels across.
@@ -32,7 +32,7 @@ void draw_open_folder(QPainter& p, QPointF c, const QColor& col);
 void draw_power(QPainter& p, QPointF c, double radius, const QColor& col);
 void draw_side_bar(QPainter& p, QPointF c, const QColor& col);
 
-// A chevron pointing down (expand) or up (collapse), about 6 pixels wide.
+// A chevron pointing down (expand) or up (collapse), 8 pixels wide.
 void draw_chevron(QPainter& p, QPointF c, const QColor& col, bool up);
 
 } // namespace kelvara::skin_gen
