@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
+#include "services/adsb.h"
 #include "tray/tip.h"
 
 namespace kelvara {
@@ -40,6 +41,8 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     create_panes();
     create_timers();
     tip_ = std::make_unique<tip>(*this);
+    connect_panes();
+    connect_services();
     wire_player_controls();
 }
 
@@ -56,6 +59,7 @@ BA1::~BA1() {
     Web9.reset();
     Web7.reset();
     QvodC.reset();
+    adsb_.reset();
 }
 
 void BA1::set_size_twips(int width, int height) { resize(width / 15, height / 15); }

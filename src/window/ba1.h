@@ -61,6 +61,7 @@ public:
     void l_com(const QString& command);
 
     // ---- Web panes (panes/web_panes.cpp) ----
+    void connect_panes();
     void jia_Click();
     void webe_Click();
     void Web1_DownloadComplete();
@@ -148,12 +149,19 @@ public:
     void system_shutdown(bool force);
 
     // ---- Notice file, update check and advertisements (services/) ----
+    void connect_services();
     void Timer5_Timer();
     void shengji();
+    // Asks about the new version; Yes starts the updater of the application
+    // folder, or opens base + `download_path`, and quits.
+    void offer_update(const QString& download_path);
     void Timer7_Timer();
     void Timer8_Timer();
     void Lab2_Click(int index);
     void adp_Click();
+    void show_floating_ad();
+    void close_floating_ad();
+    adsb* floating_ad() const { return adsb_.get(); }
 
     // ---- Controls (names as the window's own) ----
     std::array<PictureBox*, 17> npc{};
@@ -251,6 +259,7 @@ private:
     QString base_url_;
     std::unique_ptr<History> history_;
     std::unique_ptr<tip> tip_;
+    std::unique_ptr<adsb> adsb_;
 };
 
 } // namespace kelvara

@@ -15,13 +15,6 @@ void BA1::ttt_v() {
     QApplication::quit();
 }
 void BA1::LinkExecute(const QString&) {}
-void BA1::jia_Click() {}
-void BA1::webe_Click() {}
-void BA1::Web1_DownloadComplete() {}
-void BA1::Web1_NavigateError(const QString&) {}
-void BA1::Weby_NavigateError(const QString&) {}
-void BA1::Web7_NavigateError(const QString&) {}
-void BA1::M_M1_oncontextmenu(QPoint) {}
 void BA1::Web1_BeforeNavigate2(const QString&, bool&) {}
 void BA1::Web2_BeforeNavigate2(const QString&, bool&) {}
 void BA1::Web4_BeforeNavigate2(const QString&, bool&) {}
@@ -56,11 +49,5 @@ void BA1::kaiqi_Click() {}
 void BA1::quxiao_Click() {}
 bool BA1::shutdown_armed() const { return false; }
 void BA1::system_shutdown(bool) {}
-void BA1::Timer5_Timer() {}
-void BA1::shengji() {}
-void BA1::Timer7_Timer() {}
-void BA1::Timer8_Timer() {}
-void BA1::Lab2_Click(int) {}
-void BA1::adp_Click() {}
 
 } // namespace kelvara
