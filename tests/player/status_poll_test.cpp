@@ -98,7 +98,7 @@ TEST_F(StatusPoll, TimeLabelKnobAndKnobTip) {
     EXPECT_EQ(w->times->caption(), QStringLiteral("1:02:05 / 1:30:00"));
     EXPECT_EQ(w->gunt1->x(), 276); // 3725 / 5400 × 400
     EXPECT_EQ(w->gunt1->tip(), QStringLiteral("1:02:05"));
-    EXPECT_EQ(w->times->x(), 700 - 100 - 13);
+    EXPECT_EQ(w->times->x(), 700 - w->times->width() - 13);
     EXPECT_EQ(w->last_pos, 3725);
 
     // Another film from its start.
