@@ -309,6 +309,11 @@ bool DemoServer::start(int port, const std::string& media_dir) {
     auto http = std::make_unique<httplib::Server>();
     // Stalled and throttled seeds hold a thread each.
     http->new_task_queue = [] { return new httplib::ThreadPool(32); };
+    // httplib's default adds SO_REUSEPORT, which would let a second server share the port.
+    http->set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     http->Get(".*",
               [impl = impl_.get()](const Request& req, Response& res) { impl->handle(req, res); });
     const int bound = port == 0 ? http->bind_to_any_port("127.0.0.1")

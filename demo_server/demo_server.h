@@ -33,7 +33,8 @@ struct DemoClip {
 // from any thread, and stay set across stop() and start(). Switch paths are
 // request paths without the query and with repeated slashes collapsed, e.g.
 // "/soft/h.asp" or "/soft/js/ads/fudong.html" (which also covers
-// "/soft//js/ads/fudong.html").
+// "/soft//js/ads/fudong.html"). A request first waits out its path's delay,
+// then meets its failure, else its fixed body, else the normal reply.
 class DemoServer {
 public:
     DemoServer();
