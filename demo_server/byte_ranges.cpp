@@ -42,12 +42,12 @@ RangeAnswer answer_range(const std::string& header, std::int64_t size) {
     const std::string unit = "bytes=";
     if (text.compare(0, unit.size(), unit) != 0)
         return whole(size);
-    const std::string spec = trimmed(text.substr(unit.size()));
-    const auto dash = spec.find('-');
-    if (dash == std::string::npos || spec.find(',') != std::string::npos)
+    const std::string set = trimmed(text.substr(unit.size()));
+    const auto dash = set.find('-');
+    if (dash == std::string::npos || set.find(',') != std::string::npos)
         return whole(size);
-    const std::string first_text = trimmed(spec.substr(0, dash));
-    const std::string last_text = trimmed(spec.substr(dash + 1));
+    const std::string first_text = trimmed(set.substr(0, dash));
+    const std::string last_text = trimmed(set.substr(dash + 1));
 
     if (first_text.empty()) {
         const auto suffix = number(last_text);
