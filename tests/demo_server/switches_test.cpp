@@ -147,6 +147,24 @@ TEST_F(DemoSwitches, StallAppliesToRangesPastIt) {
     EXPECT_FALSE(c.Get(seed_path().c_str(), {{"Range", "bytes=2000-2999"}}));
 }
 
+TEST_F(DemoSwitches, ClientsGivingUpOnAStallFreeTheServer) {
+    server().set_seed_stall(clip().sha1, 0);
+    // More impatient clients than the server has threads.
+    std::vector<std::future<bool>> gave_up;
+    for (int i = 0; i < 40; ++i) {
+        gave_up.push_back(std::async(std::launch::async, [&] {
+            httplib::Client c = client();
+            c.set_read_timeout(0, 300000);
+            return !c.Get(seed_path().c_str());
+        }));
+    }
+    for (auto& f : gave_up)
+        EXPECT_TRUE(f.get());
+    const auto start = Clock::now();
+    EXPECT_EQ(get("/soft/lib/wen.txt")->status, 200);
+    EXPECT_LT(seconds_since(start), 2.0);
+}
+
 TEST_F(DemoSwitches, CorruptSeedKeepsSizeButNotHash) {
     const std::string sha1 = clip().sha1;
     server().set_seed_corrupt(sha1, true);
