@@ -40,6 +40,7 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     create_panes();
     create_timers();
     tip_ = std::make_unique<tip>(*this);
+    connect_main_path();
 }
 
 BA1::~BA1() {
