@@ -73,12 +73,14 @@ TEST(Downloads, OnlyRegularFilesDirectlyInsideAnAbsoluteFolderAreDeleted) {
     EXPECT_TRUE(QFile::exists(folder + "sub/a.rmvb"));
     EXPECT_TRUE(QFile::exists(folder + "outside.rmvb"));
 
+    const QString cwd = QDir::currentPath();
     QDir::setCurrent(dir.path());
     QFile f(folder + "b.rmvb");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     EXPECT_EQ(delete_downloads(QStringLiteral("."), {"b.rmvb"}), QStringList{"b.rmvb"});
     EXPECT_TRUE(QFile::exists(folder + "b.rmvb"));
+    QDir::setCurrent(cwd);
 }
 
 TEST(Downloads, MatchingNamesShareThePrefixInExactCase) {

@@ -285,6 +285,7 @@ TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNothingNamesAFile) {
 }
 
 TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
+    const QString cwd = QDir::currentPath();
     QDir::setCurrent(client.dir.path());
     save_path(QStringLiteral("Media/"));
     task_for(QStringLiteral("abcde.rmvb"));
@@ -293,6 +294,7 @@ TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
     EXPECT_TRUE(client.dialogs.boxes.empty());
     EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
     EXPECT_EQ(text_of("date.dat"), row_one());
+    QDir::setCurrent(cwd);
 }
 
 TEST_F(DeleteDownloads, LinksAreNeitherListedNorFollowed) {

@@ -129,7 +129,8 @@ TEST_F(Dispatcher, OtherPlayerTypesPlayInTheWebPlayer) {
     pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
 
     const QString key = QStringLiteral("123-1-5-") + kEsc;
-    EXPECT_EQ(pane("Web2").loaded, QStringList{client.base + "play.htm?" + key});
+    EXPECT_EQ(pane("Web2").loaded.value(pane("Web2").loaded.size() - 1),
+              client.base + "play.htm?" + key);
     EXPECT_TRUE(player().calls.isEmpty());
     EXPECT_FALSE(w->Timer1->enabled());
     EXPECT_EQ(w->web_mode, 1);
@@ -193,7 +194,10 @@ TEST_F(Dispatcher, LinksClickedInTheEpisodePageAreDispatchedByWeb1) {
     const QString other = qvod_link("qvod", "qvod://1|2|b.rmvb|", kEsc, "第7集", "123", "1", "7");
     pane("Web5").click(other);
     EXPECT_EQ(pane("Web1").requested, QStringList{other});
-    EXPECT_EQ(player().calls, (QStringList{"setUrl:qvod://1|2|b.rmvb|", "Play"}));
+    // The stop action may come first: something was playing.
+    const QStringList calls = player().calls;
+    EXPECT_EQ(calls.mid(calls.indexOf("setUrl:qvod://1|2|b.rmvb|")),
+              (QStringList{"setUrl:qvod://1|2|b.rmvb|", "Play"}));
     EXPECT_TRUE(client.transfer.requests.isEmpty());
 }
 
