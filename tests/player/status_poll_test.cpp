@@ -185,6 +185,23 @@ TEST_F(StatusPoll, HandsAKnownNextAddressToThePlayerOnceAt602) {
     EXPECT_TRUE(client.tray.balloons.empty());
 }
 
+TEST_F(StatusPoll, AsksForTheNextEpisodeFirstAndPreloadsItOnTheNextTick) {
+    client.set_setting("S_q", "s_h", QStringLiteral("2"));
+    client.transfer.default_reply = QStringLiteral("第6集$qvod://6|def|e6.rmvb|$qvod");
+    playing(QStringLiteral("qvod://5|abc|e5.rmvb|"), 100, 1000);
+    w->play_key = QStringLiteral("123-1-5-abc");
+    player->permille = 602;
+    tick();
+    ASSERT_EQ(client.transfer.requests.size(), 1);
+    EXPECT_TRUE(client.transfer.requests.at(0).endsWith(QStringLiteral("v1=6")));
+    EXPECT_EQ(player->count(QStringLiteral("PreloadNext")), 0);
+
+    tick();
+    EXPECT_EQ(player->calls.filter(QStringLiteral("PreloadNext")),
+              QStringList{QStringLiteral("PreloadNext:qvod://6|def|e6.rmvb|")});
+    EXPECT_EQ(client.transfer.requests.size(), 1);
+}
+
 TEST_F(StatusPoll, EndRegionWithBalloonTipsOffArmsTheEndTimerAndEndsTheTick) {
     client.set_setting("S_q", "s_pao", QStringLiteral("1"));
     playing(QStringLiteral("/films/a.mp4"), 98, 100);
