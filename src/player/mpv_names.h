@@ -11,10 +11,12 @@ inline constexpr const char* kVo = "vo";
 inline constexpr const char* kVoLibmpv = "libmpv";
 inline constexpr const char* kAo = "ao";
 inline constexpr const char* kHwdec = "hwdec";
+inline constexpr const char* kGpuHwdecInterop = "gpu-hwdec-interop";
 inline constexpr const char* kKeepOpen = "keep-open";
 // "always": the end of a file never moves on to the next playlist entry;
 // the client moves between episodes itself.
 inline constexpr const char* kKeepOpenAlways = "always";
+inline constexpr const char* kKeepOpenPause = "keep-open-pause";
 inline constexpr const char* kIdle = "idle";
 inline constexpr const char* kOsc = "osc";
 inline constexpr const char* kOsdLevel = "osd-level";
@@ -27,6 +29,8 @@ inline constexpr const char* kLoadScripts = "load-scripts";
 inline constexpr const char* kYtdl = "ytdl";
 inline constexpr const char* kPrefetchPlaylist = "prefetch-playlist";
 inline constexpr const char* kVolumeMax = "volume-max";
+inline constexpr const char* kAudioClientName = "audio-client-name";
+inline constexpr const char* kUserAgent = "user-agent";
 
 // Properties observed or written.
 inline constexpr const char* kTimePos = "time-pos";
@@ -42,7 +46,6 @@ inline constexpr const char* kEofReached = "eof-reached";
 inline constexpr const char* kVideoBitrate = "video-bitrate";
 inline constexpr const char* kAudioBitrate = "audio-bitrate";
 inline constexpr const char* kFileSize = "file-size";
-inline constexpr const char* kPlaylistCount = "playlist-count";
 
 // Fields of the demuxer-cache-state map.
 inline constexpr const char* kCacheEnd = "cache-end";
@@ -57,7 +60,6 @@ inline constexpr const char* kLoadAppend = "append";
 inline constexpr const char* kStop = "stop";
 inline constexpr const char* kSeek = "seek";
 inline constexpr const char* kSeekAbsolute = "absolute";
-inline constexpr const char* kPlaylistRemove = "playlist-remove";
 
 inline constexpr const char* kYes = "yes";
 inline constexpr const char* kNo = "no";

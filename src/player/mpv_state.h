@@ -147,6 +147,7 @@ public:
     // mpv started a file the control did not ask for (it moved along its
     // playlist after a failure); the control stops it.
     bool foreign_file() const { return foreign_id_ != 0; }
+    std::int64_t foreign_id() const { return foreign_id_; }
     // The whole current file is in mpv's cache.
     bool fully_read() const;
 
