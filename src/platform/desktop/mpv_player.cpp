@@ -222,9 +222,8 @@ void MpvPlayer::Play() {
     case PlayPhase::Running:
         if (url_ != loaded_url_)
             break;
-        if (state_.at_end()) {
-            setPosition(0);
-        }
+        if (state_.at_end())
+            setPosition(0); // starts over
         set_flag(n::kPause, false);
         state_.apply(player_event::PauseIssued{false});
         return;

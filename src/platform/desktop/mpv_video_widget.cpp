@@ -23,6 +23,7 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, QWidget* parent)
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
+    disconnect(context_watch_);
     makeCurrent();
     free_render_context();
     doneCurrent();

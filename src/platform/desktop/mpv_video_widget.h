@@ -31,6 +31,7 @@ private:
 
     mpv_handle* mpv_;
     mpv_render_context* render_ = nullptr;
+    QMetaObject::Connection context_watch_;
     std::atomic_bool update_posted_{false};
     quint64 frames_ = 0;
 };
