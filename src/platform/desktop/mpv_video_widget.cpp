@@ -32,7 +32,8 @@ MpvVideoWidget::~MpvVideoWidget() {
 void MpvVideoWidget::initializeGL() {
     // Should Qt ever replace the widget's context, mpv's render context must
     // go with it; initializeGL then makes a new one.
-    connect(
+    disconnect(context_watch_);
+    context_watch_ = connect(
         context(), &QOpenGLContext::aboutToBeDestroyed, this,
         [this] {
             makeCurrent();
@@ -40,7 +41,7 @@ void MpvVideoWidget::initializeGL() {
             doneCurrent();
         },
         Qt::DirectConnection);
-    if (render_)
+    if (render_ || !mpv_)
         return;
     mpv_opengl_init_params gl_init{get_proc_address, nullptr};
     int advanced = 0;
