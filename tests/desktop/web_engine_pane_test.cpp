@@ -175,6 +175,7 @@ TEST_F(WebPaneTest, HistoryPageFromAFileInGbk) {
     EXPECT_EQ(run_js(*pane_, QStringLiteral("document.getElementById('row').title")).toString(),
               QStringLiteral("流浪地球"));
     mouse_click(*pane_, center_of(*pane_, QStringLiteral("row")));
+    ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 1; }));
     run_js(*pane_, QStringLiteral("document.getElementById('del').click()"));
     ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 2; }));
     EXPECT_EQ(events_.navigations, (QStringList{"open://3", "delk://3"}));
@@ -319,6 +320,41 @@ TEST_F(WebPaneTest, NewWindowsAreReportedAndNeverOpened) {
     EXPECT_EQ(events_.windows.size(), 2);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windows_before);
     EXPECT_EQ(title(*pane_), "links");
+}
+
+TEST_F(WebPaneTest, HandlersOfWindowsAndMenusMayDeleteThePane) {
+    // The floating advertisement window closes when its page opens a window.
+    open(url("/links"));
+    pane_->new_window = [&](const QString&) { pane_.reset(); };
+    run_js(*pane_, QStringLiteral("window.open('/two')"));
+    ASSERT_TRUE(wait_for([&] { return pane_ == nullptr; }));
+
+    pane_ = factory_.create_pane(&container_, QStringLiteral("Web1"));
+    events_.attach(*pane_);
+    open(url("/links"));
+    pane_->context_menu = [&](QPoint, const QString&) { pane_.reset(); };
+    mouse_click(*pane_, center_of(*pane_, QStringLiteral("two")), Qt::RightButton);
+    ASSERT_TRUE(wait_for([&] { return pane_ == nullptr; }));
+
+    // The engine goes on serving other panes.
+    pane_ = factory_.create_pane(&container_, QStringLiteral("Web1"));
+    events_.attach(*pane_);
+    open(url("/two"));
+    EXPECT_EQ(title(*pane_), "two");
+}
+
+TEST_F(WebPaneTest, HiddenPanesReportTheirPagesNavigationsToo) {
+    QWidget hidden;
+    std::unique_ptr<WebPane> pane = factory_.create_pane(&hidden, QStringLiteral("Web2"));
+    PaneEvents events;
+    events.attach(*pane);
+    ASSERT_TRUE(load(*pane, events, url("/links")));
+
+    run_js(*pane, QStringLiteral("location.href = '%1'").arg(kQvodLink));
+    run_js(*pane, QStringLiteral("location.href = '%1'").arg(kEpisodeEnd));
+
+    ASSERT_TRUE(wait_for([&] { return events.navigations.size() == 3; }));
+    EXPECT_EQ(events.navigations, (QStringList{url("/links"), kQvodLink, kEpisodeEnd}));
 }
 
 TEST_F(WebPaneTest, PagesWithoutCharacterSetReadAsGbk) {

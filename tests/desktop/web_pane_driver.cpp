@@ -2,7 +2,10 @@
 
 #include "platform/desktop/web_engine_pane.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <memory>
@@ -40,7 +43,26 @@ void PaneEvents::attach(WebPane& pane) {
 }
 
 bool wait_for(const std::function<bool()>& condition, int ms) {
-    return QTest::qWaitFor(condition, ms);
+    // A real event loop: QTest::qWaitFor sleeps between rounds of events,
+    // which starves the engine's tasks on the user-interface thread.
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    poll.start(5);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return condition();
+}
+
+void pause(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    wait_for([&] { return clock.elapsed() >= ms; }, ms + 1000);
 }
 
 bool load(WebPane& pane, const PaneEvents& events, const QString& address) {
@@ -60,7 +82,7 @@ QVariant run_js(WebPane& pane, const QString& code) {
 
 void settle(WebPane& pane) {
     run_js(pane, QStringLiteral("0"));
-    QTest::qWait(300);
+    pause(300);
 }
 
 QPoint center_of(WebPane& pane, const QString& id) {
@@ -76,6 +98,11 @@ QPoint center_of(WebPane& pane, const QString& id) {
 }
 
 void mouse_click(WebPane& pane, QPoint pos, Qt::MouseButton button) {
+    // Input reaches the page only once it has drawn its frames.
+    run_js(pane,
+           QStringLiteral("window.drawn_ = false; requestAnimationFrame(function () {"
+                          "  requestAnimationFrame(function () { window.drawn_ = true; }); })"));
+    wait_for([&] { return run_js(pane, QStringLiteral("window.drawn_")).toBool(); });
     QWidget* target = engine_pane(pane).view()->focusProxy();
     QTest::mouseMove(target, pos);
     QTest::mouseClick(target, button, {}, pos);

@@ -7,6 +7,12 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <ostream>
+
+// Readable QStrings in the messages of failed expectations.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kelvara::test {
 
@@ -33,6 +39,8 @@ struct PaneEvents {
 };
 
 bool wait_for(const std::function<bool()>& condition, int ms = kWaitMs);
+// Runs the event loop for a while.
+void pause(int ms);
 // Navigates and waits until the engine has finished with the load.
 bool load(WebPane& pane, const PaneEvents& events, const QString& address);
 // Runs a script in the page and waits for its result.

@@ -2,8 +2,8 @@
 
 #include "platform/desktop/web_engine_profile.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineLoadingInfo>
@@ -171,11 +171,13 @@ QString WebEnginePane::current_address() const {
     return page_ ? url_to_address(page_->url()) : QString();
 }
 
+// The handlers are called through copies and nothing of the pane is touched
+// after a call that came through later(): the client may delete the pane.
 bool WebEnginePane::run_before_navigate(const QString& address) {
+    qCDebug(lc_web) << name_ << "before navigate" << address;
     bool cancel = false;
-    if (before_navigate)
-        before_navigate(address, cancel);
-    qCDebug(lc_web) << name_ << "before navigate" << address << (cancel ? "cancelled" : "");
+    if (const auto handler = before_navigate)
+        handler(address, cancel);
     return !cancel;
 }
 
@@ -204,11 +206,12 @@ void WebEnginePane::page_report(const PageReport& report) {
 }
 
 void WebEnginePane::run_reports() {
-    while (!reports_.empty()) {
+    const QPointer<PanePage> alive = page_;
+    while (alive && !reports_.empty()) {
         const PageReport report = reports_.front();
         reports_.pop_front();
-        if (run_before_navigate(report.address))
-            qCDebug(lc_web) << name_ << "nothing loads" << report.address;
+        // A link scheme the handler left alone has nowhere to go.
+        run_before_navigate(report.address);
     }
 }
 
@@ -224,13 +227,16 @@ void WebEnginePane::new_window_requested(QWebEngineNewWindowRequest& request) {
 }
 
 void WebEnginePane::open_new_window(const QString& address) {
-    if (run_before_navigate(address) && new_window)
-        new_window(address);
+    const QPointer<PanePage> alive = page_;
+    if (!run_before_navigate(address) || !alive)
+        return;
+    if (const auto handler = new_window)
+        handler(address);
 }
 
 void WebEnginePane::show_context_menu(QPoint global_pos, const QString& href) {
-    if (context_menu)
-        context_menu(global_pos, href);
+    if (const auto handler = context_menu)
+        handler(global_pos, href);
 }
 
 namespace {
@@ -247,6 +253,8 @@ bool is_failure(const QWebEngineLoadingInfo& info) {
 void WebEnginePane::loading_changed(const QWebEngineLoadingInfo& info) {
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
+        // A link clicked on the page before is no longer the one to match.
+        popup_.reset();
         if (download_begin)
             download_begin();
         return;
@@ -265,8 +273,15 @@ void WebEnginePane::loading_changed(const QWebEngineLoadingInfo& info) {
 }
 
 void WebEnginePane::later(std::function<void()> action) {
-    if (page_)
-        QMetaObject::invokeMethod(page_, std::move(action), Qt::QueuedConnection);
+    // Delivered through the application object, not the page: the client's
+    // handler may delete the pane, and with it the page.
+    QMetaObject::invokeMethod(
+        qApp,
+        [alive = QPointer<PanePage>(page_), action = std::move(action)] {
+            if (alive)
+                action();
+        },
+        Qt::QueuedConnection);
 }
 
 WebEnginePaneFactory::WebEnginePaneFactory(const QString& storage_dir)

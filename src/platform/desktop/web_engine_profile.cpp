@@ -62,9 +62,6 @@ void prepare_web_engine(int renderer_process_limit) {
     if (renderer_process_limit > 0) {
         add_switch(flags, QStringLiteral("--renderer-process-limit"),
                    QString::number(renderer_process_limit));
-        // Strict site isolation would give every site its own process
-        // whatever the limit says.
-        add_switch(flags, QStringLiteral("--disable-site-isolation-trials"));
     }
     // No update checks or other traffic of the engine's own.
     add_switch(flags, QStringLiteral("--disable-background-networking"));
