@@ -128,9 +128,12 @@ TEST_F(WebPaneTest, LinkClicksReachTheHandlerWithTheRawHrefAndTheEngineNeverSees
     ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 1; }));
     mouse_click(*pane_, center_of(*pane_, QStringLiteral("bovod")));
     ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 2; }));
+    run_js(*pane_, QStringLiteral("document.getElementById('qvod').focus()"));
+    QTest::keyClick(view_of(*pane_)->focusProxy(), Qt::Key_Return);
+    ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 3; }));
     settle(*pane_);
 
-    EXPECT_EQ(events_.navigations, (QStringList{kQvodLink, kBovodLink}));
+    EXPECT_EQ(events_.navigations, (QStringList{kQvodLink, kBovodLink, kQvodLink}));
     EXPECT_EQ(events_.begun, loads);
     EXPECT_EQ(pane_->current_address(), url("/links"));
     EXPECT_EQ(title(*pane_), "links");
@@ -308,16 +311,18 @@ TEST_F(WebPaneTest, NewWindowsAreReportedAndNeverOpened) {
     ASSERT_TRUE(wait_for([&] { return events_.windows.size() == 1; }));
     run_js(*pane_, QStringLiteral("window.open('/two')"));
     ASSERT_TRUE(wait_for([&] { return events_.windows.size() == 2; }));
+    mouse_click(*pane_, center_of(*pane_, QStringLiteral("bovod")), Qt::MiddleButton);
+    ASSERT_TRUE(wait_for([&] { return events_.windows.size() == 3; }));
 
-    EXPECT_EQ(events_.windows, (QStringList{"eeqvod://win&&&第2集", url("/two")}));
+    EXPECT_EQ(events_.windows, (QStringList{"eeqvod://win&&&第2集", url("/two"), kBovodLink}));
     EXPECT_EQ(events_.navigations, events_.windows);
 
     // Cancelled in the handler, the link opens nothing.
     events_.cancels = is_client_link;
     run_js(*pane_, QStringLiteral("document.getElementById('blank').click()"));
-    ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 3; }));
+    ASSERT_TRUE(wait_for([&] { return events_.navigations.size() == 4; }));
     settle(*pane_);
-    EXPECT_EQ(events_.windows.size(), 2);
+    EXPECT_EQ(events_.windows.size(), 3);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windows_before);
     EXPECT_EQ(title(*pane_), "links");
 }
