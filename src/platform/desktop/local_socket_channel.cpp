@@ -1,14 +1,31 @@
 #include "platform/desktop/local_socket_channel.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 #include <QStringDecoder>
+#include <QThread>
+#include <QTimer>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace kelvara {
 
+Q_LOGGING_CATEGORY(lcChannel, "kelvara.channel", QtWarningMsg)
+
 namespace {
+
+// A sender that neither finishes nor goes away is dropped after this long.
+constexpr int kReceiveTimeoutMs = 10000;
+// How long a later start waits for the first instance to listen.
+constexpr int kConnectWaitMs = 5000;
 
 bool peer_is_owner(QLocalSocket* socket) {
     ucred cred{};
@@ -19,46 +36,107 @@ bool peer_is_owner(QLocalSocket* socket) {
     return cred.uid == getuid();
 }
 
-// Text only: valid UTF-8 without control characters other than tab.
+// A folder that is the user's own and closed to everybody else (not a link).
+bool private_to_user(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// The user's runtime folder when it is private, else a private folder made in
+// the temporary folder; empty when neither can be had.
+QString private_folder() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && private_to_user(runtime))
+        return QFile::decodeName(runtime);
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath() + QStringLiteral("/kelvara-%1").arg(getuid()));
+    ::mkdir(own.constData(), 0700);
+    struct stat st {};
+    if (::lstat(own.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid())
+        ::chmod(own.constData(), 0700);
+    return private_to_user(own) ? QFile::decodeName(own) : QString();
+}
+
+// Room in a socket address for the path and the temporary folder Qt binds in
+// before it moves the owner-only socket into place.
+bool fits_socket_address(const QString& path) {
+    return QFile::encodeName(path).size() + 10 <
+           static_cast<qsizetype>(sizeof(sockaddr_un{}.sun_path));
+}
+
+} // namespace
+
 std::optional<QString> command_text(const QByteArray& bytes) {
     if (bytes.size() > kMaxCommandBytes)
         return std::nullopt;
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decode(bytes);
-    if (decode.hasError())
+    if (decode.hasError() || !QUtf8StringView(bytes).isValidUtf8())
         return std::nullopt;
     for (const QChar c : text) {
-        if (c.unicode() < 0x20 && c != u'\t')
+        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
             return std::nullopt;
     }
     return text;
 }
 
-} // namespace
-
 LocalSocketChannel::LocalSocketChannel(const QString& app_dir) {
-    const QByteArray hash =
-        QCryptographicHash::hash(app_dir.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-    name_ = QStringLiteral("kelvara-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(app_dir.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+    const QString folder = private_folder();
+    const QString path = folder + QStringLiteral("/kelvara-") + hash;
+    if (!folder.isEmpty() && fits_socket_address(path)) {
+        name_ = path;
+        lock_path_ = path + QLatin1String(".lock");
+    } else {
+        // Qt's temporary folder; the socket file and the peer check still
+        // keep other users out.
+        name_ = QStringLiteral("kelvara-%1-%2").arg(getuid()).arg(hash);
+    }
 }
 
-LocalSocketChannel::~LocalSocketChannel() = default;
+LocalSocketChannel::~LocalSocketChannel() {
+    server_.reset();
+    if (lock_fd_ >= 0)
+        ::close(lock_fd_);
+}
+
+bool LocalSocketChannel::first_answers() {
+    QLocalSocket probe;
+    probe.connectToServer(name_);
+    if (!probe.waitForConnected(1000))
+        return false;
+    probe.disconnectFromServer();
+    return true;
+}
 
 bool LocalSocketChannel::claim() {
-    {
-        QLocalSocket probe;
-        probe.connectToServer(name_);
-        if (probe.waitForConnected(1000)) {
-            probe.disconnectFromServer();
+    if (lock_fd_ >= 0 || server_)
+        return true; // claimed already
+    if (!lock_path_.isEmpty()) {
+        // Not inherited by the programs the client starts: the lock ends
+        // with this process, however it ends.
+        lock_fd_ = ::open(QFile::encodeName(lock_path_).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
+    if (lock_fd_ >= 0) {
+        if (::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
+            ::close(lock_fd_);
+            lock_fd_ = -1;
             return false;
         }
+    } else if (first_answers()) {
+        return false;
     }
-    // Nobody answers: a socket file left by a crashed instance goes.
+    // Nobody holds the channel: a socket file left by a crashed instance goes.
     QLocalServer::removeServer(name_);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(name_))
+    if (!server_->listen(name_)) {
+        qCWarning(lcChannel) << "cannot listen on" << name_ << server_->errorString();
         return true; // run on without the channel rather than not at all
+    }
     QObject::connect(server_.get(), &QLocalServer::newConnection, [this] { accept(); });
     return true;
 }
@@ -66,33 +144,69 @@ bool LocalSocketChannel::claim() {
 void LocalSocketChannel::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         if (!peer_is_owner(socket)) {
+            qCWarning(lcChannel) << "refused a connection of another user";
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        auto buffer = std::make_shared<QByteArray>();
-        QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
-            buffer->append(socket->readAll());
-            if (buffer->size() > kMaxCommandBytes)
-                socket->abort();
-        });
-        QObject::connect(socket, &QLocalSocket::disconnected, socket, [this, socket, buffer] {
-            buffer->append(socket->readAll());
-            socket->deleteLater();
-            const std::optional<QString> text = command_text(*buffer);
-            if (text && on_command)
-                on_command(*text);
-        });
+        receive(socket);
     }
+}
+
+void LocalSocketChannel::receive(QLocalSocket* socket) {
+    struct Incoming {
+        QByteArray bytes;
+        bool refused = false;
+    };
+    auto in = std::make_shared<Incoming>();
+    const auto refuse = [socket, in] {
+        in->refused = true;
+        socket->abort();
+    };
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, in, refuse] {
+        if (in->refused)
+            return;
+        in->bytes.append(socket->readAll());
+        if (in->bytes.size() > kMaxCommandBytes) {
+            qCInfo(lcChannel) << "refused a command longer than" << kMaxCommandBytes;
+            refuse();
+        }
+    });
+    QObject::connect(socket, &QLocalSocket::disconnected, socket, [this, socket, in] {
+        socket->deleteLater();
+        if (in->refused)
+            return;
+        in->refused = true; // delivered once
+        in->bytes.append(socket->readAll());
+        const std::optional<QString> text = command_text(in->bytes);
+        if (!text) {
+            qCInfo(lcChannel) << "refused a command that is not text";
+            return;
+        }
+        if (on_command)
+            on_command(*text);
+    });
+    QTimer::singleShot(kReceiveTimeoutMs, socket, refuse);
 }
 
 bool LocalSocketChannel::send(const QByteArray& command) {
     QLocalSocket socket;
-    socket.connectToServer(name_);
-    if (!socket.waitForConnected(3000))
-        return false;
+    QElapsedTimer waited;
+    waited.start();
+    // The first instance listens a moment after it took the lock.
+    for (;;) {
+        socket.connectToServer(name_);
+        if (socket.waitForConnected(1000))
+            break;
+        socket.abort();
+        if (waited.elapsed() > kConnectWaitMs)
+            return false;
+        QThread::msleep(50);
+    }
     socket.write(command);
-    const bool written = socket.waitForBytesWritten(3000) || socket.bytesToWrite() == 0;
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(3000)) {
+    }
+    const bool written = socket.bytesToWrite() == 0;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(3000);
