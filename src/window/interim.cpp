@@ -14,7 +14,6 @@ void BA1::ttt_v() {
     close();
     QApplication::quit();
 }
-void BA1::LinkExecute(const QString&) {}
 void BA1::l_com(const QString&) {}
 void BA1::Web1_BeforeNavigate2(const QString&, bool&) {}
 void BA1::Web2_BeforeNavigate2(const QString&, bool&) {}
@@ -50,9 +49,5 @@ void BA1::tray_add(const QString&) {}
 void BA1::show_balloon(const QString&) {}
 void BA1::tray_remove() {}
 void BA1::sweep_tray_icons() {}
-void BA1::kaiqi_Click() {}
-void BA1::quxiao_Click() {}
-bool BA1::shutdown_armed() const { return false; }
-void BA1::system_shutdown(bool) {}
 
 } // namespace kelvara
