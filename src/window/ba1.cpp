@@ -43,6 +43,7 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     tip_ = std::make_unique<tip>(*this);
     connect_panes();
     connect_services();
+    connect_main_path();
 }
 
 BA1::~BA1() {

@@ -75,6 +75,13 @@ public:
     void Web2_BeforeNavigate2(const QString& address, bool& cancel);
     void Web4_BeforeNavigate2(const QString& address, bool& cancel);
     void Web5_BeforeNavigate2(const QString& address, bool& cancel);
+    // Connects the link handlers of the panes, the history menus and label,
+    // and the episode timers (panes/link_wiring.cpp).
+    void connect_main_path();
+    // The QVOD program folder: qvod_dir, else S_q/qvodw.
+    QString qvod_program_folder();
+    // Starts the QVOD terminal from the QVOD folder unless it runs.
+    void start_qvod_terminal();
 
     // ---- Play-address request (panes/play_address.cpp) ----
     // The server's reply to base + "h.asp?id=…&v=…&v1=…"; empty when the
@@ -100,6 +107,9 @@ public:
 
     // ---- History pane actions (history/history_actions.cpp) ----
     void Web3_BeforeNavigate2(const QString& address, bool& cancel);
+    // A right click in c.htm or the episode page: the row menu on row links.
+    void M_M3_oncontextmenu(QPoint global_pos, const QString& href);
+    void M_M5_oncontextmenu(QPoint global_pos, const QString& href);
     void CCC();
     void ddd();
     void eee();

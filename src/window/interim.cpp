@@ -15,26 +15,10 @@ void BA1::ttt_v() {
     QApplication::quit();
 }
 void BA1::l_com(const QString&) {}
-void BA1::Web1_BeforeNavigate2(const QString&, bool&) {}
-void BA1::Web2_BeforeNavigate2(const QString&, bool&) {}
-void BA1::Web4_BeforeNavigate2(const QString&, bool&) {}
-void BA1::Web5_BeforeNavigate2(const QString&, bool&) {}
-std::optional<QString> BA1::request_play_address(qint64, const QString&, const QString&) { return {}; }
 void BA1::Timer1_Timer() {}
 void BA1::start_playback(const QString&) {}
 void BA1::bo_but_Click(int) {}
-void BA1::fetch_next_episode() {}
-void BA1::step_episode(int) {}
-void BA1::Timer2_Timer() {}
-void BA1::Timer4_Timer() {}
 void BA1::Form_KeyDown(int) {}
-void BA1::Web3_BeforeNavigate2(const QString&, bool&) {}
-void BA1::CCC() {}
-void BA1::ddd() {}
-void BA1::eee() {}
-void BA1::qk_Click() {}
-void BA1::qk_xl() {}
-void BA1::qk_xw() {}
 void BA1::npc_Click(int) {}
 void BA1::zhi_d(int) {}
 void BA1::jbi_Click() {}
