@@ -98,7 +98,7 @@ protected:
 } // namespace
 
 TEST_F(Handoff, QuotedPathWithSpacesPlaysInTheFirstInstance) {
-    const QString clip = QStringLiteral(KELVARA_TEST_DATA "/clip.mp4");
+    const QString clip = QStringLiteral(KELVARA_TEST_CLIP);
     ASSERT_TRUE(QFile::exists(clip)) << "needs the player's test clip";
     QTemporaryDir media;
     const QString folder = media.filePath("my films");
