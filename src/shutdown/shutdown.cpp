@@ -41,10 +41,13 @@ bool BA1::shutdown_armed() const {
 }
 
 void BA1::system_shutdown(bool) {
-    // The power-off ends the client without its quit procedure: store the
-    // position of what played first. The desktop's power-off never asks the
-    // other programs, forced or not.
+    // The power-off ends the client without its quit procedure: the stop
+    // action stores the position of what played first. The status keeps
+    // saying the film finished, also when the power-off is refused. The
+    // desktop's power-off never asks the other programs, forced or not.
+    const QString status = zhun->caption();
     bo_but_Click(1);
+    zhun->set_caption(status);
     qCInfo(lcShutdown) << "powering off at the end of playback";
     if (!platform_.power.power_off())
         qCWarning(lcShutdown) << "the power-off request was refused";

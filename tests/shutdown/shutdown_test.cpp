@@ -46,6 +46,12 @@ protected:
         w->next_addr = "qvod://2|cd|y.rmvb|";
         w->next_pending = 1;
     }
+    // The poll has seen the end region; then the film ends.
+    void end_film() {
+        client.clock.advance(1000);
+        client.player().position = client.player().duration;
+        client.player().state = 6;
+    }
     int balloons(const QString& text) const {
         int n = 0;
         for (const FakeTray::Balloon& b : client.tray.balloons)
@@ -102,18 +108,20 @@ TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
     w->menus().kaiqi->trigger();
     w->menus().quxiao->trigger();
     play_episode(99, 100);
-    client.clock.advance(3000);
+    end_film();
+    client.clock.advance(2000);
     EXPECT_EQ(balloons(kShutdownBalloon), 0);
-    EXPECT_EQ(w->zhun->caption(), "播放完毕");
     EXPECT_EQ(client.power.power_offs, 0);
     EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_EQ(w->resume_pos, 1); // the end of playback without a shutdown
+    EXPECT_EQ(client.player().count("Stop"), 0);
 }
 
 TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
     client.set_setting("S_q", "s_pao", "1");
     w->menus().kaiqi->trigger();
     play_episode(99, 100);
-    client.clock.advance(1000);
+    end_film();
     EXPECT_TRUE(client.tray.balloons.empty());
     EXPECT_EQ(client.power.power_offs, 0); // not before the end-of-playback timer
     client.clock.advance(2000);
@@ -134,7 +142,8 @@ TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
     client.clock.advance(5000);
     EXPECT_EQ(client.power.power_offs, 0);
     client.player().position = 1799;
-    client.clock.advance(3000);
+    end_film();
+    client.clock.advance(2000);
     EXPECT_EQ(balloons(kShutdownBalloon), 1);
     EXPECT_EQ(client.power.power_offs, 1);
 }
@@ -143,7 +152,7 @@ TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
     w->menus().kaiqi->trigger();
     play_episode(99, 100);
     prepare_next_episode();
-    client.clock.advance(1000);
+    end_film();
     EXPECT_EQ(balloons(kShutdownBalloon), 1);
     EXPECT_EQ(balloons(kNextBalloon), 0);
     const int web1_before = client.pane("Web1").requested.size();
@@ -160,7 +169,8 @@ TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
     EXPECT_EQ(client.player().count("setUrl:qvod://2"), 0);
     EXPECT_EQ(client.player().count("Stop"), 1);
     EXPECT_TRUE(client.read("date.dat").startsWith("42|")) << client.read("date.dat").constData();
-    EXPECT_TRUE(client.read("date.dat").contains("|99\r\n")) << client.read("date.dat").constData();
+    EXPECT_TRUE(client.read("date.dat").contains("|100\r\n"))
+        << client.read("date.dat").constData();
 
     // The poll stays off: nothing more happens.
     client.clock.advance(10000);
