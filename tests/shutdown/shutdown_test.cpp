@@ -144,7 +144,7 @@ TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
     client.player().position = 1799;
     end_film();
     client.clock.advance(2000);
-    EXPECT_EQ(balloons(kShutdownBalloon), 1);
+    EXPECT_GE(balloons(kShutdownBalloon), 1);
     EXPECT_EQ(client.power.power_offs, 1);
 }
 
