@@ -70,11 +70,6 @@ void tip::create_menus() {
     c_fie = menu(this, "c_fie");
     renwub = item(c_fie, "renwub", "删除任务列表");
     wenjianb = item(c_fie, "wenjianb", "管理下载文件");
-
-    connect(shezhi, &QAction::triggered, &main_, [this] { main_.open_settings(1); });
-    connect(about, &QAction::triggered, &main_, [this] { main_.open_settings(0); });
-    connect(kaiqi, &QAction::triggered, &main_, [this] { main_.kaiqi_Click(); });
-    connect(quxiao, &QAction::triggered, &main_, [this] { main_.quxiao_Click(); });
 }
 
 void tip::popup(QMenu* m, QPoint window_pos) { popup_global(m, main_.mapToGlobal(window_pos)); }

@@ -69,7 +69,7 @@ protected:
         client.write("config.ini", config);
     }
     BA3& open_settings() {
-        w->menus().shezhi->trigger();
+        w->open_settings(1);
         EXPECT_NE(w->ba3, nullptr);
         return *w->ba3;
     }
@@ -88,10 +88,10 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsDialog, OpensFromTheTrayMenuOnItsPagesAboveTheMainWindow) {
+TEST_F(SettingsDialog, OpensOnItsPagesAboveTheMainWindow) {
     w->setWindowIcon(QIcon(QPixmap(16, 16)));
     w->hide();
-    w->menus().about->trigger();
+    w->open_settings(0);
     ASSERT_NE(w->ba3, nullptr);
     BA3& d = *w->ba3;
     EXPECT_TRUE(w->isVisible());
@@ -113,12 +113,23 @@ TEST_F(SettingsDialog, OpensFromTheTrayMenuOnItsPagesAboveTheMainWindow) {
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(d.about_labels[i]->caption(), about[i]);
 
-    // The other item shows the same dialog on the options page.
-    w->menus().shezhi->trigger();
+    // Opened again: the same dialog, on the options page.
+    w->open_settings(1);
     EXPECT_EQ(w->ba3, &d);
     EXPECT_EQ(d.page(), 1);
     EXPECT_EQ(d.bb->caption(), "软件设置");
     EXPECT_EQ(d.d_z[0]->caption(), "关于软件\r\n"); // loaded once: CR LF added once
+}
+
+TEST_F(SettingsDialog, TrayMenuItemsOpenItOnTheirPages) {
+    w->hide();
+    w->menus().about->trigger();
+    ASSERT_NE(w->ba3, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->ba3->isVisible());
+    EXPECT_EQ(w->ba3->page(), 0);
+    w->menus().shezhi->trigger();
+    EXPECT_EQ(w->ba3->page(), 1);
 }
 
 TEST_F(SettingsDialog, TabsSelectTheirPagesAndShowWhichIsChosen) {

@@ -68,30 +68,44 @@ protected:
 
 } // namespace
 
-TEST_F(Shutdown, MenuSwitchesTheMarksTheButtonTipAndPicture) {
+TEST_F(Shutdown, SwitchSetsTheMarksTheButtonTipAndPicture) {
     tip& menus = w->menus();
     EXPECT_TRUE(menus.quxiao->isChecked());
     EXPECT_FALSE(menus.kaiqi->isChecked());
     EXPECT_FALSE(w->shutdown_armed());
 
-    menus.kaiqi->trigger();
+    w->kaiqi_Click();
     EXPECT_TRUE(menus.kaiqi->isChecked());
     EXPECT_FALSE(menus.quxiao->isChecked());
     EXPECT_EQ(w->bo_but[6]->tip(), "已开启自动关机");
     EXPECT_TRUE(w->shutdown_armed());
     EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[17]));
 
-    menus.kaiqi->trigger(); // chosen again: stays armed
+    w->kaiqi_Click(); // chosen again: stays armed
     EXPECT_TRUE(menus.kaiqi->isChecked());
     EXPECT_TRUE(w->shutdown_armed());
 
-    menus.quxiao->trigger();
+    w->quxiao_Click();
     EXPECT_FALSE(menus.kaiqi->isChecked());
     EXPECT_TRUE(menus.quxiao->isChecked());
     EXPECT_EQ(w->bo_but[6]->tip(), "计划关机");
     EXPECT_FALSE(w->shutdown_armed());
     EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[16]));
     EXPECT_NE(cell(w->ppt[16]), cell(w->ppt[17]));
+}
+
+TEST_F(Shutdown, MenuItemsSwitchIt) {
+    tip& menus = w->menus();
+    menus.kaiqi->trigger();
+    EXPECT_TRUE(w->shutdown_armed());
+    menus.kaiqi->trigger(); // a checkable item chosen again stays checked
+    EXPECT_TRUE(menus.kaiqi->isChecked());
+    EXPECT_FALSE(menus.quxiao->isChecked());
+    menus.quxiao->trigger();
+    EXPECT_FALSE(w->shutdown_armed());
+    menus.quxiao->trigger();
+    EXPECT_TRUE(menus.quxiao->isChecked());
+    EXPECT_FALSE(menus.kaiqi->isChecked());
 }
 
 TEST_F(Shutdown, PowerOffStoresThePositionOfWhatPlayedFirst) {
@@ -105,8 +119,8 @@ TEST_F(Shutdown, PowerOffStoresThePositionOfWhatPlayedFirst) {
 }
 
 TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
-    w->menus().kaiqi->trigger();
-    w->menus().quxiao->trigger();
+    w->kaiqi_Click();
+    w->quxiao_Click();
     play_episode(99, 100);
     end_film();
     client.clock.advance(2000);
@@ -119,7 +133,7 @@ TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
 
 TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
     client.set_setting("S_q", "s_pao", "1");
-    w->menus().kaiqi->trigger();
+    w->kaiqi_Click();
     play_episode(99, 100);
     end_film();
     EXPECT_TRUE(client.tray.balloons.empty());
@@ -132,7 +146,7 @@ TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
 }
 
 TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
-    w->menus().kaiqi->trigger();
+    w->kaiqi_Click();
     client.clock.advance(20000);
     EXPECT_EQ(client.power.power_offs, 0);
     EXPECT_TRUE(client.tray.balloons.empty());
@@ -149,7 +163,7 @@ TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
 }
 
 TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
-    w->menus().kaiqi->trigger();
+    w->kaiqi_Click();
     play_episode(99, 100);
     prepare_next_episode();
     end_film();
