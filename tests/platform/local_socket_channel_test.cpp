@@ -71,6 +71,24 @@ TEST_F(Channel, SocketIsTheOwnersOnlyInAPrivateFolder) {
     EXPECT_TRUE(elsewhere.claim());
 }
 
+TEST_F(Channel, RuntimeFolderIsUsedOnlyWhenItIsPrivate) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    ::chmod(QFile::encodeName(runtime.path()).constData(), 0700);
+    const QString private_name = LocalSocketChannel(app.path()).server_name();
+    ::chmod(QFile::encodeName(runtime.path()).constData(), 0777);
+    const QString open_name = LocalSocketChannel(app.path()).server_name();
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_TRUE(private_name.startsWith(runtime.path() + "/kelvara-"))
+        << private_name.toStdString();
+    EXPECT_FALSE(open_name.startsWith(runtime.path())) << open_name.toStdString();
+    EXPECT_EQ(QFileInfo(open_name).fileName(), QFileInfo(private_name).fileName());
+}
+
 TEST_F(Channel, SecondClaimFailsAndItsCommandReachesTheFirst) {
     ASSERT_TRUE(first->claim());
     EXPECT_TRUE(first->claim()); // the owner keeps it

@@ -36,33 +36,44 @@ bool peer_is_owner(QLocalSocket* socket) {
     return cred.uid == getuid();
 }
 
-// A folder that is the user's own and closed to everybody else (not a link).
-bool private_to_user(const QByteArray& path) {
+// A folder of the user's own (not a link) without the `forbidden` mode bits.
+bool users_folder(const QByteArray& path, mode_t forbidden) {
     struct stat st {};
     return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
-           (st.st_mode & 077) == 0;
+           (st.st_mode & forbidden) == 0;
 }
 
-// The user's runtime folder when it is private, else a private folder made in
-// the temporary folder; empty when neither can be had.
-QString private_folder() {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && private_to_user(runtime))
-        return QFile::decodeName(runtime);
-    const QByteArray own =
-        QFile::encodeName(QDir::tempPath() + QStringLiteral("/kelvara-%1").arg(getuid()));
-    ::mkdir(own.constData(), 0700);
-    struct stat st {};
-    if (::lstat(own.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid())
-        ::chmod(own.constData(), 0700);
-    return private_to_user(own) ? QFile::decodeName(own) : QString();
-}
-
-// Room in a socket address for the path and the temporary folder Qt binds in
-// before it moves the owner-only socket into place.
+// Room in a socket address for the path (Qt binds in a shorter temporary
+// path beside it before it moves the owner-only socket into place).
 bool fits_socket_address(const QString& path) {
     return QFile::encodeName(path).size() + 10 <
            static_cast<qsizetype>(sizeof(sockaddr_un{}.sun_path));
+}
+
+// The folder for the socket, best first: the user's runtime folder, a private
+// folder of the user's in the temporary folder, the application folder when
+// nobody else can write to it. Empty when none will do.
+QString socket_folder(const QString& app_dir, const QString& file_name) {
+    QList<QByteArray> candidates;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && users_folder(runtime, 077))
+        candidates.append(runtime);
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath() + QStringLiteral("/kelvara-%1").arg(getuid()));
+    ::mkdir(own.constData(), 0700);
+    if (users_folder(own, 0))
+        ::chmod(own.constData(), 0700);
+    if (users_folder(own, 077))
+        candidates.append(own);
+    const QByteArray app = QFile::encodeName(app_dir);
+    if (users_folder(app, 022))
+        candidates.append(app);
+    for (const QByteArray& folder : candidates) {
+        const QString name = QFile::decodeName(folder);
+        if (fits_socket_address(name + u'/' + file_name))
+            return name;
+    }
+    return {};
 }
 
 } // namespace
@@ -84,11 +95,11 @@ std::optional<QString> command_text(const QByteArray& bytes) {
 LocalSocketChannel::LocalSocketChannel(const QString& app_dir) {
     const QString hash = QString::fromLatin1(
         QCryptographicHash::hash(app_dir.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
-    const QString folder = private_folder();
-    const QString path = folder + QStringLiteral("/kelvara-") + hash;
-    if (!folder.isEmpty() && fits_socket_address(path)) {
-        name_ = path;
-        lock_path_ = path + QLatin1String(".lock");
+    const QString file_name = QStringLiteral("kelvara-") + hash;
+    const QString folder = socket_folder(app_dir, file_name);
+    if (!folder.isEmpty()) {
+        name_ = folder + u'/' + file_name;
+        lock_path_ = name_ + QLatin1String(".lock");
     } else {
         // Qt's temporary folder; the socket file and the peer check still
         // keep other users out.
