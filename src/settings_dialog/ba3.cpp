@@ -24,8 +24,6 @@
 
 namespace kelvara {
 
-Q_LOGGING_CATEGORY(lcSettings, "kelvara.settings", QtWarningMsg)
-
 const std::array<OptionBox, 8> kOptionBoxes = {{{5, "quit"},
                                                 {6, "qvodk"},
                                                 {0, "s_size"},
@@ -36,6 +34,8 @@ const std::array<OptionBox, 8> kOptionBoxes = {{{5, "quit"},
                                                 {8, "s_pao"}}};
 
 namespace {
+
+Q_LOGGING_CATEGORY(lc_settings, "kelvara.settings", QtWarningMsg)
 
 const char* const kPageNames[3] = {"关于软件", "软件设置", "缓存设置"};
 
@@ -216,11 +216,11 @@ void BA3::Command1_Click() {
     const QString before = Text1->text();
     QString folder = main_.platform().dialogs.browse_folder(
         before, QStringLiteral("请选择影片下载存放的文件夹"));
+    // Cancelled: the folder of the QVOD settings comes back; with none, what
+    // the box held, so that a lone "/" (the root) never becomes the folder.
     if (folder.isEmpty())
-        // Cancelled: the folder of the QVOD settings comes back; with none,
-        // what the box held, so that a lone "/" never becomes the folder.
         folder = loaded_folder.isEmpty() ? before : loaded_folder;
-    if (!folder.endsWith(u'/'))
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
     Text1->setText(folder);
 }
@@ -250,7 +250,7 @@ void BA3::change_download_folder() {
     }
     qvod_settings = with_qvod_save_path(settings, Text1->text());
     if (!write_text_atomically(path, qvod_settings))
-        qCWarning(lcSettings) << "cannot write" << path;
+        qCWarning(lc_settings) << "cannot write" << path;
 
     main_.platform().events.do_events();
     main_.platform().processes.start_detached(qvod_folder + QLatin1String("QvodTerminal.exe"), {},

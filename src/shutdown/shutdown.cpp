@@ -11,9 +11,9 @@
 
 namespace kelvara {
 
-Q_LOGGING_CATEGORY(lcShutdown, "kelvara.shutdown", QtWarningMsg)
-
 namespace {
+
+Q_LOGGING_CATEGORY(lc_shutdown, "kelvara.shutdown", QtWarningMsg)
 
 const char kArmedTip[] = "已开启自动关机";
 const char kOffTip[] = "计划关机";
@@ -48,9 +48,9 @@ void BA1::system_shutdown(bool) {
     const QString status = zhun->caption();
     bo_but_Click(1);
     zhun->set_caption(status);
-    qCInfo(lcShutdown) << "powering off at the end of playback";
+    qCInfo(lc_shutdown) << "powering off at the end of playback";
     if (!platform_.power.power_off())
-        qCWarning(lcShutdown) << "the power-off request was refused";
+        qCWarning(lc_shutdown) << "the power-off request was refused";
 }
 
 } // namespace kelvara

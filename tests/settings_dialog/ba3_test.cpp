@@ -270,6 +270,9 @@ TEST_F(SettingsDialog, WithoutQvodSettingsCancelKeepsTheTypedFolderAndApplyCreat
     d.Text1->setText("/typed");
     d.Command1->click(); // cancelled
     EXPECT_EQ(d.Text1->text(), "/typed/");
+    d.Text1->clear();
+    d.Command1->click();
+    EXPECT_EQ(d.Text1->text(), ""); // never the root folder
 
     // The folder shown at load is no change: nothing of QVOD is touched.
     d.Text1->setText(media);

@@ -18,9 +18,9 @@
 
 namespace kelvara {
 
-Q_LOGGING_CATEGORY(lcChannel, "kelvara.channel", QtWarningMsg)
-
 namespace {
+
+Q_LOGGING_CATEGORY(lc_channel, "kelvara.channel", QtWarningMsg)
 
 // A sender that neither finishes nor goes away is dropped after this long.
 constexpr int kReceiveTimeoutMs = 10000;
@@ -145,7 +145,7 @@ bool LocalSocketChannel::claim() {
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(name_)) {
-        qCWarning(lcChannel) << "cannot listen on" << name_ << server_->errorString();
+        qCWarning(lc_channel) << "cannot listen on" << name_ << server_->errorString();
         return true; // run on without the channel rather than not at all
     }
     QObject::connect(server_.get(), &QLocalServer::newConnection, [this] { accept(); });
@@ -155,7 +155,7 @@ bool LocalSocketChannel::claim() {
 void LocalSocketChannel::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         if (!peer_is_owner(socket)) {
-            qCWarning(lcChannel) << "refused a connection of another user";
+            qCWarning(lc_channel) << "refused a connection of another user";
             socket->abort();
             socket->deleteLater();
             continue;
@@ -179,7 +179,7 @@ void LocalSocketChannel::receive(QLocalSocket* socket) {
             return;
         in->bytes.append(socket->readAll());
         if (in->bytes.size() > kMaxCommandBytes) {
-            qCInfo(lcChannel) << "refused a command longer than" << kMaxCommandBytes;
+            qCInfo(lc_channel) << "refused a command longer than" << kMaxCommandBytes;
             refuse();
         }
     });
@@ -191,7 +191,7 @@ void LocalSocketChannel::receive(QLocalSocket* socket) {
         in->bytes.append(socket->readAll());
         const std::optional<QString> text = command_text(in->bytes);
         if (!text) {
-            qCInfo(lcChannel) << "refused a command that is not text";
+            qCInfo(lc_channel) << "refused a command that is not text";
             return;
         }
         if (on_command)
