@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
+#include "platform/desktop/web_engine_profile.h"
 #include "window/ba1.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ QString start_demo_server(DemoServer& demo, DesktopPlatform& desktop) {
 } // namespace
 
 int main(int argc, char** argv) {
+    prepare_web_engine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
     QApplication::setQuitOnLastWindowClosed(false);
