@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_check.h"
 #include "piece_map.h"
 
 #include <atomic>
@@ -104,9 +105,14 @@ struct Task {
     Clock::time_point last_failure{};
     RateMeter rate;
 
+    // The SHA-1 runs along the file as its pieces arrive from the start, so
+    // that little is left to check when the last one comes.
+    Sha1 hash;
+    int hashed = 0; // pieces 0..hashed-1 are in the hash
+    bool hashing = false;
+
     bool dirty = false; // pieces not yet in the record
     bool saving = false;
-    Clock::time_point last_saved{};
 };
 
 } // namespace kelvara

@@ -26,6 +26,7 @@ constexpr int64_t kSoonBytes = 256 * 1024; // at least this far counts as near
 constexpr auto kSaveInterval = std::chrono::seconds(1);
 constexpr auto kLongestBackoff = std::chrono::seconds(30);
 constexpr int kFailuresBeforeNextSource = 3;
+constexpr int kHashRun = 64; // pieces hashed at most in one go
 const std::string kDataSuffix = ".kvtmp";
 const std::string kRecordSuffix = ".kvpart";
 
@@ -70,7 +71,7 @@ public:
             if (job_.io_error != 0 || !downloads_.piece_written(job_))
                 return false;
             filled_ = 0;
-            downloads_.save_record(*job_.task, false);
+            downloads_.hash_ahead(*job_.task, job_.next - 1, buffer_);
         }
         return true;
     }
@@ -93,6 +94,7 @@ void Downloads::start() {
     resume_partials();
     for (int i = 0; i < kWorkers; ++i)
         workers_.emplace_back([this] { run_worker(); });
+    saver_ = std::thread([this] { run_saver(); });
 }
 
 void Downloads::stop() {
@@ -108,16 +110,19 @@ void Downloads::stop() {
     }
     work_cv_.notify_all();
     data_cv_.notify_all();
+    stop_cv_.notify_all();
     for (std::thread& worker : workers_)
         worker.join();
     workers_.clear();
+    if (saver_.joinable())
+        saver_.join();
     std::vector<std::shared_ptr<Task>> tasks;
     {
         std::lock_guard lock(mutex_);
         tasks = tasks_;
     }
     for (const auto& task : tasks)
-        save_record(*task, true);
+        save_record(*task);
 }
 
 void Downloads::resume_partials() {
@@ -396,7 +401,6 @@ void Downloads::fetch(SourceFetch& fetcher, std::vector<char>& buffer, Job& job)
                             << (outcome.result == FetchResult::Stalled ? "stalled"
                                                                        : outcome.detail.c_str());
     finish_job(job, int(outcome.result), outcome.bytes);
-    save_record(task, false);
 }
 
 void Downloads::count_bytes(Task& task, size_t length) {
@@ -449,18 +453,62 @@ void Downloads::finish_job(Job& job, int result, int64_t bytes) {
     data_cv_.notify_all();
 }
 
+// Hashes the pieces that follow the hashed ones, when they are on disk; the
+// piece just written comes from its buffer.
+void Downloads::hash_ahead(Task& task, int written, const std::vector<char>& buffer) {
+    int from = 0, to = 0;
+    std::shared_ptr<FileHandle> file;
+    {
+        std::lock_guard lock(mutex_);
+        if (task.hashing || task.busy || task.phase != Phase::Active)
+            return;
+        from = to = task.hashed;
+        while (to < task.pieces.count() && task.pieces.has(to) && to - from < kHashRun)
+            ++to;
+        if (to == from)
+            return;
+        task.hashing = true;
+        file = task.file;
+    }
+    const PieceMap& geometry = task.pieces;
+    bool read = true;
+    for (int piece = from; piece < to && read; ++piece) {
+        const int64_t begin = geometry.begin_of(piece);
+        if (piece == written)
+            task.hash.add(buffer.data(), size_t(geometry.length_of(piece)));
+        else
+            read = hash_file_bytes(task.hash, file->fd(), begin, begin + geometry.length_of(piece));
+    }
+    std::lock_guard lock(mutex_);
+    if (read)
+        task.hashed = to;
+    else
+        restart_hash(task);
+    task.hashing = false;
+    data_cv_.notify_all();
+}
+
+void Downloads::restart_hash(Task& task) {
+    task.hash.reset();
+    task.hashed = 0;
+}
+
 // Checks a file whose pieces are all on disk. A match becomes the finished
 // file; a mismatch is thrown away and fetched again, from one source at a
 // time when there are several, until every source had its round.
 void Downloads::verify(const std::shared_ptr<Task>& task) {
     Task& t = *task;
     std::shared_ptr<FileHandle> file;
+    int64_t hashed_bytes = 0;
     {
         std::unique_lock lock(mutex_);
-        data_cv_.wait(lock, [&] { return !t.saving; });
+        data_cv_.wait(lock, [&] { return !t.saving && !t.hashing; });
         file = t.file;
+        hashed_bytes = std::min(t.pieces.begin_of(t.hashed), t.key.size);
     }
-    const bool match = file_has_sha1(file->fd(), t.key.size, t.key.sha1);
+    const bool match = file_has_size(file->fd(), t.key.size) &&
+                       hash_file_bytes(t.hash, file->fd(), hashed_bytes, t.key.size) &&
+                       t.hash.hex() == t.key.sha1;
     if (match) {
         const int error = ::rename(t.data_path.c_str(), t.final_path.c_str()) == 0 ? 0 : errno;
         if (error == 0)
@@ -485,6 +533,7 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
         qCInfo(lcTerminal) << "checksum mismatch" << t.mismatches << "of" << t.key.name.c_str();
         give_up = t.mismatches >= (sources > 1 ? sources + 1 : 2);
         t.pieces.clear();
+        restart_hash(t);
         t.dirty = true;
         if (give_up)
             fail(t, "checksum");
@@ -506,23 +555,33 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
         std::lock_guard lock(mutex_);
         t.busy = false;
     }
-    save_record(t, true);
+    save_record(t);
     work_cv_.notify_all();
     data_cv_.notify_all();
 }
 
-// Records the pieces on disk, at most once a second unless forced; the data
-// is flushed first, so a record never names a piece the disk lost.
-void Downloads::save_record(Task& task, bool force) {
+// Records the pieces on disk of every download once a second, away from the
+// fetches: the data is flushed first, so a record never names a piece that
+// a power cut could lose.
+void Downloads::run_saver() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        stop_cv_.wait_for(lock, kSaveInterval);
+        const std::vector<std::shared_ptr<Task>> tasks = tasks_;
+        lock.unlock();
+        for (const auto& task : tasks)
+            save_record(*task);
+        lock.lock();
+    }
+}
+
+void Downloads::save_record(Task& task) {
     PartRecord record;
     std::shared_ptr<FileHandle> file;
-    const auto now = Clock::now();
     {
         std::lock_guard lock(mutex_);
         if (!task.dirty || task.saving || task.busy || task.phase == Phase::Complete ||
             task.reason == "checksum" || !task.file)
-            return;
-        if (!force && now - task.last_saved < kSaveInterval)
             return;
         task.saving = true;
         task.dirty = false;
@@ -533,7 +592,6 @@ void Downloads::save_record(Task& task, bool force) {
     const bool saved = save_part_record(task.part_path, record);
     std::lock_guard lock(mutex_);
     task.saving = false;
-    task.last_saved = now;
     if (!saved)
         task.dirty = true;
     data_cv_.notify_all();

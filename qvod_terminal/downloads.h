@@ -66,8 +66,11 @@ private:
     void count_bytes(Task& task, size_t length);
     bool piece_written(Job& job);
     void finish_job(Job& job, int result, int64_t bytes);
+    void hash_ahead(Task& task, int written, const std::vector<char>& buffer);
+    void restart_hash(Task& task);
     void verify(const std::shared_ptr<Task>& task);
-    void save_record(Task& task, bool force);
+    void run_saver();
+    void save_record(Task& task);
 
     void steer(Task& task, int piece);
     void fail(Task& task, const std::string& reason);
@@ -80,11 +83,13 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable work_cv_; // a job may be ready
     std::condition_variable data_cv_; // pieces arrived or a download changed
+    std::condition_variable stop_cv_;
     std::vector<std::shared_ptr<Task>> tasks_;
     uint64_t next_order_ = 0;
     bool stopping_ = false;
     std::mutex open_mutex_; // one download prepared at a time
     std::vector<std::thread> workers_;
+    std::thread saver_;
 };
 
 } // namespace kelvara

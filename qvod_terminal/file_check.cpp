@@ -2,32 +2,51 @@
 
 #include "part_file.h"
 
-#include <QCryptographicHash>
 #include <algorithm>
+#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <vector>
 
 namespace kelvara {
 
-std::string file_sha1(int fd, int64_t size) {
-    constexpr int64_t kChunk = 1024 * 1024;
-    std::vector<char> buffer(size_t(std::min(size, kChunk)) + 1);
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (int64_t offset = 0; offset < size;) {
-        const int64_t length = std::min(kChunk, size - offset);
-        if (read_all_at(fd, buffer.data(), length, offset) != 0)
-            return {};
-        hash.addData(QByteArrayView(buffer.data(), length));
-        offset += length;
+Sha1::Sha1() : context_(EVP_MD_CTX_new()) { reset(); }
+
+Sha1::~Sha1() { EVP_MD_CTX_free(context_); }
+
+void Sha1::reset() { EVP_DigestInit_ex(context_, EVP_sha1(), nullptr); }
+
+void Sha1::add(const char* data, size_t length) { EVP_DigestUpdate(context_, data, length); }
+
+std::string Sha1::hex() {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context_, digest, &length);
+    reset();
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < length; ++i) {
+        text += digits[digest[i] >> 4];
+        text += digits[digest[i] & 15];
     }
-    return hash.result().toHex().toStdString();
+    return text;
 }
 
-bool file_has_sha1(int fd, int64_t size, const std::string& sha1) {
+bool hash_file_bytes(Sha1& hash, int fd, int64_t from, int64_t to) {
+    constexpr int64_t kChunk = 1024 * 1024;
+    std::vector<char> buffer(size_t(std::clamp<int64_t>(to - from, 1, kChunk)));
+    for (int64_t offset = from; offset < to;) {
+        const int64_t length = std::min(kChunk, to - offset);
+        if (read_all_at(fd, buffer.data(), length, offset) != 0)
+            return false;
+        hash.add(buffer.data(), size_t(length));
+        offset += length;
+    }
+    return true;
+}
+
+bool file_has_size(int fd, int64_t size) {
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size != size)
-        return false;
-    return file_sha1(fd, size) == sha1;
+    return ::fstat(fd, &info) == 0 && info.st_size == size;
 }
 
 } // namespace kelvara

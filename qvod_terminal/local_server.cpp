@@ -27,7 +27,8 @@ std::optional<FileKey> file_key(const httplib::Request& request) {
     key.sha1 = lower(request.matches[1]);
     const std::string size = request.get_param_value("size");
     const auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), key.size);
-    if (error != std::errc() || end != size.data() + size.size() || key.size <= 0)
+    if (error != std::errc() || end != size.data() + size.size() || key.size <= 0 ||
+        key.size > terminal_api::kLargestFile)
         return std::nullopt;
     key.name = request.get_param_value("name");
     if (key.name.empty())

@@ -71,7 +71,8 @@ std::optional<PartRecord> parse_part_record(std::string_view text) {
         else if (key == "have")
             have = value;
     }
-    if (record.sha1.size() != 40 || record.size <= 0 || piece_size < 4096 || record.name.empty())
+    if (record.sha1.size() != 40 || record.size <= 0 || piece_size < 4096 ||
+        piece_size > 16 * 1024 * 1024 || record.name.empty())
         return std::nullopt;
     record.pieces = PieceMap(record.size, piece_size);
     if (!record.pieces.from_hex(have))

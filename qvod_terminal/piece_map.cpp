@@ -7,6 +7,7 @@ namespace kelvara {
 namespace {
 
 constexpr int kMostPieces = 65536;
+constexpr int64_t kLargestPiece = 16 * 1024 * 1024; // the size of a worker's buffer
 
 int hex_digit(char c) {
     if (c >= '0' && c <= '9')
@@ -87,8 +88,8 @@ bool PieceMap::from_hex(std::string_view hex) {
 }
 
 int64_t choose_piece_size(int64_t file_size, int64_t wanted) {
-    int64_t piece = std::max<int64_t>(wanted, 4096);
-    while ((file_size + piece - 1) / piece > kMostPieces)
+    int64_t piece = std::clamp<int64_t>(wanted, 4096, kLargestPiece);
+    while ((file_size + piece - 1) / piece > kMostPieces && piece < kLargestPiece)
         piece *= 2;
     return piece;
 }

@@ -44,7 +44,7 @@ private:
 };
 
 // The piece size for a file: `wanted`, doubled until the file has at most
-// 65536 pieces, so that the record stays small.
+// 65536 pieces (so that the record stays small) or the piece is 16 MiB.
 int64_t choose_piece_size(int64_t file_size, int64_t wanted);
 
 } // namespace kelvara

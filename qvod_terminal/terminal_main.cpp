@@ -58,7 +58,6 @@ sigset_t ending_signals() {
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGHUP);
     return set;
 }
 
@@ -116,6 +115,7 @@ int main(int argc, char** argv) {
     const sigset_t ending = ending_signals();
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN); // a background service outlives its terminal
     std::signal(SIGXFSZ, SIG_IGN); // a size limit shows as EFBIG instead
 
     std::string error;

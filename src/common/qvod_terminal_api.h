@@ -53,6 +53,8 @@ inline constexpr char kPortFile[] = "QvodTerminal.port";
 inline constexpr char kLockFile[] = "QvodTerminal.lock";
 inline constexpr char kHelloPath[] = "/hello";
 inline constexpr char kHelloReply[] = "QvodTerminal\n";
+// Larger files are refused (4 TiB), which keeps a download's bookkeeping small.
+inline constexpr int64_t kLargestFile = int64_t(1) << 42;
 
 enum class State { Connecting, Downloading, Reconnecting, Complete, Failed };
 

@@ -1,6 +1,7 @@
 #include "panes/qvod_address.h"
 
 #include "common/gbk.h"
+#include "common/qvod_terminal_api.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -10,7 +11,6 @@ namespace kelvara {
 namespace {
 
 const QLatin1String kScheme("qvod://");
-constexpr qint64 kLargestSize = qint64(1) << 50;
 
 int hex_value(QChar c) {
     const char16_t u = c.unicode();
@@ -101,7 +101,7 @@ std::optional<QvodAddress> parse_qvod_address(const QString& text) {
     bool ok = false;
     const QString size_text = fields.at(0).trimmed();
     const qint64 size = size_text.toLongLong(&ok, 10);
-    if (!ok || size <= 0 || size > kLargestSize || !size_text.at(0).isDigit())
+    if (!ok || size <= 0 || size > terminal_api::kLargestFile || !size_text.at(0).isDigit())
         return std::nullopt;
     const QString sha1 = fields.at(1).trimmed();
     if (!is_sha1(sha1))

@@ -58,6 +58,7 @@ TEST(PieceMap, PieceSizeGrowsForHugeFiles) {
     const int64_t piece = choose_piece_size(huge, 256 << 10);
     EXPECT_LE((huge + piece - 1) / piece, 65536);
     EXPECT_EQ(choose_piece_size(1000, 1), 4096);
+    EXPECT_EQ(choose_piece_size(int64_t(1) << 42, 256 << 10), 16 << 20) << "buffers stay bounded";
 }
 
 TEST(PartRecord, RoundTripsAndRefusesDamagedRecords) {

@@ -1,8 +1,11 @@
 // The client's side: TerminalStreams starts the QVOD folder's own
 // QvodTerminal.exe and hands the player a local stream address.
 
+#include "common/gbk.h"
+#include "platform/desktop/qvod_folder.h"
 #include "platform/desktop/terminal_streams.h"
 #include "terminal_fixture.h"
+#include "terminal_settings.h"
 
 #include <csignal>
 #include <filesystem>
@@ -36,10 +39,18 @@ protected:
         if (pid > 0) {
             ::kill(pid, SIGTERM);
             const auto deadline = Clock::now() + 5s;
-            while (::kill(pid, 0) == 0 && Clock::now() < deadline)
+            while (running(pid) && Clock::now() < deadline)
                 std::this_thread::sleep_for(20ms);
         }
         std::filesystem::remove_all(root_);
+    }
+
+    // Not yet ended: a detached process's zombie waits for a reaper we do
+    // not control.
+    static bool running(pid_t pid) {
+        const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+        const size_t paren = stat.rfind(')');
+        return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
     }
 
     QString address_of(const std::string& name, const std::string& content) {
@@ -125,6 +136,18 @@ TEST_F(Streams, PreloadsAndRefusesOtherAddresses) {
     const auto status = streams.status(address);
     ASSERT_TRUE(status);
     EXPECT_EQ(status->permille, 1000);
+}
+
+TEST(ClientSetUp, WritesSettingsTheTerminalReads) {
+    const QString text = default_qvod_settings(QStringLiteral("/home/u/影视/"),
+                                               {QStringLiteral("http://127.0.0.1:8/seed/?a=1&b=2"),
+                                                QStringLiteral("http://127.0.0.1:9/seed/")});
+    EXPECT_TRUE(text.contains(QStringLiteral("<Config Defaultsavepath=\"/home/u/影视/\"/>\r\n<Source")));
+    const TerminalSettings settings = parse_settings(to_gbk(text), "/q");
+    EXPECT_EQ(settings.save_folder, "/home/u/影视/");
+    ASSERT_EQ(settings.sources.size(), 2u);
+    EXPECT_EQ(settings.sources[0], "http://127.0.0.1:8/seed/?a=1&b=2");
+    EXPECT_EQ(settings.sources[1], "http://127.0.0.1:9/seed/");
 }
 
 } // namespace
