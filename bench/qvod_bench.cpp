@@ -221,8 +221,8 @@ int main(int argc, char** argv) {
     int64_t size_mb = 200;
     int64_t seek_rate_mb = 10;
     int rounds = 5;
-    std::string program = std::filesystem::path(argv[0]).parent_path().string() +
-                          "/Qvod/QvodTerminal.exe";
+    std::string program =
+        std::filesystem::path(argv[0]).parent_path().string() + "/Qvod/QvodTerminal.exe";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
         if (flag == "--size-mb")
@@ -255,9 +255,8 @@ int main(int argc, char** argv) {
         std::filesystem::remove(work + "/curl.out");
         for (const bool player : {true, false}) {
             const std::string tag = std::to_string(round) + (player ? "p" : "d");
-            const Download run = download(program, work + "/Qvod-" + tag,
-                                          work + "/dl-" + tag + "/", server.base(), sha1, size,
-                                          player);
+            const Download run = download(program, work + "/Qvod-" + tag, work + "/dl-" + tag + "/",
+                                          server.base(), sha1, size, player);
             (player ? played_times : plain_times).push_back(run.on_disk);
             if (player)
                 played_checked.push_back(run.complete);
@@ -294,9 +293,8 @@ int main(int argc, char** argv) {
         client.Get(path, {{"Range", "bytes=0-1048575"}});
         const int64_t at = size * 8 / 10;
         const auto start = Clock::now();
-        const auto reply =
-            client.Get(path, {{"Range", "bytes=" + std::to_string(at) + "-" +
-                                            std::to_string(at + 256 * 1024 - 1)}});
+        const auto reply = client.Get(path, {{"Range", "bytes=" + std::to_string(at) + "-" +
+                                                           std::to_string(at + 256 * 1024 - 1)}});
         const double waited = seconds_since(start);
         const auto status = status_of(client, sha1);
         std::printf("seek to 80 %% (%s source): %.3f s for the first 256 KiB (%s), "

@@ -60,9 +60,9 @@ struct Job {
     int first = 0;
     int fetch_end = 0;
     int end = 0;
-    int next = 0;                    // the piece being fetched
+    int next = 0;                     // the piece being fetched
     std::atomic<bool> abandon{false}; // set when the bytes are wanted elsewhere
-    int io_error = 0;                // a write to the file failed
+    int io_error = 0;                 // a write to the file failed
 };
 
 // A source as one download sees it.

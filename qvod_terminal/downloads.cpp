@@ -66,8 +66,8 @@ public:
             length -= n;
             if (filled_ < piece_length)
                 continue;
-            job_.io_error = write_all_at(fd_, buffer_.data(), piece_length,
-                                         geometry.begin_of(job_.next));
+            job_.io_error =
+                write_all_at(fd_, buffer_.data(), piece_length, geometry.begin_of(job_.next));
             if (job_.io_error != 0 || !downloads_.piece_written(job_))
                 return false;
             filled_ = 0;
@@ -88,7 +88,9 @@ private:
 
 Downloads::Downloads(DownloadConfig config) : config_(std::move(config)) {}
 
-Downloads::~Downloads() { stop(); }
+Downloads::~Downloads() {
+    stop();
+}
 
 void Downloads::start() {
     resume_partials();
@@ -167,9 +169,8 @@ std::shared_ptr<Task> Downloads::open(const FileKey& key, bool foreground) {
     const std::shared_ptr<Task> task = prepare(key);
     {
         std::lock_guard lock(mutex_);
-        const auto known = std::find_if(tasks_.begin(), tasks_.end(), [&](const auto& t) {
-            return t->key.sha1 == key.sha1;
-        });
+        const auto known = std::find_if(tasks_.begin(), tasks_.end(),
+                                        [&](const auto& t) { return t->key.sha1 == key.sha1; });
         if (known != tasks_.end())
             *known = task;
         else
@@ -439,8 +440,8 @@ void Downloads::finish_job(Job& job, int result, int64_t bytes) {
     } else if (outcome == FetchResult::Failed || outcome == FetchResult::Stalled) {
         const auto now = Clock::now();
         ++slot.failures;
-        const auto wait =
-            std::chrono::milliseconds(int64_t(config_.backoff_ms) << std::min(slot.failures - 1, 10));
+        const auto wait = std::chrono::milliseconds(int64_t(config_.backoff_ms)
+                                                    << std::min(slot.failures - 1, 10));
         slot.retry_at = now + std::min<Clock::duration>(wait, kLongestBackoff);
         task.had_failure = true;
         task.last_failure = now;

@@ -9,13 +9,21 @@
 
 namespace kelvara {
 
-Sha1::Sha1() : context_(EVP_MD_CTX_new()) { reset(); }
+Sha1::Sha1() : context_(EVP_MD_CTX_new()) {
+    reset();
+}
 
-Sha1::~Sha1() { EVP_MD_CTX_free(context_); }
+Sha1::~Sha1() {
+    EVP_MD_CTX_free(context_);
+}
 
-void Sha1::reset() { EVP_DigestInit_ex(context_, EVP_sha1(), nullptr); }
+void Sha1::reset() {
+    EVP_DigestInit_ex(context_, EVP_sha1(), nullptr);
+}
 
-void Sha1::add(const char* data, size_t length) { EVP_DigestUpdate(context_, data, length); }
+void Sha1::add(const char* data, size_t length) {
+    EVP_DigestUpdate(context_, data, length);
+}
 
 std::string Sha1::hex() {
     unsigned char digest[EVP_MAX_MD_SIZE];

@@ -60,11 +60,17 @@ LocalServer::LocalServer(Downloads& downloads)
 
 LocalServer::~LocalServer() = default;
 
-int LocalServer::bind() { return server_->bind_to_any_port("127.0.0.1"); }
+int LocalServer::bind() {
+    return server_->bind_to_any_port("127.0.0.1");
+}
 
-void LocalServer::run() { server_->listen_after_bind(); }
+void LocalServer::run() {
+    server_->listen_after_bind();
+}
 
-void LocalServer::stop() { server_->stop(); }
+void LocalServer::stop() {
+    server_->stop();
+}
 
 void LocalServer::add_routes() {
     server_->Get(terminal_api::kHelloPath, [](const httplib::Request&, httplib::Response& res) {
@@ -93,7 +99,7 @@ void LocalServer::add_routes() {
                  });
 
     server_->Get(std::string("/stream/") + kHashRoute, [this](const httplib::Request& req,
-                                                               httplib::Response& res) {
+                                                              httplib::Response& res) {
         const auto key = file_key(req);
         const auto task = key ? downloads_.open(*key, true) : nullptr;
         if (!task) {

@@ -86,8 +86,8 @@ bool save_part_record(const std::string& path, const PartRecord& record) {
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    const bool written = write_all_at(fd, text.data(), int64_t(text.size()), 0) == 0 &&
-                         ::fdatasync(fd) == 0;
+    const bool written =
+        write_all_at(fd, text.data(), int64_t(text.size()), 0) == 0 && ::fdatasync(fd) == 0;
     ::close(fd);
     if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());

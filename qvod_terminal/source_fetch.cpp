@@ -54,8 +54,8 @@ bool range_matches(std::string_view value, int64_t first, int64_t last, int64_t 
     int64_t numbers[3] = {};
     const char separators[3] = {'-', '/', '\0'};
     for (int i = 0; i < 3; ++i) {
-        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(),
-                                                  numbers[i]);
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), numbers[i]);
         if (error != std::errc())
             return false;
         value.remove_prefix(size_t(end - value.data()));
@@ -168,7 +168,8 @@ FetchOutcome SourceFetch::fetch(const std::string& url, int64_t first, int64_t l
     curl_easy_setopt(curl_, CURLOPT_MAXREDIRS, 3L);
     curl_easy_setopt(curl_, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS, long(std::max<int64_t>(stall_.count(), 1000)));
+    curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS,
+                     long(std::max<int64_t>(stall_.count(), 1000)));
     curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(curl_, CURLOPT_USERAGENT, "QvodTerminal");
     curl_easy_setopt(curl_, CURLOPT_NOPROXY, no_proxy_.c_str());

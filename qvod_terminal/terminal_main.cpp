@@ -20,7 +20,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-
 namespace kelvara {
 
 namespace {
@@ -115,7 +114,7 @@ int main(int argc, char** argv) {
     const sigset_t ending = ending_signals();
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGHUP, SIG_IGN); // a background service outlives its terminal
+    std::signal(SIGHUP, SIG_IGN);  // a background service outlives its terminal
     std::signal(SIGXFSZ, SIG_IGN); // a size limit shows as EFBIG instead
 
     std::string error;

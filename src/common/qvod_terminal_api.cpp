@@ -8,8 +8,10 @@ namespace kelvara::terminal_api {
 namespace {
 
 constexpr std::pair<State, const char*> kStateNames[] = {
-    {State::Connecting, "connecting"},     {State::Downloading, "downloading"},
-    {State::Reconnecting, "reconnecting"}, {State::Complete, "complete"},
+    {State::Connecting, "connecting"},
+    {State::Downloading, "downloading"},
+    {State::Reconnecting, "reconnecting"},
+    {State::Complete, "complete"},
     {State::Failed, "failed"},
 };
 
@@ -94,9 +96,13 @@ std::optional<Status> parse_status(std::string_view text) {
     return status;
 }
 
-QString stream_target(const QvodAddress& address) { return file_target("stream", address); }
+QString stream_target(const QvodAddress& address) {
+    return file_target("stream", address);
+}
 
-QString preload_target(const QvodAddress& address) { return file_target("preload", address); }
+QString preload_target(const QvodAddress& address) {
+    return file_target("preload", address);
+}
 
 QString status_target(const QvodAddress& address) {
     return QStringLiteral("/status/") + address.sha1;

@@ -69,7 +69,8 @@ QString decode_escapes(const QString& text) {
                 i += 3;
                 continue;
             }
-            const bool wide = i + 1 < text.size() && (text.at(i + 1) == u'u' || text.at(i + 1) == u'U');
+            const bool wide =
+                i + 1 < text.size() && (text.at(i + 1) == u'u' || text.at(i + 1) == u'U');
             const int unit = wide ? hex_at(text, i + 2, 4) : -1;
             if (unit >= 0) {
                 out += decode_byte_run(run);

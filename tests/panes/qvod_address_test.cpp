@@ -11,7 +11,8 @@ namespace {
 const QString kHash = QStringLiteral("0123456789ABCDEF0123456789abcdef01234567");
 
 TEST(QvodAddress, ReadsThePlainForm) {
-    const auto address = parse_qvod_address(QStringLiteral("qvod://734003200|%1|天下无贼.rmvb|").arg(kHash));
+    const auto address =
+        parse_qvod_address(QStringLiteral("qvod://734003200|%1|天下无贼.rmvb|").arg(kHash));
     ASSERT_TRUE(address);
     EXPECT_EQ(address->size, 734003200);
     EXPECT_EQ(address->sha1, kHash.toLower());
@@ -29,7 +30,8 @@ TEST(QvodAddress, ReadsEscapedForms) {
     ASSERT_TRUE(bars);
     EXPECT_EQ(bars->size, 100);
     EXPECT_EQ(bars->name, QStringLiteral("中文.mp4"));
-    const auto js = parse_qvod_address(QStringLiteral("qvod://100|%1|%u4E2D%u6587.avi|").arg(kHash));
+    const auto js =
+        parse_qvod_address(QStringLiteral("qvod://100|%1|%u4E2D%u6587.avi|").arg(kHash));
     ASSERT_TRUE(js);
     EXPECT_EQ(js->name, QStringLiteral("中文.avi"));
     const QByteArray gbk = to_gbk(QStringLiteral("中"));

@@ -24,10 +24,10 @@ bool take_one(int& count) {
 
 SourceServer::SourceServer() : server_(std::make_unique<httplib::Server>()) {
     server_->new_task_queue = [] { return new httplib::ThreadPool(16); };
-    server_->Get(R"(/(\w+)/([0-9a-f]{40}))", [this](const httplib::Request& req,
-                                                     httplib::Response& res) {
-        serve(req.matches[1], req.matches[2], (void*)&req, &res);
-    });
+    server_->Get(R"(/(\w+)/([0-9a-f]{40}))",
+                 [this](const httplib::Request& req, httplib::Response& res) {
+                     serve(req.matches[1], req.matches[2], (void*)&req, &res);
+                 });
     port_ = server_->bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
@@ -124,8 +124,8 @@ void SourceServer::serve(const std::string& source, const std::string& sha1, voi
                 plan.corrupt_at < int64_t(offset + n))
                 chunk[size_t(plan.corrupt_at - int64_t(offset))] ^= 0x5a;
             if (plan.rate > 0) {
-                const auto due = started + std::chrono::microseconds((*sent + int64_t(n)) *
-                                                                     1000000 / plan.rate);
+                const auto due =
+                    started + std::chrono::microseconds((*sent + int64_t(n)) * 1000000 / plan.rate);
                 while (!stopping_ && std::chrono::steady_clock::now() < due)
                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }

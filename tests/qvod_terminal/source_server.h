@@ -17,20 +17,20 @@ namespace kelvara::testing {
 
 // How one source of the test server misbehaves.
 struct SourceBehaviour {
-    int64_t rate = 0;          // bytes per second of each reply; 0: as fast as possible
-    int fail_status = 0;       // answer requests with this status (e.g. 503)...
-    int fail_count = -1;       // ...this many times (-1: always)
-    int64_t stall_after = -1;  // a reply sends this many bytes, then nothing...
-    int stall_count = -1;      // ...in this many replies (-1: all)
-    int64_t drop_after = -1;   // a reply closes its connection after this many bytes
-    int64_t corrupt_at = -1;   // the byte at this file offset is sent wrong...
-    int corrupt_count = -1;    // ...in this many replies that hold it (-1: all)
+    int64_t rate = 0;         // bytes per second of each reply; 0: as fast as possible
+    int fail_status = 0;      // answer requests with this status (e.g. 503)...
+    int fail_count = -1;      // ...this many times (-1: always)
+    int64_t stall_after = -1; // a reply sends this many bytes, then nothing...
+    int stall_count = -1;     // ...in this many replies (-1: all)
+    int64_t drop_after = -1;  // a reply closes its connection after this many bytes
+    int64_t corrupt_at = -1;  // the byte at this file offset is sent wrong...
+    int corrupt_count = -1;   // ...in this many replies that hold it (-1: all)
 };
 
 struct SourceStats {
     int requests = 0;
-    int64_t bytes = 0;                // body bytes sent
-    std::vector<int64_t> starts;      // first byte of each range asked for
+    int64_t bytes = 0;           // body bytes sent
+    std::vector<int64_t> starts; // first byte of each range asked for
 };
 
 // Sources on 127.0.0.1: /<source>/<sha1> serves the file of that hash with
@@ -58,8 +58,7 @@ private:
         SourceBehaviour behaviour;
         SourceStats stats;
     };
-    void serve(const std::string& source, const std::string& sha1, void* request,
-               void* response);
+    void serve(const std::string& source, const std::string& sha1, void* request, void* response);
 
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;

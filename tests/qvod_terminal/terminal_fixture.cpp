@@ -63,7 +63,9 @@ int TerminalProcess::wait(std::chrono::milliseconds timeout) {
     return -1;
 }
 
-std::string terminal_program() { return KELVARA_TERMINAL_EXE; }
+std::string terminal_program() {
+    return KELVARA_TERMINAL_EXE;
+}
 
 std::string read_file(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -72,7 +74,9 @@ std::string read_file(const std::string& path) {
     return text.str();
 }
 
-bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+bool file_exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 void write_settings(const std::string& qvod_folder, const std::string& save_folder,
                     const std::vector<std::string>& sources) {
@@ -125,13 +129,12 @@ TerminalTest::File TerminalTest::add_file(const std::string& name, int64_t size,
     return file;
 }
 
-int TerminalTest::start_terminal(const std::vector<std::string>& sources,
-                                 int64_t file_size_limit) {
+int TerminalTest::start_terminal(const std::vector<std::string>& sources, int64_t file_size_limit) {
     sources_ = sources;
     write_settings(qvod_folder_, save_folder_, sources);
     const std::vector<std::string> args = {
-        "--folder", qvod_folder_, "--piece-kib", std::to_string(piece_ / 1024), "--stall-ms",
-        "800", "--backoff-ms", "100", "--read-timeout-ms", "10000"};
+        "--folder", qvod_folder_,   "--piece-kib", std::to_string(piece_ / 1024), "--stall-ms",
+        "800",      "--backoff-ms", "100",         "--read-timeout-ms",           "10000"};
     EXPECT_TRUE(terminal_.start(terminal_program(), args, file_size_limit));
     const auto port = wait_for_port(qvod_folder_, 5s);
     EXPECT_TRUE(port.has_value()) << "the terminal did not come up";
@@ -148,9 +151,10 @@ void TerminalTest::restart_terminal(int signal_number) {
 std::string TerminalTest::target(const char* route, const File& file) const {
     const QvodAddress address{file.size(), QString::fromStdString(file.sha1),
                               QString::fromStdString(file.name)};
-    QString path = QString(route) == QLatin1String("stream")    ? terminal_api::stream_target(address)
-                   : QString(route) == QLatin1String("preload") ? terminal_api::preload_target(address)
-                                                                : terminal_api::status_target(address);
+    QString path = QString(route) == QLatin1String("stream") ? terminal_api::stream_target(address)
+                   : QString(route) == QLatin1String("preload")
+                       ? terminal_api::preload_target(address)
+                       : terminal_api::status_target(address);
     return path.toStdString();
 }
 

@@ -92,13 +92,13 @@ TEST(FileNames, StayInsideTheDownloadFolder) {
 }
 
 TEST(TerminalSettings, ReadsTheSaveFolderAndSourcesOfTheGbkFile) {
-    const QByteArray text = to_gbk(QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<QvodPlayer>\r\n"
-        "<Config Defaultsavepath=\"/data/影视/\"/>\r\n"
-        "<Source url=\"http://127.0.0.1:8080/soft/seed/\"/>\r\n"
-        "<Source url=\"ftp://example/\"/>\r\n"
-        "<Source url=\"https://mirror/a?x=1&amp;y=\"/>\r\n"
-        "<Config Defaultsavepath=\"/second/\"/>\r\n</QvodPlayer>\r\n"));
+    const QByteArray text =
+        to_gbk(QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<QvodPlayer>\r\n"
+                              "<Config Defaultsavepath=\"/data/影视/\"/>\r\n"
+                              "<Source url=\"http://127.0.0.1:8080/soft/seed/\"/>\r\n"
+                              "<Source url=\"ftp://example/\"/>\r\n"
+                              "<Source url=\"https://mirror/a?x=1&amp;y=\"/>\r\n"
+                              "<Config Defaultsavepath=\"/second/\"/>\r\n</QvodPlayer>\r\n"));
     const TerminalSettings settings = parse_settings(text, "/q");
     EXPECT_EQ(settings.save_folder, "/data/影视/");
     ASSERT_EQ(settings.sources.size(), 2u);

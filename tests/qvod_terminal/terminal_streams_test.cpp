@@ -142,7 +142,8 @@ TEST(ClientSetUp, WritesSettingsTheTerminalReads) {
     const QString text = default_qvod_settings(QStringLiteral("/home/u/影视/"),
                                                {QStringLiteral("http://127.0.0.1:8/seed/?a=1&b=2"),
                                                 QStringLiteral("http://127.0.0.1:9/seed/")});
-    EXPECT_TRUE(text.contains(QStringLiteral("<Config Defaultsavepath=\"/home/u/影视/\"/>\r\n<Source")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("<Config Defaultsavepath=\"/home/u/影视/\"/>\r\n<Source")));
     const TerminalSettings settings = parse_settings(to_gbk(text), "/q");
     EXPECT_EQ(settings.save_folder, "/home/u/影视/");
     ASSERT_EQ(settings.sources.size(), 2u);

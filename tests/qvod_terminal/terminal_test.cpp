@@ -161,8 +161,9 @@ TEST_F(Terminal, FindsTheGoodSourceWhenAnotherSendsWrongBytes) {
     server_.set("b", {});
     start_terminal({server_.base("a"), server_.base("b")});
     ASSERT_TRUE(get_stream(film, "0-0"));
-    const auto done = wait_status(film, [](const auto& s) { return s.state != State::Downloading &&
-                                                                   s.state != State::Connecting; });
+    const auto done = wait_status(film, [](const auto& s) {
+        return s.state != State::Downloading && s.state != State::Connecting;
+    });
     ASSERT_TRUE(done);
     EXPECT_EQ(done->state, State::Complete);
     EXPECT_TRUE(read_file(save_folder_ + film.name) == film.content);
@@ -193,9 +194,8 @@ TEST_F(Terminal, ConnectsThenReconnectsUntilASourceAnswers) {
     const auto first = status(film);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->state, State::Connecting);
-    const auto retrying = wait_status(film, [](const auto& s) {
-        return s.state == State::Reconnecting;
-    });
+    const auto retrying =
+        wait_status(film, [](const auto& s) { return s.state == State::Reconnecting; });
     ASSERT_TRUE(retrying);
     EXPECT_EQ(retrying->state, State::Reconnecting);
     server_.set("a", {.fail_status = 503, .fail_count = 2});

@@ -108,8 +108,7 @@ int TerminalStreams::ensure_running() {
     if (port_ != 0)
         return port_;
     const QString program = folder_ + u'/' + QLatin1String(terminal_api::kProgram);
-    if (!QFileInfo(program).isExecutable() ||
-        !QProcess::startDetached(program, {}, folder_)) {
+    if (!QFileInfo(program).isExecutable() || !QProcess::startDetached(program, {}, folder_)) {
         qCWarning(lcQvod) << "cannot start" << program;
         return 0;
     }
@@ -130,8 +129,8 @@ std::optional<QByteArray> TerminalStreams::get(int port, const QString& target,
     if (!curl)
         return std::nullopt;
     QByteArray body;
-    const QByteArray url = QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8() +
-                           target.toUtf8();
+    const QByteArray url =
+        QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8() + target.toUtf8();
     curl_easy_reset(curl);
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
