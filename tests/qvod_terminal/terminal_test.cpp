@@ -68,7 +68,9 @@ TEST_F(Terminal, PlaysWhileDownloadingAndKeepsTheCheckedFile) {
     EXPECT_TRUE(read_file(save_folder_ + film.name) == film.content);
     EXPECT_FALSE(file_exists(partial));
     EXPECT_FALSE(file_exists(save_folder_ + film.name + ".kvpart"));
-    EXPECT_LE(server_.stats("a").bytes, film.size());
+    // Nothing fetched twice (a piece at most, should a slow machine look
+    // like a stalled source once).
+    EXPECT_LE(server_.stats("a").bytes, film.size() + piece_);
 }
 
 TEST_F(Terminal, SeekFarAheadIsServedWithoutTheBytesBefore) {
@@ -171,7 +173,8 @@ TEST_F(Terminal, FindsTheGoodSourceWhenAnotherSendsWrongBytes) {
 
 TEST_F(Terminal, ReportsReconnectingWhileAStalledSourceIsRetried) {
     const File film = add_file("stall.mp4", 1024 * 1024, 8);
-    server_.set("a", {.rate = 2 * 1024 * 1024, .stall_after = 100 * 1024, .stall_count = 1});
+    // Two stalls in a row: the state stays reconnecting long enough to be seen.
+    server_.set("a", {.rate = 2 * 1024 * 1024, .stall_after = 100 * 1024, .stall_count = 2});
     start_terminal({server_.base("a")});
     ASSERT_TRUE(get_stream(film, "0-0"));
     std::set<State> seen;
@@ -182,7 +185,7 @@ TEST_F(Terminal, ReportsReconnectingWhileAStalledSourceIsRetried) {
     ASSERT_TRUE(done);
     EXPECT_EQ(done->state, State::Complete);
     EXPECT_TRUE(seen.count(State::Reconnecting));
-    EXPECT_GE(server_.stats("a").requests, 2);
+    EXPECT_GE(server_.stats("a").requests, 3);
     EXPECT_TRUE(read_file(save_folder_ + film.name) == film.content);
 }
 
