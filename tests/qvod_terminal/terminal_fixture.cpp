@@ -132,9 +132,11 @@ TerminalTest::File TerminalTest::add_file(const std::string& name, int64_t size,
 int TerminalTest::start_terminal(const std::vector<std::string>& sources, int64_t file_size_limit) {
     sources_ = sources;
     write_settings(qvod_folder_, save_folder_, sources);
-    const std::vector<std::string> args = {
-        "--folder", qvod_folder_,   "--piece-kib", std::to_string(piece_ / 1024), "--stall-ms",
-        "800",      "--backoff-ms", "100",         "--read-timeout-ms",           "10000"};
+    // Short timings, so that stalls and retries take moments.
+    std::vector<std::string> args = {"--folder", qvod_folder_};
+    args.insert(args.end(), {"--piece-kib", std::to_string(piece_ / 1024)});
+    args.insert(args.end(), {"--stall-ms", "1200", "--backoff-ms", "100"});
+    args.insert(args.end(), {"--read-timeout-ms", "10000"});
     EXPECT_TRUE(terminal_.start(terminal_program(), args, file_size_limit));
     const auto port = wait_for_port(qvod_folder_, 5s);
     EXPECT_TRUE(port.has_value()) << "the terminal did not come up";
