@@ -42,9 +42,20 @@ QString start_demo_server(DemoServer& demo, DesktopPlatform& desktop) {
     return QString::fromStdString(demo.base_url());
 }
 
+// The player reads the QVOD terminal on 127.0.0.1: never through a proxy.
+void bypass_proxies_for_loopback() {
+    for (const char* name : {"no_proxy", "NO_PROXY"}) {
+        QByteArray list = qgetenv(name);
+        if (!list.contains("127.0.0.1"))
+            list += QByteArray(list.isEmpty() ? "" : ",") + "127.0.0.1,localhost";
+        qputenv(name, list);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    bypass_proxies_for_loopback();
     prepare_web_engine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
@@ -53,15 +64,24 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
 
     const QString app_dir = application_folder();
-    DesktopPlatform desktop(app_dir);
-    Platform& platform = desktop.platform();
     const QString command = command_line_text(QCoreApplication::arguments().mid(1));
 
-    // A later start hands its command text to the first instance and ends.
-    if (!platform.channel.claim()) {
-        platform.channel.send(command.toUtf8());
+    // A later start hands its command text to the first instance and ends,
+    // before it sets anything up.
+    const auto later_start = [&command](InstanceChannel& channel) {
+        if (channel.claim())
+            return false;
+        channel.send(command.toUtf8());
+        return true;
+    };
+    if (LocalSocketChannel early(app_dir); later_start(early))
         return 0;
-    }
+
+    DesktopPlatform desktop(app_dir);
+    Platform& platform = desktop.platform();
+    // Claimed for good; a start that came in between is the first one.
+    if (later_start(platform.channel))
+        return 0;
 
     if (!run_startup(app_dir, platform.qvod, platform.dialogs, platform.shell, platform.machine))
         return 0;

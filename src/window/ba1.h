@@ -152,6 +152,12 @@ public:
     void tray_remove();
     void sweep_tray_icons();
 
+    // ---- Settings dialog (settings_dialog/ba3.cpp) ----
+    // Opens the dialog the way the tray menu does, on a section: 1 the
+    // options, 0 the about page.
+    void open_settings(int section);
+    BA3* ba3 = nullptr; // the dialog while it is loaded
+
     // ---- Scheduled shutdown (shutdown/shutdown.cpp) ----
     void kaiqi_Click();
     void quxiao_Click();

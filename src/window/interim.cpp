@@ -14,7 +14,6 @@ void BA1::ttt_v() {
     close();
     QApplication::quit();
 }
-void BA1::LinkExecute(const QString&) {}
 void BA1::npc_Click(int) {}
 void BA1::zhi_d(int) {}
 void BA1::jbi_Click() {}
@@ -29,9 +28,5 @@ void BA1::tray_add(const QString&) {}
 void BA1::show_balloon(const QString&) {}
 void BA1::tray_remove() {}
 void BA1::sweep_tray_icons() {}
-void BA1::kaiqi_Click() {}
-void BA1::quxiao_Click() {}
-bool BA1::shutdown_armed() const { return false; }
-void BA1::system_shutdown(bool) {}
 
 } // namespace kelvara
