@@ -3,6 +3,7 @@
 #include "app/app_paths.h"
 #include "app/startup.h"
 #include "platform/desktop/desktop_platform.h"
+#include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before the platform: the tray icon takes the application's icon.
+    QApplication::setWindowIcon(app_icon());
     // libmpv needs the C numeric locale.
     std::setlocale(LC_NUMERIC, "C");
 
@@ -34,7 +37,9 @@ int main(int argc, char** argv) {
     BA1 window(platform, app_dir, configured_server());
     platform.channel.on_command = [&window](const QString& text) { window.LinkExecute(text); };
     on_termination_signal([&window] { window.ttt_v(); });
-    window.show();
+    // The window loads before it shows, so that it opens at its saved size
+    // with its skin.
     window.Form_Load(command);
+    window.show();
     return app.exec();
 }

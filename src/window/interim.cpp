@@ -4,16 +4,8 @@
 
 #include "window/ba1.h"
 
-#include <QApplication>
-
 namespace kelvara {
 
-void BA1::Form_Load(const QString&) {}
-void BA1::Timer3_Timer() {}
-void BA1::ttt_v() {
-    close();
-    QApplication::quit();
-}
 void BA1::LinkExecute(const QString&) {}
 void BA1::l_com(const QString&) {}
 void BA1::jia_Click() {}
@@ -43,20 +35,6 @@ void BA1::eee() {}
 void BA1::qk_Click() {}
 void BA1::qk_xl() {}
 void BA1::qk_xw() {}
-void BA1::npc_Click(int) {}
-void BA1::zhi_d(int) {}
-void BA1::jbi_Click() {}
-void BA1::Timer6_Timer() {}
-void BA1::apply_round_region() {}
-void BA1::Form_Resize() {}
-void BA1::qvod_Resize() {}
-void BA1::p_p(int) {}
-void BA1::paint_buttons() {}
-void BA1::paint_frame() {}
-void BA1::tray_add(const QString&) {}
-void BA1::show_balloon(const QString&) {}
-void BA1::tray_remove() {}
-void BA1::sweep_tray_icons() {}
 void BA1::kaiqi_Click() {}
 void BA1::quxiao_Click() {}
 bool BA1::shutdown_armed() const { return false; }
@@ -67,5 +45,6 @@ void BA1::Timer7_Timer() {}
 void BA1::Timer8_Timer() {}
 void BA1::Lab2_Click(int) {}
 void BA1::adp_Click() {}
+void BA1::open_settings(int) {}
 
 } // namespace kelvara
