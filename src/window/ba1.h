@@ -296,6 +296,7 @@ private:
     std::optional<Qt::Edges> manual_drag_;
     bool system_move_started_ = false;
     QPoint drag_origin_;
+    QPoint press_origin_; // where the last press on the window was, on screen
     QRect drag_geometry_;
     QSize min_track_, max_track_;
 

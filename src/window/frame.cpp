@@ -119,7 +119,8 @@ void BA1::Form_MouseMove(Qt::MouseButtons buttons, int x, int y) {
     QWindow* w = windowHandle();
     if (!w || !w->startSystemMove()) {
         qCDebug(lcFrame) << "no system move; moving by hand";
-        begin_manual_drag({}, mapToGlobal(QPoint(x, y)));
+        begin_manual_drag({}, press_origin_);
+        continue_manual_drag(mapToGlobal(QPoint(x, y)));
     }
 }
 

@@ -50,6 +50,7 @@ void BA1::setup_frame() {
     connect(zz, &PictureBox::mouse_move, this, [this] { zz_MouseMove(); });
     connect(u_k, &PictureBox::mouse_move, this, [this] { u_k_MouseMove(); });
     connect(qvod, &PictureBox::resized, this, [this] { qvod_Resize(); });
+    bo_ad->raise(); // the advertisement panel covers the video
 
     // Captions and colours; sizes the layout leaves to the controls.
     QFont title = ni_name->font();
@@ -127,6 +128,7 @@ void BA1::paintEvent(QPaintEvent*) {
 void BA1::mousePressEvent(QMouseEvent* event) {
     system_move_started_ = false;
     manual_drag_.reset();
+    press_origin_ = event->globalPosition().toPoint();
     const QPoint pos = event->position().toPoint();
     Form_MouseDown(event->button(), pos.x(), pos.y());
 }

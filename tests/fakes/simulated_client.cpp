@@ -9,9 +9,11 @@
 
 namespace kelvara::test {
 
-SimulatedClient::SimulatedClient()
-    : platform{clock,   events, transfer, processes, shell, dialogs, tray,
-               power,   machine, panes,   players,   channel, qvod} {}
+SimulatedClient::SimulatedClient() : SimulatedClient(processes) {}
+
+SimulatedClient::SimulatedClient(Processes& process_table)
+    : platform{clock,   events,  transfer, process_table, shell,   dialogs, tray,
+               power,   machine, panes,    players,       channel, qvod} {}
 
 SimulatedClient::~SimulatedClient() = default;
 
