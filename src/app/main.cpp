@@ -1,15 +1,48 @@
 // Kelvara: a desktop client for films and series.
 
 #include "app/app_paths.h"
+#include "app/guanbi.h"
 #include "app/startup.h"
+#include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
 #include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <clocale>
 
 using namespace kelvara;
+
+namespace {
+
+Q_LOGGING_CATEGORY(lc_app, "kelvara.app", QtWarningMsg)
+
+// The demo server prefers this port, so that the QVOD folder's source stays
+// the same from one run to the next.
+constexpr int kDemoPort = 17390;
+
+// Without a configured content server the client serves its own demo
+// catalogue, and the QVOD terminal fetches the films from its seeds.
+QString start_demo_server(DemoServer& demo, DesktopPlatform& desktop) {
+    if (!demo.start(kDemoPort) && !demo.start(0)) {
+        qCWarning(lc_app) << "the demo server could not start";
+        return {};
+    }
+    const QString seeds = QString::fromStdString(demo.seed_url());
+    if (desktop.qvod().use_only_source(seeds)) {
+        // A terminal still running from this folder knows only the old
+        // sources; the player starts a new one when it needs it.
+        for (const ProcessInfo& p : desktop.platform().processes.list()) {
+            if (p.name == QLatin1String("QvodTerminal.exe") &&
+                p.path.startsWith(desktop.qvod().folder() + u'/'))
+                desktop.platform().processes.terminate(p.pid);
+        }
+    }
+    return QString::fromStdString(demo.base_url());
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -34,7 +67,12 @@ int main(int argc, char** argv) {
     if (!run_startup(app_dir, platform.qvod, platform.dialogs, platform.shell, platform.machine))
         return 0;
 
-    BA1 window(platform, app_dir, configured_server());
+    DemoServer demo;
+    QString base_url = configured_server();
+    if (base_url.isEmpty())
+        base_url = start_demo_server(demo, desktop);
+
+    BA1 window(platform, app_dir, base_url);
     platform.channel.on_command = [&window](const QString& text) { window.LinkExecute(text); };
     on_termination_signal([&window] { window.ttt_v(); });
     // The window loads before it shows, so that it opens at its saved size

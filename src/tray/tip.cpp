@@ -176,12 +176,7 @@ void tip::connect_menus() {
 
     on(green, [&m] { m.p_p(0); });
     on(blue, [&m] { m.p_p(1); });
-
-    on(c_f, [&m] { m.CCC(); });
-    on(c_shan, [&m] { m.ddd(); });
-    on(c_shan2, [&m] { m.eee(); });
-    on(renwub, [&m] { m.qk_xl(); });
-    on(wenjianb, [&m] { m.qk_xw(); });
+    // The history menus (webc, c_fie) are wired with the history actions.
 }
 
 void tip::popup(QMenu* m, QPoint window_pos) { popup_global(m, main_.mapToGlobal(window_pos)); }

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
+#include "services/adsb.h"
 #include "tray/tip.h"
 
 namespace kelvara {
@@ -40,6 +41,9 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     create_panes();
     create_timers();
     tip_ = std::make_unique<tip>(*this);
+    connect_panes();
+    connect_services();
+    connect_main_path();
     setup_frame();
 }
 
@@ -56,6 +60,7 @@ BA1::~BA1() {
     Web9.reset();
     Web7.reset();
     QvodC.reset();
+    adsb_.reset();
 }
 
 void BA1::set_size_twips(int width, int height) { resize(width / 15, height / 15); }
@@ -161,14 +166,14 @@ void BA1::create_panes() {
 
 void BA1::create_timers() {
     TimerHost& host = platform_.timers;
-    Timer1 = std::make_unique<Timer>(host, 1000, true, [this] { Timer1_Timer(); });
-    Timer2 = std::make_unique<Timer>(host, 2000, false, [this] { Timer2_Timer(); });
-    Timer3 = std::make_unique<Timer>(host, 10, true, [this] { Timer3_Timer(); });
-    Timer4 = std::make_unique<Timer>(host, 50000, false, [this] { Timer4_Timer(); });
-    Timer5 = std::make_unique<Timer>(host, 6000, true, [this] { Timer5_Timer(); });
-    Timer6 = std::make_unique<Timer>(host, 2000, true, [this] { Timer6_Timer(); });
-    Timer7 = std::make_unique<Timer>(host, 4000, true, [this] { Timer7_Timer(); });
-    Timer8 = std::make_unique<Timer>(host, 3000, false, [this] { Timer8_Timer(); });
+    Timer1 = std::make_unique<Timer>(host, 1000, true);
+    Timer2 = std::make_unique<Timer>(host, 2000, false);
+    Timer3 = std::make_unique<Timer>(host, 10, true);
+    Timer4 = std::make_unique<Timer>(host, 50000, false);
+    Timer5 = std::make_unique<Timer>(host, 6000, true);
+    Timer6 = std::make_unique<Timer>(host, 2000, true);
+    Timer7 = std::make_unique<Timer>(host, 4000, true);
+    Timer8 = std::make_unique<Timer>(host, 3000, false);
 }
 
 } // namespace kelvara

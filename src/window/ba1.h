@@ -61,6 +61,7 @@ public:
     void l_com(const QString& command);
 
     // ---- Web panes (panes/web_panes.cpp) ----
+    void connect_panes();
     void jia_Click();
     void webe_Click();
     void Web1_DownloadComplete();
@@ -74,6 +75,13 @@ public:
     void Web2_BeforeNavigate2(const QString& address, bool& cancel);
     void Web4_BeforeNavigate2(const QString& address, bool& cancel);
     void Web5_BeforeNavigate2(const QString& address, bool& cancel);
+    // Connects the link handlers of the panes, the history menus and label,
+    // and the episode timers (panes/link_wiring.cpp).
+    void connect_main_path();
+    // The QVOD program folder: qvod_dir, else S_q/qvodw.
+    QString qvod_program_folder();
+    // Starts the QVOD terminal from the QVOD folder unless it runs.
+    void start_qvod_terminal();
 
     // ---- Play-address request (panes/play_address.cpp) ----
     // The server's reply to base + "h.asp?id=…&v=…&v1=…"; empty when the
@@ -99,6 +107,9 @@ public:
 
     // ---- History pane actions (history/history_actions.cpp) ----
     void Web3_BeforeNavigate2(const QString& address, bool& cancel);
+    // A right click in c.htm or the episode page: the row menu on row links.
+    void M_M3_oncontextmenu(QPoint global_pos, const QString& href);
+    void M_M5_oncontextmenu(QPoint global_pos, const QString& href);
     void CCC();
     void ddd();
     void eee();
@@ -173,12 +184,19 @@ public:
     void system_shutdown(bool force);
 
     // ---- Notice file, update check and advertisements (services/) ----
+    void connect_services();
     void Timer5_Timer();
     void shengji();
+    // Asks about the new version; Yes starts the updater of the application
+    // folder, or opens base + `download_path`, and quits.
+    void offer_update(const QString& download_path);
     void Timer7_Timer();
     void Timer8_Timer();
     void Lab2_Click(int index);
     void adp_Click();
+    void show_floating_ad();
+    void close_floating_ad();
+    adsb* floating_ad() const { return adsb_.get(); }
 
     // ---- Controls (names as the window's own) ----
     std::array<PictureBox*, 17> npc{};
@@ -309,6 +327,7 @@ private:
     QString base_url_;
     std::unique_ptr<History> history_;
     std::unique_ptr<tip> tip_;
+    std::unique_ptr<adsb> adsb_;
 };
 
 } // namespace kelvara

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 namespace kelvara {
 
@@ -71,6 +72,35 @@ void QvodFolder::register_control() {
     const QString settings = join_path(folder(), QLatin1String(kSettingsFile));
     if (!QFileInfo::exists(settings))
         write_text_atomically(settings, default_qvod_settings(QDir::homePath() + QLatin1String("/Media/")));
+}
+
+QString with_only_source(const QString& settings, const QString& url) {
+    QStringList out;
+    bool placed = false;
+    const QString source = QStringLiteral("<Source url=\"%1\"/>").arg(url);
+    for (const QString& line : settings.split(QLatin1String("\r\n"))) {
+        if (line.trimmed().startsWith(QLatin1String("<Source")))
+            continue;
+        out.append(line);
+        if (!placed && line.contains(QLatin1String("Defaultsavepath="))) {
+            out.append(source);
+            placed = true;
+        }
+    }
+    if (!placed)
+        out.insert(std::max<qsizetype>(out.size() - 2, 0), source);
+    return out.join(QLatin1String("\r\n"));
+}
+
+bool QvodFolder::use_only_source(const QString& url) {
+    const QString path = join_path(folder(), QLatin1String(kSettingsFile));
+    const std::optional<QString> settings = read_text(path);
+    if (!settings)
+        return false;
+    const QString updated = with_only_source(*settings, url);
+    if (updated == *settings)
+        return false;
+    return write_text_atomically(path, updated);
 }
 
 QString QvodFolder::download_page() const { return QStringLiteral("https://www.kuaibo.com/"); }

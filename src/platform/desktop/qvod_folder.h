@@ -16,6 +16,9 @@ public:
     QString download_page() const override;
 
     QString folder() const;
+    // Makes `url` the only source of the settings file; true when the file
+    // changed (a running terminal still has the old sources).
+    bool use_only_source(const QString& url);
 
 private:
     QString app_dir_;
@@ -25,6 +28,10 @@ private:
 // The QvodPlayer.xml written when the folder is set up: the download folder
 // and no source.
 QString default_qvod_settings(const QString& download_folder);
+
+// The settings text with every <Source …/> line replaced by one for `url`,
+// placed after the Config line.
+QString with_only_source(const QString& settings, const QString& url);
 
 // The installed copy next to the running program.
 QString installed_qvod_dir();

@@ -1,0 +1,94 @@
+#include "common/gbk.h"
+#include "history/downloads.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kelvara;
+
+TEST(Downloads, PrefixIsHalfTheBaseNameRoundedToEvenAndWholeWhenShort) {
+    const struct {
+        const char* base;
+        const char* prefix;
+    } cases[] = {
+        {"", ""},
+        {"a", "a"},
+        {"ab", "ab"},
+        {"abc", "abc"},
+        {"abcd", "abcd"},
+        {"abcde", "abcde"},
+        {"abcdef", "abc"},
+        {"abcdefg", "abcd"},
+        {"abcdefgh", "abcd"},
+        {"abcdefghi", "abcd"},
+        {"abcdefghijk", "abcdef"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(download_prefix(c.base), c.prefix) << c.base;
+    EXPECT_EQ(download_prefix(QStringLiteral("天龙八部第五集")), QStringLiteral("天龙八部"));
+}
+
+TEST(Downloads, FileBaseComesFromTheThirdFieldOfAQvodAddress) {
+    EXPECT_EQ(qvod_file_base(QStringLiteral("qvod://734|A1B2|%u5929%u9F99.part1.rmvb|")),
+              QStringLiteral("天龙.part1"));
+    EXPECT_EQ(qvod_file_base(QStringLiteral("http://127.0.0.1/a.mp4")), QString());
+    EXPECT_EQ(qvod_file_base(QStringLiteral("qvod://734|A1B2|noextension|")), QString());
+    EXPECT_EQ(qvod_file_base(QStringLiteral("qvod://734|A1B2")), QString());
+}
+
+TEST(Downloads, SavePathIsReadFromTheFirstLineThatHoldsIt) {
+    QTemporaryDir dir;
+    const QString xml = dir.filePath("QvodPlayer.xml");
+    EXPECT_EQ(default_save_path(xml), QString()); // no file
+    QFile f(xml);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(to_gbk("<QvodPlayer>\r\n<Net Port=\"80\"/>\r\n"
+                   "<Config Lang=\"2052\" Defaultsavepath=\"/home/u/影视/\" Max=\"3\"/>\r\n"
+                   "<Config Defaultsavepath=\"/second/\"/>\r\n</QvodPlayer>\r\n"));
+    f.close();
+    EXPECT_EQ(default_save_path(xml), QStringLiteral("/home/u/影视/"));
+
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("<Config Defaultsavepath=/unquoted/ />\r\n");
+    f.close();
+    EXPECT_EQ(default_save_path(xml), QString());
+}
+
+TEST(Downloads, OnlyRegularFilesDirectlyInsideAnAbsoluteFolderAreDeleted) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    QDir().mkpath(folder + "sub");
+    for (const char* name : {"a.rmvb", "sub/a.rmvb", "outside.rmvb"}) {
+        QFile f(folder + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QFile::link(folder + "outside.rmvb", folder + "link.rmvb");
+
+    const QStringList left =
+        delete_downloads(folder, {"a.rmvb", "sub", "link.rmvb", "../x", "missing.rmvb"});
+    EXPECT_EQ(left, (QStringList{"sub", "link.rmvb"}));
+    EXPECT_FALSE(QFile::exists(folder + "a.rmvb"));
+    EXPECT_TRUE(QFile::exists(folder + "sub/a.rmvb"));
+    EXPECT_TRUE(QFile::exists(folder + "outside.rmvb"));
+
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QFile f(folder + "b.rmvb");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(delete_downloads(QStringLiteral("."), {"b.rmvb"}), QStringList{"b.rmvb"});
+    EXPECT_TRUE(QFile::exists(folder + "b.rmvb"));
+    QDir::setCurrent(cwd);
+}
+
+TEST(Downloads, MatchingNamesShareThePrefixInExactCase) {
+    QTemporaryDir dir;
+    for (const char* name : {"abcx.mp4", "ABCy.mp4", "abc", "ab.mp4", ".abc-hidden"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QDir().mkpath(dir.filePath("abcdir"));
+    EXPECT_EQ(matching_downloads(dir.path(), "abc"), (QStringList{"abc", "abcx.mp4"}));
+}

@@ -1,0 +1,384 @@
+#include "panes/main_path_fixture.h"
+
+#include "history/downloads.h"
+#include "tray/tip.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+const QString kTitle = js_escape(QStringLiteral("天龙八部"));
+const QString kEpisode = js_escape(QStringLiteral("第3集"));
+
+QString task(const QString& id, const QString& address, const QString& v, const QString& v1,
+             const QString& pos) {
+    return QStringList{id, kTitle, kEpisode, js_escape(address), v, v1, pos}.join('|');
+}
+
+void touch(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write("x");
+}
+
+// A left click as the user makes it.
+void click(QWidget* widget) {
+    const QPointF at(1, 1);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+class HistoryActions : public MainPath {
+protected:
+    void show_local_list() { w->qk->set_caption(QStringLiteral("∴ 清空列表")); }
+};
+
+} // namespace
+
+TEST_F(HistoryActions, DeleteIconInTheLocalPageRemovesThatLineThroughWeb3) {
+    put("date_f.dat", "a.mp4|/m/a.mp4|5\r\nb.mp4|/m/b.mp4|6\r\nc.mp4|/m/c.mp4|7\r\n"
+                      "d.mp4|/m/d.mp4|8\r\n\r\n");
+    show_local_list();
+    pane("Web4").click(QStringLiteral("delk://3"));
+    EXPECT_EQ(text_of("date_f.dat"),
+              "a.mp4|/m/a.mp4|5\r\nb.mp4|/m/b.mp4|6\r\nd.mp4|/m/d.mp4|8\r\n");
+    EXPECT_EQ(pane("Web3").requested.value(0), "delk://3");
+    EXPECT_TRUE(pane("Web3").loaded.isEmpty());
+    EXPECT_FALSE(text_of("f.htm").contains("c.mp4"));
+    EXPECT_EQ(pane("Web4").loaded, QStringList{client.file("f.htm")});
+    EXPECT_EQ(pane("Web4").refreshes, 1);
+}
+
+TEST_F(HistoryActions, DeletingANetworkRowReloadsTheEpisodePaneOnlyWhileALocalFilePlays) {
+    put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
+                        task("2", "qvod://b|", "1", "1", "0") + "\r\n");
+    w->play_kind = 1;
+    pane("Web3").click(QStringLiteral("delk://1/"));
+    EXPECT_EQ(text_of("date.dat"), task("2", "qvod://b|", "1", "1", "0") + "\r\n");
+    EXPECT_EQ(pane("Web5").refreshes, 0);
+    w->play_kind = 2;
+    pane("Web3").click(QStringLiteral("delk://1"));
+    EXPECT_EQ(pane("Web5").refreshes, 1);
+    EXPECT_EQ(text_of("c.htm").count("open://"), 0);
+}
+
+TEST_F(HistoryActions, MissingLocalFileIsReportedAndItsRowRemoved) {
+    const QString gone = client.dir.filePath("gone.mkv");
+    put("date_f.dat", "gone.mkv|" + gone + "|30\r\n\r\n");
+    show_local_list();
+    pane("Web4").click(QStringLiteral("open://1"));
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, gone + QStringLiteral("不存在"));
+    EXPECT_EQ(client.dialogs.boxes[0].title, "Kelvara");
+    EXPECT_EQ(client.dialogs.boxes[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(text_of("date_f.dat"), "\r\n");
+    EXPECT_EQ(player().count("setUrl"), 0);
+    EXPECT_EQ(player().count("Play"), 0);
+}
+
+TEST_F(HistoryActions, LocalRowReplaysItsFileFromTheStoredPosition) {
+    // A bar in a path is stored as %7C and read back before use.
+    const QString path = client.dir.filePath("a|b 影片.mp4");
+    touch(path);
+    put("date_f.dat",
+        js_escape("a|b 影片.mp4") + "|" + QString(path).replace("|", "%7C") + "|754\r\n\r\n");
+    show_local_list();
+    w->Timer1->set_enabled(false);
+    w->resume_done = 1;
+    w->next_link = QStringLiteral("eeqvod://qvod&&&x");
+    w->play_key = QStringLiteral("1-1-1-x");
+
+    pane("Web4").click(QStringLiteral("open://1"));
+
+    EXPECT_EQ(player().calls, (QStringList{"setUrl:" + path, "Play"}));
+    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_EQ(w->bo_name->caption(), QStringLiteral("a|b 影片.mp4"));
+    EXPECT_EQ(w->resume_pos, 754);
+    EXPECT_EQ(w->resume_done, 0);
+    EXPECT_EQ(w->play_key, "0");
+    EXPECT_EQ(w->next_link, "0");
+    EXPECT_EQ(w->next_addr, "0");
+    EXPECT_EQ(w->play_id, path);
+    EXPECT_EQ(w->play_kind, 2);
+    EXPECT_EQ(w->web_mode, 0);
+    EXPECT_EQ(pane("Web5").loaded, QStringList{client.file("c.htm")});
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+}
+
+TEST_F(HistoryActions, NetworkRowReplaysFromItsPositionAndStartsTheTerminal) {
+    const QString address = QStringLiteral("qvod://734003200|A1B2|天龙八部03.rmvb|");
+    put("date.dat", task("9", "qvod://x|", "1", "1", "0") + "\r\n" +
+                        task("77", address, "2", "3", "1200") + "\r\n\r\n");
+    w->qvod_dir = QStringLiteral("/opt/q/");
+    w->Timer1->set_enabled(false);
+    w->play_kind = 2;
+    w->web_mode = 1;
+
+    pane("Web3").click(QStringLiteral("open://2"));
+
+    EXPECT_EQ(client.events.passes, 1);
+    ASSERT_EQ(client.processes.starts.size(), 1u);
+    EXPECT_EQ(client.processes.starts[0].program, "/opt/q/QvodTerminal.exe");
+    EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
+    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_EQ(w->resume_pos, 1200);
+    EXPECT_EQ(w->resume_done, 0);
+    EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第3集"));
+    const QString key = "77-2-3-" + kTitle;
+    EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
+    EXPECT_EQ(w->play_key, key);
+    EXPECT_EQ(w->play_id, "77");
+    EXPECT_EQ(w->web_mode, 0);
+    EXPECT_EQ(w->play_kind, 1);
+    EXPECT_EQ(w->next_link, "0");
+}
+
+TEST_F(HistoryActions, WebPlayerRecordOpensItsEpisodePageAndPlaysNothing) {
+    put("date.dat", task("55", "http://127.0.0.1:9/m/5.mp4", "2", "5", "300") + "\r\n\r\n");
+    w->play_id = QStringLiteral("12");
+    pane("Web3").click(QStringLiteral("open://1/"));
+    EXPECT_TRUE(player().calls.isEmpty());
+    EXPECT_EQ(w->web_mode, 1);
+    EXPECT_EQ(w->play_id, "0");
+    EXPECT_EQ(w->play_kind, 1);
+    EXPECT_EQ(pane("Web5").requested, QStringList{page("55-2-5-" + kTitle, "25")});
+    EXPECT_TRUE(client.processes.starts.empty());
+}
+
+TEST_F(HistoryActions, RowMenuOpensOnRowLinksOnly) {
+    for (const QString& href :
+         {QString(), QStringLiteral("http://127.0.0.1:9/soft/x.htm"), QStringLiteral("delk://1")}) {
+        pane("Web3").context_menu(QPoint(10, 10), href);
+        pane("Web5").context_menu(QPoint(10, 10), href);
+    }
+    EXPECT_EQ(w->menus().last_popup(), nullptr);
+    EXPECT_TRUE(w->sel_href.isEmpty());
+
+    pane("Web5").context_menu(QPoint(30, 40), QStringLiteral("open://4"));
+    EXPECT_EQ(w->sel_href, "open://4");
+    EXPECT_EQ(w->menus().last_popup(), w->menus().webc);
+    w->menus().webc->hide();
+}
+
+TEST_F(HistoryActions, RowMenuPlaysAndDeletesTheChosenRow) {
+    const QString address = QStringLiteral("qvod://1|AA|b.rmvb|");
+    put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
+                        task("2", address, "1", "4", "60") + "\r\n\r\n");
+    pane("Web3").context_menu(QPoint(5, 5), QStringLiteral("open://2"));
+    w->menus().webc->hide();
+    w->menus().c_f->trigger();
+    EXPECT_EQ(pane("Web3").requested.value(0), "open://2");
+    EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
+    EXPECT_EQ(w->resume_pos, 60);
+
+    w->menus().c_shan->trigger();
+    EXPECT_EQ(pane("Web3").requested.value(1), "delk://2");
+    EXPECT_EQ(text_of("date.dat"), task("1", "qvod://a|", "1", "1", "0") + "\r\n");
+}
+
+// Deleting a task's downloads: the QVOD folder's settings name the download
+// folder, a temporary one here.
+class DeleteDownloads : public HistoryActions {
+protected:
+    void SetUp() override {
+        HistoryActions::SetUp();
+        qvod = client.dir.filePath("Qvod/");
+        QDir().mkpath(qvod);
+        downloads = QDir(client.dir.filePath("Media")).absolutePath() + "/";
+        QDir().mkpath(downloads);
+        w->qvod_dir = qvod;
+        save_path(downloads);
+        w->play_kind = 1;
+    }
+    void save_path(const QString& folder) {
+        client.write("Qvod/QvodPlayer.xml",
+                     to_gbk("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<QvodPlayer>\r\n"
+                            "<Config Defaultsavepath=\"" +
+                            folder + "\"/>\r\n</QvodPlayer>\r\n"));
+    }
+    // Row 2 is a task whose QVOD file is `name`.
+    void task_for(const QString& name) {
+        put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
+                            task("2", "qvod://9|AB|" + name + "|", "1", "1", "0") + "\r\n\r\n");
+        w->sel_href = QStringLiteral("open://2");
+    }
+    void files(const QStringList& names) {
+        for (const QString& n : names)
+            touch(downloads + n);
+    }
+    QStringList left() const {
+        return QDir(downloads).entryList(QDir::Files | QDir::System, QDir::Name);
+    }
+    QString question(const QStringList& names) const {
+        return "确定要删除 [" + downloads + "] 下面的这些文件吗？\r\n\r\n" + names.join("\r\n") +
+               "\r\n";
+    }
+    QString row_one() const { return task("1", "qvod://a|", "1", "1", "0") + "\r\n"; }
+
+    QString qvod, downloads;
+};
+
+TEST_F(DeleteDownloads, FiveCharacterNameComparesWholeBaseNames) {
+    task_for(QStringLiteral("abcde.rmvb"));
+    files({"abcde.rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "abzzz.mp4", "other.txt"});
+    w->eee();
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, question({"abcde.rmvb", "abcde.rmvb.!qd"}));
+    EXPECT_EQ(client.dialogs.boxes[0].title, QStringLiteral("提示："));
+    EXPECT_EQ(client.dialogs.boxes[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(left(), (QStringList{"abcdx.rmvb", "abzzz.mp4", "other.txt"}));
+    EXPECT_EQ(text_of("date.dat"), row_one());
+    EXPECT_EQ(pane("Web3").requested.value(0), "delk://2");
+    expect_balloons({});
+}
+
+TEST_F(DeleteDownloads, SixCharacterNameComparesTheFirstThreeCharacters) {
+    task_for(QStringLiteral("%u5929abcde.mp4")); // escaped inside the address: 天abcde
+    files({"天abcde.mp4", "天abXYZ.rmvb", "天aQ.mp4", "地abcde.mp4"});
+    w->eee();
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, question({"天abXYZ.rmvb", "天abcde.mp4"}));
+    EXPECT_EQ(left(), (QStringList{"地abcde.mp4", "天aQ.mp4"}));
+}
+
+TEST_F(DeleteDownloads, NoKeepsTheFilesOpensTheFolderAndStillRemovesTheRow) {
+    task_for(QStringLiteral("abcde.rmvb"));
+    files({"abcde.rmvb"});
+    client.dialogs.answers.push_back(MsgAnswer::No);
+    w->play_kind = 2;
+    w->eee();
+    EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
+    EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
+    EXPECT_EQ(text_of("date.dat"), row_one());
+    EXPECT_EQ(pane("Web5").refreshes, 2); // by the row deletion and after it
+}
+
+TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNothingNamesAFile) {
+    files({"abcde.rmvb"});
+    // No matching file; an address without a file name; no QVOD settings.
+    task_for(QStringLiteral("zzzzz.rmvb"));
+    w->eee();
+    put("date.dat", task("1", "http://127.0.0.1/abcde.rmvb", "1", "1", "0") + "\r\n");
+    w->sel_href = QStringLiteral("open://1");
+    w->eee();
+    QFile::remove(qvod + "QvodPlayer.xml");
+    task_for(QStringLiteral("abcde.rmvb"));
+    w->eee();
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+    EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
+    EXPECT_EQ(text_of("date.dat"), row_one());
+    EXPECT_TRUE(client.shell.opened_folders.isEmpty());
+}
+
+TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(client.dir.path());
+    save_path(QStringLiteral("Media/"));
+    task_for(QStringLiteral("abcde.rmvb"));
+    files({"abcde.rmvb"});
+    w->eee();
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+    EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
+    EXPECT_EQ(text_of("date.dat"), row_one());
+    QDir::setCurrent(cwd);
+}
+
+TEST_F(DeleteDownloads, LinksAreNeitherListedNorFollowed) {
+    const QString outside = client.dir.filePath("outside.rmvb");
+    touch(outside);
+    QFile::link(outside, downloads + "abcde-link.rmvb");
+    task_for(QStringLiteral("abcde.rmvb"));
+    files({"abcde.rmvb", "abcde.part"});
+    // While the question is open, a listed file is swapped for a link out of
+    // the folder.
+    client.dialogs.on_box = [&](const FakeDialogs::Box&) {
+        QFile::remove(downloads + "abcde.part");
+        QFile::link(outside, downloads + "abcde.part");
+    };
+    w->eee();
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, question({"abcde.part", "abcde.rmvb"}));
+    EXPECT_TRUE(QFileInfo::exists(outside));
+    EXPECT_TRUE(QFileInfo(downloads + "abcde-link.rmvb").isSymLink());
+    EXPECT_TRUE(QFileInfo(downloads + "abcde.part").isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(downloads + "abcde.rmvb"));
+    expect_balloons({QStringLiteral("部分文件可能正在使用中，未删除成功！请手动删除！")});
+    EXPECT_EQ(text_of("date.dat"), row_one());
+}
+
+TEST_F(HistoryActions, ClearingTheLocalListAsksFirst) {
+    put("date_f.dat", "a.mp4|/m/a.mp4|5\r\n\r\n");
+    show_local_list();
+    client.dialogs.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    w->qk_Click();
+    EXPECT_EQ(text_of("date_f.dat"), "a.mp4|/m/a.mp4|5\r\n\r\n");
+    w->qk_Click();
+    ASSERT_EQ(client.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(client.dialogs.boxes[1].text, QStringLiteral("确定要删除全部[本地播放]列表吗？"));
+    EXPECT_EQ(client.dialogs.boxes[1].title, QStringLiteral("提示："));
+    EXPECT_EQ(text_of("date_f.dat"), "\r\n");
+    EXPECT_TRUE(text_of("f.htm").contains(QStringLiteral("暂无观看记录")));
+    EXPECT_EQ(w->qk->fore_color(), QColor(0x5A, 0x5A, 0x5A));
+    EXPECT_EQ(w->menus().last_popup(), nullptr);
+}
+
+TEST_F(HistoryActions, TaskLabelOffersTheTaskMenuWhoseItemsClearOrOpen) {
+    put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n\r\n");
+    click(w->qk);
+    EXPECT_EQ(w->menus().last_popup(), w->menus().c_fie);
+    w->menus().c_fie->hide();
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+
+    w->play_kind = 2;
+    w->menus().renwub->trigger();
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, QStringLiteral("确定要删除全部[网络任务]列表吗？"));
+    EXPECT_EQ(text_of("date.dat"), "\r\n");
+    EXPECT_EQ(text_of("c.htm").count("open://"), 0);
+    EXPECT_EQ(pane("Web5").refreshes, 1);
+
+    // Only while the network list is shown.
+    show_local_list();
+    w->qk_xl();
+    EXPECT_EQ(client.dialogs.boxes.size(), 1u);
+}
+
+TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) {
+    QTemporaryDir home;
+    const QByteArray old_home = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    w->qvod_dir = client.dir.filePath("NoQvod/");
+
+    w->menus().wenjianb->trigger(); // ~/Media/ does not exist
+    EXPECT_TRUE(client.shell.opened_folders.isEmpty());
+    QDir().mkpath(home.filePath("Media"));
+    touch(home.filePath("Media/a.rmvb"));
+    w->qk_xw();
+    EXPECT_EQ(client.shell.opened_folders, QStringList{home.path() + "/Media/"});
+
+    const QString media = client.dir.filePath("Downloads/");
+    QDir().mkpath(media);
+    QDir().mkpath(client.dir.filePath("Q"));
+    client.write("Q/QvodPlayer.xml", "<Config Defaultsavepath=\"" + media.toUtf8() + "\"/>\r\n");
+    w->qvod_dir = client.dir.filePath("Q/");
+    w->qk_xw(); // empty folder
+    EXPECT_EQ(client.shell.opened_folders.size(), 1);
+    touch(media + "b.mp4");
+    w->qk_xw();
+    EXPECT_EQ(client.shell.opened_folders.value(1), media);
+    qputenv("HOME", old_home);
+}
