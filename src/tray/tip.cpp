@@ -179,7 +179,9 @@ void tip::connect_menus() {
     // The history menus (webc, c_fie) are wired with the history actions.
 }
 
-void tip::popup(QMenu* m, QPoint window_pos) { popup_global(m, main_.mapToGlobal(window_pos)); }
+void tip::popup(QMenu* m, QPoint window_pos) {
+    popup_global(m, main_.mapToGlobal(window_pos));
+}
 
 void tip::popup_global(QMenu* m, QPoint global_pos) {
     last_popup_ = m;
@@ -317,12 +319,17 @@ void tip::cmdnext_Click() {
     La[22]->setText(QString::number(card + 1));
 }
 
-void tip::cmdclose_Click() { hide(); }
+void tip::cmdclose_Click() {
+    hide();
+}
 
 void tip::show_help() {
     // A closed help window starts again from its first card.
-    if (!isVisible())
+    if (!isVisible()) {
         Form_Load();
+        // Over the middle of the main window.
+        move(main_.geometry().center() - QPoint(width() / 2, height() / 2));
+    }
     winId();
     if (QWindow* own = windowHandle())
         own->setTransientParent(main_.windowHandle());

@@ -46,14 +46,14 @@ public:
     QMenu* last_popup() const { return last_popup_; }
 
     // ---- The help window (tray/tip.cpp) ----
-    QLabel* Label1 = nullptr;            // "你知道吗"
-    QLabel* Image1 = nullptr;            // 29 × 29 picture at the top right
-    QLabel* Image2 = nullptr;            // 17 × 17 picture on the first card
-    std::array<QWidget*, 5> Pi{};        // the cards
-    std::array<QLabel*, 24> La{};        // card texts; 21-23 the counter
-    QPushButton* cmdclose = nullptr;     // "关闭(&C)"
-    QPushButton* cmdnext = nullptr;      // "下一条(&N)"
-    int card = 0;                        // index of the card shown
+    QLabel* Label1 = nullptr;        // "你知道吗"
+    QLabel* Image1 = nullptr;        // 29 × 29 picture at the top right
+    QLabel* Image2 = nullptr;        // 17 × 17 picture on the first card
+    std::array<QWidget*, 5> Pi{};    // the cards
+    std::array<QLabel*, 24> La{};    // card texts; 21-23 the counter
+    QPushButton* cmdclose = nullptr; // "关闭(&C)"
+    QPushButton* cmdnext = nullptr;  // "下一条(&N)"
+    int card = 0;                    // index of the card shown
 
     void Form_Load();
     void cmdnext_Click();

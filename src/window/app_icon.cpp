@@ -23,7 +23,8 @@ QPixmap icon_picture(int size) {
     p.drawRoundedRect(tile, s * 0.2, s * 0.2);
     // A soft highlight on the upper half.
     QPainterPath shine;
-    shine.addRoundedRect(tile.adjusted(s * 0.05, s * 0.05, -s * 0.05, -s * 0.5), s * 0.16, s * 0.16);
+    shine.addRoundedRect(tile.adjusted(s * 0.05, s * 0.05, -s * 0.05, -s * 0.5), s * 0.16,
+                         s * 0.16);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 40));
     p.drawPath(shine);

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
+#include "platform/tray.h"
 #include "platform/web_pane.h"
 #include "tray/tip.h"
 #include "window/ba1.h"
@@ -70,7 +71,9 @@ Qt::Edges hit_edges(int code) {
     }
 }
 
-bool lists_local(const Label* qk) { return qk->caption().contains(QStringLiteral("列表")); }
+bool lists_local(const Label* qk) {
+    return qk->caption().contains(QStringLiteral("列表"));
+}
 
 } // namespace
 
@@ -155,9 +158,13 @@ void BA1::apply_round_region() {
     setMask(outline);
 }
 
-void BA1::zhi_d(int mode) { set_window_flag_live(Qt::WindowStaysOnTopHint, mode == 1); }
+void BA1::zhi_d(int mode) {
+    set_window_flag_live(Qt::WindowStaysOnTopHint, mode == 1);
+}
 
-void BA1::popup_main_menu(QPoint global_pos) { menus().popup_global(menus().r_m, global_pos); }
+void BA1::popup_main_menu(QPoint global_pos) {
+    menus().popup_global(menus().r_m, global_pos);
+}
 
 // ---- Buttons and tabs ----
 
@@ -251,9 +258,9 @@ void BA1::close_button() {
     }
     // The question is asked once; the answer decides from then on.
     write_setting("S_q", "ts", QStringLiteral("1"));
-    const MsgAnswer answer =
-        platform().dialogs.message_box(QStringLiteral("关闭 Kelvara 最小化到托盘吗？"),
-                                       QStringLiteral("提示："), MsgButtons::YesNo, MsgIcon::Question);
+    const MsgAnswer answer = platform().dialogs.message_box(
+        QStringLiteral("关闭 Kelvara 最小化到托盘吗？"), QStringLiteral("提示："),
+        MsgButtons::YesNo, MsgIcon::Question);
     if (answer == MsgAnswer::Yes) {
         write_setting("S_q", "quit", QStringLiteral("2"));
         hide_to_tray();
@@ -265,7 +272,12 @@ void BA1::close_button() {
 
 void BA1::hide_to_tray() {
     release_capture();
-    hide();
+    // Without a notification area to come back from (a desktop with no
+    // tray), the window goes to the taskbar instead of out of reach.
+    if (platform().tray.present())
+        hide();
+    else
+        showMinimized();
 }
 
 void BA1::header_tab(int index) {
@@ -314,7 +326,8 @@ void BA1::header_tab(int index) {
     default: { // 13 online TV, 14 recommendations
         const int page = index == 13 ? 1 : 2;
         if (tv_page != page)
-            Web9->navigate(base_url() + (page == 1 ? QStringLiteral("/tv") : QStringLiteral("/yy")));
+            Web9->navigate(base_url() +
+                           (page == 1 ? QStringLiteral("/tv") : QStringLiteral("/yy")));
         tv_page = page;
         if (page == 1) {
             const int state = QvodC->PlayState();

@@ -11,8 +11,12 @@ namespace kelvara {
 
 namespace {
 
-void place(QWidget* w, const QRect& r) { vb_move(w, r.x(), r.y(), r.width(), r.height()); }
-void place(QWidget* w, QPoint p) { vb_move(w, p.x(), p.y()); }
+void place(QWidget* w, const QRect& r) {
+    vb_move(w, r.x(), r.y(), r.width(), r.height());
+}
+void place(QWidget* w, QPoint p) {
+    vb_move(w, p.x(), p.y());
+}
 void place(WebPane* pane, const QRect& r) {
     if (pane)
         place(pane->widget(), r);

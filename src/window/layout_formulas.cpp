@@ -5,11 +5,12 @@
 namespace kelvara {
 
 int twips_to_pixels_ceil(int twips) {
-    return twips <= 0 ? twips / twips_per_pixel
-                      : (twips + twips_per_pixel - 1) / twips_per_pixel;
+    return twips <= 0 ? twips / twips_per_pixel : (twips + twips_per_pixel - 1) / twips_per_pixel;
 }
 
-QSize minimum_size_twips(bool compact) { return compact ? QSize(4100, 3000) : QSize(13000, 7000); }
+QSize minimum_size_twips(bool compact) {
+    return compact ? QSize(4100, 3000) : QSize(13000, 7000);
+}
 
 QSize raised_to_minimum(QSize size, bool compact) {
     const QSize min = minimum_size_twips(compact);
@@ -17,7 +18,9 @@ QSize raised_to_minimum(QSize size, bool compact) {
             std::max(size.height(), twips_to_pixels_ceil(min.height()))};
 }
 
-QSize compact_size_twips() { return {5800, 4800}; }
+QSize compact_size_twips() {
+    return {5800, 4800};
+}
 
 MainLayout main_layout(int W, int H) {
     MainLayout m;
@@ -164,7 +167,9 @@ std::vector<FramePiece> compact_frame_pieces(int W, int H) {
     };
 }
 
-bool in_interior(int W, int H, int x, int y) { return x > 3 && x < W - 3 && y > 3 && y < H - 3; }
+bool in_interior(int W, int H, int x, int y) {
+    return x > 3 && x < W - 3 && y > 3 && y < H - 3;
+}
 
 BorderHit border_hit_test(int W, int H, int x, int y) {
     const bool right = x >= W - 3;

@@ -5,7 +5,9 @@ namespace kelvara {
 namespace {
 
 // Strips 1 (normal) and 2 (hover) share one layout of title-bar cells.
-Cell title_cell(bool hover, int x, int w = 24) { return {hover ? 2 : 1, x, 0, w, 19}; }
+Cell title_cell(bool hover, int x, int w = 24) {
+    return {hover ? 2 : 1, x, 0, w, 19};
+}
 
 } // namespace
 
@@ -66,7 +68,9 @@ Cell sub_tab_cell(int index, bool selected) {
     return {};
 }
 
-Cell grip_cell(bool side_bar_shown) { return {11, side_bar_shown ? 0 : 3, 0, 3, 40}; }
+Cell grip_cell(bool side_bar_shown) {
+    return {11, side_bar_shown ? 0 : 3, 0, 3, 40};
+}
 
 Cell bo_but_cell(int index, bool hover, const ButtonLook& look) {
     const int h = hover ? 1 : 0;

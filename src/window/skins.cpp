@@ -40,7 +40,9 @@ QPixmap tip_panel_picture(QSize size) {
     return pm;
 }
 
-bool lists_local(const Label* qk) { return qk->caption().contains(QStringLiteral("列表")); }
+bool lists_local(const Label* qk) {
+    return qk->caption().contains(QStringLiteral("列表"));
+}
 
 } // namespace
 
@@ -230,8 +232,12 @@ void BA1::bo_ad_MouseMove() {
     jbi->set_fore_color(Qt::white);
 }
 
-void BA1::zz_MouseMove() { setCursor(Qt::ArrowCursor); }
+void BA1::zz_MouseMove() {
+    setCursor(Qt::ArrowCursor);
+}
 
-void BA1::u_k_MouseMove() { setCursor(Qt::ArrowCursor); }
+void BA1::u_k_MouseMove() {
+    setCursor(Qt::ArrowCursor);
+}
 
 } // namespace kelvara

@@ -12,7 +12,9 @@ namespace kelvara {
 
 namespace {
 
-void set_text_color(Label* label, const QColor& color) { label->set_fore_color(color); }
+void set_text_color(Label* label, const QColor& color) {
+    label->set_fore_color(color);
+}
 
 // The reload sign of the home area's error panel.
 QPixmap reload_picture() {
@@ -36,13 +38,15 @@ void BA1::setup_frame() {
     Timer6->set_on_tick([this] { Timer6_Timer(); });
     for (int i = 0; i < 17; ++i) {
         connect(npc[i], &PictureBox::clicked, this, [this](int index) { npc_Click(index); });
-        connect(npc[i], &PictureBox::mouse_move, this,
-                [this](int index, Qt::MouseButtons b, int x, int y) { npc_MouseMove(index, b, x, y); });
+        connect(
+            npc[i], &PictureBox::mouse_move, this,
+            [this](int index, Qt::MouseButtons b, int x, int y) { npc_MouseMove(index, b, x, y); });
     }
     for (PictureBox* b : bo_but) {
-        connect(b, &PictureBox::mouse_move, this, [this](int index, Qt::MouseButtons bs, int x, int y) {
-            bo_but_MouseMove(index, bs, x, y);
-        });
+        connect(b, &PictureBox::mouse_move, this,
+                [this](int index, Qt::MouseButtons bs, int x, int y) {
+                    bo_but_MouseMove(index, bs, x, y);
+                });
     }
     connect(jbi, &Label::clicked, this, [this] { jbi_Click(); });
     connect(jbi, &Label::mouse_move, this, [this] { jbi_MouseMove(); });
@@ -78,6 +82,7 @@ void BA1::setup_frame() {
     }
     set_text_color(webe, QColor(60, 70, 90));
     bo_tip->set_fore_color(Qt::black);
+    bo_tip->setContentsMargins(3, 1, 3, 1);
 
     l3->set_back_color(QColor(246, 248, 251));
     shan->set_back_color(QColor(234, 239, 245));

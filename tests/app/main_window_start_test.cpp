@@ -18,7 +18,8 @@ TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
     client.set_setting("S_q", "h_h", "9000");
     BA1& w = client.start({}, false);
     QStringList order;
-    for (const char* name : {"Web1", "Web2", "Web3", "Web4", "Web5", "Weby", "Web6", "Web9", "Web7"}) {
+    for (const char* name :
+         {"Web1", "Web2", "Web3", "Web4", "Web5", "Weby", "Web6", "Web9", "Web7"}) {
         client.pane(name).before_navigate = [&order, name](const QString& address, bool&) {
             order << QString::fromLatin1(name) + " " + address;
         };
@@ -26,11 +27,12 @@ TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
     w.Form_Load({});
     const QString base = client.base;
     const QString id = client.setting("User", "Name");
-    EXPECT_EQ(order, (QStringList{"Web1 " + base, "Web2 about:blank",
-                                  "Web3 " + client.file("c.htm"), "Web4 " + client.file("f.htm"),
-                                  "Web5 " + client.file("c.htm"), "Weby " + base + "js/ads/softad.html",
-                                  "Web6 " + base + "tj/tj.asp?id=" + id, "Web9 about:blank",
-                                  "Web7 " + base + "js/ads/qvodad.html"}));
+    EXPECT_EQ(
+        order,
+        (QStringList{"Web1 " + base, "Web2 about:blank", "Web3 " + client.file("c.htm"),
+                     "Web4 " + client.file("f.htm"), "Web5 " + client.file("c.htm"),
+                     "Weby " + base + "js/ads/softad.html", "Web6 " + base + "tj/tj.asp?id=" + id,
+                     "Web9 about:blank", "Web7 " + base + "js/ads/qvodad.html"}));
     EXPECT_EQ(client.player().ad_page, base + "js/ads/qvodad.html");
     EXPECT_EQ(w.user_id, id);
     EXPECT_EQ(w.size(), QSize(1000, 600));

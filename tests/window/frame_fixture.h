@@ -41,10 +41,13 @@ protected:
         const QPixmap& strip = client.window().ppt[cell.strip];
         if (strip.isNull() || box->picture().isNull())
             return false;
-        const QImage want =
-            strip.toImage().copy(cell.x, cell.y, cell.w, cell.h).convertToFormat(QImage::Format_ARGB32);
-        const QImage got =
-            box->picture().toImage().copy(0, 0, cell.w, cell.h).convertToFormat(QImage::Format_ARGB32);
+        const QImage want = strip.toImage()
+                                .copy(cell.x, cell.y, cell.w, cell.h)
+                                .convertToFormat(QImage::Format_ARGB32);
+        const QImage got = box->picture()
+                               .toImage()
+                               .copy(0, 0, cell.w, cell.h)
+                               .convertToFormat(QImage::Format_ARGB32);
         return want == got;
     }
 

@@ -16,7 +16,9 @@ using namespace kelvara::test;
 
 namespace {
 
-bool topmost(const BA1& w) { return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+bool topmost(const BA1& w) {
+    return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
 
 } // namespace
 
@@ -126,6 +128,15 @@ TEST_F(Frame, CloseAsksOnceThenTheAnswerDecides) {
     EXPECT_TRUE(client.tray.present());
 }
 
+TEST_F(Frame, CloseMinimisesWhereTheDesktopHasNoTray) {
+    BA1& w = start();
+    client.set_setting("S_q", "ts", "1");
+    client.set_setting("S_q", "quit", "2");
+    client.tray.shown = false; // the desktop could not show the icon
+    w.npc_Click(2);
+    EXPECT_TRUE(w.isMinimized());
+}
+
 TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
     struct Case {
         const char* ts;
@@ -135,8 +146,8 @@ TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
         bool quits;
     };
     const Case cases[] = {
-        {"3", "2", MsgAnswer::No, true, true},  {"1", "2", MsgAnswer::Yes, false, false},
-        {"1", "1", MsgAnswer::Yes, false, true}, {"2", "1", MsgAnswer::Yes, false, true},
+        {"3", "2", MsgAnswer::No, true, true},    {"1", "2", MsgAnswer::Yes, false, false},
+        {"1", "1", MsgAnswer::Yes, false, true},  {"2", "1", MsgAnswer::Yes, false, true},
         {"2", "2", MsgAnswer::Yes, false, false},
     };
     for (const Case& c : cases) {

@@ -61,8 +61,8 @@ TEST(LayoutFormulas, TransportBarCentresThePlaybackGroup) {
         const int T = 700 - 36;
         EXPECT_EQ(m.bo_but[1].left(), (W - 120) / 2);
         // stop, previous, play, next, mute, volume left to right, no overlap
-        const QRect* row[] = {&m.bo_but[1], &m.bo_but[5], &m.bo_but[0], &m.bo_but[7], &m.bo_but[2],
-                              &m.yin};
+        const QRect* row[] = {&m.bo_but[1], &m.bo_but[5], &m.bo_but[0],
+                              &m.bo_but[7], &m.bo_but[2], &m.yin};
         for (int i = 1; i < 6; ++i)
             EXPECT_GT(row[i]->left(), row[i - 1]->right());
         EXPECT_EQ(m.bo_but[0].top(), T);
@@ -147,7 +147,8 @@ TEST(LayoutFormulas, FramePiecesTileTheWindowEdges) {
             << W << "x" << H;
         // Plain copies keep their size.
         for (const FramePiece& p : normal_frame_pieces(W, H, {245, 36})) {
-            EXPECT_TRUE(QRect(0, 0, W, H).contains(p.target)) << p.target.x() << "," << p.target.y();
+            EXPECT_TRUE(QRect(0, 0, W, H).contains(p.target))
+                << p.target.x() << "," << p.target.y();
             if (p.source.width() > 10 && p.source.height() > 10) {
                 EXPECT_EQ(p.source.size(), p.target.size());
             }

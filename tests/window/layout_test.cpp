@@ -11,7 +11,9 @@ using namespace kelvara::test;
 
 namespace {
 
-QRect geometry_of(WebPane* pane) { return pane->widget()->geometry(); }
+QRect geometry_of(WebPane* pane) {
+    return pane->widget()->geometry();
+}
 
 } // namespace
 

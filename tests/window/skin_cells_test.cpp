@@ -11,8 +11,8 @@ using namespace kelvara;
 namespace {
 
 // The strips' sizes, as the skins are painted.
-const QSize strip_size[21] = {{80, 108}, {153, 19}, {153, 19}, {245, 36}, {40, 10}, {48, 19},
-                              {84, 19},  {320, 32}, {320, 32}, {228, 20}, {3, 25},  {6, 40},
+const QSize strip_size[21] = {{80, 108}, {153, 19}, {153, 19}, {245, 36}, {40, 10},  {48, 19},
+                              {84, 19},  {320, 32}, {320, 32}, {228, 20}, {3, 25},   {6, 40},
                               {152, 33}, {50, 24},  {100, 24}, {80, 24},  {100, 24}, {100, 24},
                               {100, 24}, {10, 10},  {90, 38}};
 
@@ -21,13 +21,15 @@ bool inside_strip(const Cell& c) {
                             .contains(QRect(c.x, c.y, c.w, c.h));
 }
 
-std::tuple<int, int> key(const Cell& c) { return {c.strip, c.x}; }
+std::tuple<int, int> key(const Cell& c) {
+    return {c.strip, c.x};
+}
 
 std::vector<ButtonLook> all_looks() {
     std::vector<ButtonLook> looks;
     for (int bits = 0; bits < 32; ++bits)
-        looks.push_back({bool(bits & 1), bool(bits & 2), bool(bits & 4), bool(bits & 8),
-                         bool(bits & 16)});
+        looks.push_back(
+            {bool(bits & 1), bool(bits & 2), bool(bits & 4), bool(bits & 8), bool(bits & 16)});
     return looks;
 }
 
