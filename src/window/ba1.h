@@ -220,7 +220,7 @@ public:
     Label* next_s = nullptr;
     PictureBox* bo_zt = nullptr; // status bar
     std::array<Label*, 4> Lab2{};
-    std::array<QString, 4> Te;          // links of the text advertisements
+    std::array<QString, 4> Te;   // links of the text advertisements
     QString Lab0 = QStringLiteral("0"); // index of the text advertisement shown
     Label* times = nullptr;
     Label* zhun = nullptr;
@@ -233,7 +233,7 @@ public:
     PictureBox* shan = nullptr; // bottom strip of the side bar
     Label* qk = nullptr;
     QWidget* Line1 = nullptr;
-    PictureBox* tj = nullptr;  // never shown
+    PictureBox* tj = nullptr; // never shown
     PictureBox* yin = nullptr; // volume track
     PictureBox* bo_v = nullptr;
     PictureBox* bo_y = nullptr;
