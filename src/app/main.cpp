@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
+#include "platform/desktop/web_engine_profile.h"
 #include "window/app_icon.h"
 #include "window/ba1.h"
 
@@ -45,6 +46,7 @@ QString start_demo_server(DemoServer& demo, DesktopPlatform& desktop) {
 } // namespace
 
 int main(int argc, char** argv) {
+    prepare_web_engine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
     QApplication::setQuitOnLastWindowClosed(false);

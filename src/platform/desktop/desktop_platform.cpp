@@ -1,5 +1,8 @@
 #include "platform/desktop/desktop_platform.h"
 
+#include "platform/desktop/mpv_player.h"
+#include "platform/desktop/web_engine_pane.h"
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
@@ -8,12 +11,9 @@
 
 namespace kelvara {
 
-std::unique_ptr<PaneFactory> make_pane_factory();
-std::unique_ptr<PlayerFactory> make_player_factory();
-
 DesktopPlatform::DesktopPlatform(const QString& app_dir)
     : tray_(QApplication::windowIcon()), channel_(app_dir), qvod_(app_dir, installed_qvod_dir()),
-      panes_(make_pane_factory()), players_(make_player_factory()),
+      panes_(std::make_unique<WebEnginePaneFactory>(app_dir + QLatin1String("/web"))), players_(std::make_unique<MpvPlayerFactory>()),
       platform_{timers_, events_, transfer_, processes_, shell_,    dialogs_, tray_,
                 power_,  machine_, *panes_,   *players_,  channel_, qvod_} {}
 

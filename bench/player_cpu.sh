@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# CPU time of the player control against plain mpv playing the same clip
+# with the same output settings, each for the same wall time, on one Xvfb
+# display; rounds alternate between the two.
+#
+#   bench/player_cpu.sh [clip] [seconds=20] [rounds=3]
+#
+# Without a clip, a 640x360 30 fps H.264 + AAC clip is made with ffmpeg
+# (falls back to tests/data/clip.mp4 when ffmpeg is missing). Needs Xvfb,
+# Debian's mpv and a built build/player_bench.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bench=build/player_bench
+seconds=${2:-20}
+rounds=${3:-3}
+width=640
+height=360
+[ -x "$bench" ] || { echo "build $bench first (cmake --build build --target player_bench)"; exit 1; }
+command -v mpv >/dev/null || { echo "needs mpv (apt-get install mpv)"; exit 1; }
+
+clip=${1:-}
+tmp=$(mktemp -d)
+trap 'kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$tmp"' EXIT
+if [ -z "$clip" ]; then
+    if command -v ffmpeg >/dev/null; then
+        clip=$tmp/bench.mp4
+        ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=${width}x${height}:rate=30" \
+            -f lavfi -i "sine=frequency=440:sample_rate=48000" -t $((seconds + 5)) \
+            -c:v libx264 -preset fast -pix_fmt yuv420p -b:v 1200k -c:a aac -b:a 128k \
+            -movflags +faststart "$clip"
+    else
+        clip=tests/data/clip.mp4
+    fi
+fi
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+sleep 1
+export DISPLAY=$display
+
+# CPU seconds (user + system) of the X server so far.
+xvfb_cpu() {
+    awk -v t="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / t }' /proc/$xvfb_pid/stat
+}
+
+# Runs a command, prints "user+system" CPU seconds of it and its children.
+cpu_of() {
+    /usr/bin/time -f "%U %S" -o "$tmp/time" "$@" >/dev/null 2>&1 || true
+    tail -n 1 "$tmp/time" | awk '{ printf "%.2f", $1 + $2 }'
+}
+
+run_control() {
+    KELVARA_MPV_AO=null QT_XCB_GL_INTEGRATION=xcb_egl cpu_of "$bench" "$clip" "$seconds" "$width" "$height"
+}
+
+# The same settings as the control: OpenGL through EGL on X11 (Qt is told to
+# use EGL too; Debian's mpv has no GLX context), software decoding, no audio
+# device, no on-screen display or scripts.
+run_mpv() {
+    cpu_of timeout -s TERM "$seconds" mpv --no-config --vo=gpu --gpu-api=opengl --gpu-context=x11egl \
+        --hwdec=no --gpu-hwdec-interop=no --ao=null --osc=no --osd-level=0 --load-scripts=no \
+        --ytdl=no --input-default-bindings=no --loop-file=inf --geometry=${width}x${height} \
+        --really-quiet "$clip"
+}
+
+echo "clip $clip, ${seconds} s a run, ${width}x${height} window, $rounds rounds"
+printf "%-6s %12s %12s %14s %14s\n" round control mpv "Xvfb(control)" "Xvfb(mpv)"
+control_all=() mpv_all=()
+for r in $(seq "$rounds"); do
+    x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); m=$(run_mpv); x2=$(xvfb_cpu)
+    control_all+=("$c") mpv_all+=("$m")
+    printf "%-6s %12s %12s %14s %14s\n" "$r" "$c" "$m" \
+        "$(echo "$x1 - $x0" | bc)" "$(echo "$x2 - $x1" | bc)"
+done
+median() { printf "%s\n" "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+c=$(median "${control_all[@]}") m=$(median "${mpv_all[@]}")
+echo "median CPU seconds: control $c, mpv $m, ratio $(echo "scale=3; $c / $m" | bc)"
