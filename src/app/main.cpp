@@ -43,9 +43,20 @@ QString start_demo_server(DemoServer& demo, DesktopPlatform& desktop) {
     return QString::fromStdString(demo.base_url());
 }
 
+// The player reads the QVOD terminal on 127.0.0.1: never through a proxy.
+void bypass_proxies_for_loopback() {
+    for (const char* name : {"no_proxy", "NO_PROXY"}) {
+        QByteArray list = qgetenv(name);
+        if (!list.contains("127.0.0.1"))
+            list += QByteArray(list.isEmpty() ? "" : ",") + "127.0.0.1,localhost";
+        qputenv(name, list);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    bypass_proxies_for_loopback();
     prepare_web_engine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));

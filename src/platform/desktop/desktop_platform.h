@@ -7,6 +7,7 @@
 #include "platform/desktop/qt_timer_host.h"
 #include "platform/desktop/qt_tray.h"
 #include "platform/desktop/qvod_folder.h"
+#include "platform/desktop/terminal_streams.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
@@ -32,6 +33,7 @@ private:
     DesktopMachine machine_;
     LocalSocketChannel channel_;
     QvodFolder qvod_;
+    TerminalStreams streams_;
     std::unique_ptr<PaneFactory> panes_;
     std::unique_ptr<PlayerFactory> players_;
     Platform platform_;

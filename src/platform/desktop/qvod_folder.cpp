@@ -1,5 +1,6 @@
 #include "platform/desktop/qvod_folder.h"
 
+#include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
 
@@ -21,7 +22,11 @@ QStringList stale_files(const QString& installed, const QString& folder) {
     QStringList stale;
     const QFileInfoList files = QDir(installed).entryInfoList(QDir::Files);
     for (const QFileInfo& source : files) {
-        if (source.fileName() == QLatin1String(kSettingsFile))
+        // The settings and a running terminal's own files are not part of
+        // the installed copy.
+        if (source.fileName() == QLatin1String(kSettingsFile) ||
+            source.fileName() == QLatin1String(terminal_api::kPortFile) ||
+            source.fileName() == QLatin1String(terminal_api::kLockFile))
             continue;
         const QFileInfo copy(join_path(folder, source.fileName()));
         if (!copy.exists() || copy.size() != source.size() ||
@@ -37,12 +42,14 @@ QString installed_qvod_dir() {
     return QCoreApplication::applicationDirPath() + QLatin1String("/Qvod");
 }
 
-QString default_qvod_settings(const QString& download_folder) {
-    return QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
-                          "<QvodPlayer>\r\n"
-                          "<Config Defaultsavepath=\"%1\"/>\r\n"
-                          "</QvodPlayer>\r\n")
-        .arg(download_folder);
+QString default_qvod_settings(const QString& download_folder, const QStringList& sources) {
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
+                                  "<QvodPlayer>\r\n"
+                                  "<Config Defaultsavepath=\"%1\"/>\r\n")
+                       .arg(download_folder);
+    for (const QString& source : sources)
+        text += QStringLiteral("<Source url=\"%1\"/>\r\n").arg(source.toHtmlEscaped());
+    return text + QStringLiteral("</QvodPlayer>\r\n");
 }
 
 QvodFolder::QvodFolder(QString app_dir, QString installed_dir)

@@ -2,6 +2,8 @@
 
 #include "platform/qvod_component.h"
 
+#include <QStringList>
+
 namespace kelvara {
 
 // The QVOD folder `<application folder>/Qvod/`, set up from the copy
@@ -26,8 +28,9 @@ private:
 };
 
 // The QvodPlayer.xml written when the folder is set up: the download folder
-// and no source.
-QString default_qvod_settings(const QString& download_folder);
+// and one <Source url="…"/> line for each source the terminal may download
+// from (asked for the source address followed by the file's SHA-1).
+QString default_qvod_settings(const QString& download_folder, const QStringList& sources = {});
 
 // The settings text with every <Source …/> line replaced by one for `url`,
 // placed after the Config line.

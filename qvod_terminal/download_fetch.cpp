@@ -1,0 +1,241 @@
+// Fetching pieces into the file, and checking the file once it is whole.
+
+#include "downloads.h"
+
+#include "download_limits.h"
+#include "file_check.h"
+#include "part_file.h"
+#include "source_fetch.h"
+#include "terminal_log.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace kelvara {
+
+using namespace download_limits;
+
+// Takes the bytes of one fetch into the job's pieces: a piece is written to
+// the file when it is whole, and only then counts as on disk.
+class JobSink : public FetchSink {
+public:
+    JobSink(Downloads& downloads, Job& job, int fd, std::vector<char>& buffer)
+        : downloads_(downloads), job_(job), fd_(fd), buffer_(buffer) {}
+
+    bool take(const char* data, size_t length) override {
+        if (job_.abandon)
+            return false;
+        downloads_.count_bytes(*job_.task, length);
+        const PieceMap& geometry = job_.task->pieces; // sizes never change
+        while (length > 0) {
+            const int64_t piece_length = geometry.length_of(job_.next);
+            const size_t n = size_t(std::min<int64_t>(int64_t(length), piece_length - filled_));
+            std::memcpy(buffer_.data() + filled_, data, n);
+            filled_ += int64_t(n);
+            data += n;
+            length -= n;
+            if (filled_ < piece_length)
+                continue;
+            job_.io_error =
+                write_all_at(fd_, buffer_.data(), piece_length, geometry.begin_of(job_.next));
+            if (job_.io_error != 0 || !downloads_.piece_written(job_))
+                return false;
+            filled_ = 0;
+            downloads_.hash_ahead(*job_.task, job_.next - 1, buffer_);
+        }
+        return true;
+    }
+
+    bool keep_going() override { return !job_.abandon; }
+
+private:
+    Downloads& downloads_;
+    Job& job_;
+    int fd_;
+    std::vector<char>& buffer_;
+    int64_t filled_ = 0;
+};
+
+void Downloads::fetch(SourceFetch& fetcher, std::vector<char>& buffer, Job& job) {
+    Task& task = *job.task;
+    std::string url;
+    std::shared_ptr<FileHandle> file;
+    {
+        std::lock_guard lock(mutex_);
+        url = config_.sources[size_t(job.source)] + task.key.sha1;
+        file = task.file;
+    }
+    const PieceMap& geometry = task.pieces;
+    buffer.resize(size_t(geometry.piece_size()));
+    const int64_t first = geometry.begin_of(job.first);
+    const int64_t last =
+        geometry.begin_of(job.fetch_end - 1) + geometry.length_of(job.fetch_end - 1) - 1;
+    JobSink sink(*this, job, file->fd(), buffer);
+    const FetchOutcome outcome = fetcher.fetch(url, first, last, task.key.size, sink);
+    if (outcome.result == FetchResult::Failed || outcome.result == FetchResult::Stalled)
+        qCDebug(lcTerminal) << "source" << job.source << "failed:"
+                            << (outcome.result == FetchResult::Stalled ? "stalled"
+                                                                       : outcome.detail.c_str());
+    finish_job(job, int(outcome.result), outcome.bytes);
+}
+
+void Downloads::count_bytes(Task& task, size_t length) {
+    const auto now = Clock::now();
+    std::lock_guard lock(mutex_);
+    task.rate.add(int64_t(length), now);
+    task.any_data = true;
+    task.last_data = now;
+}
+
+bool Downloads::piece_written(Job& job) {
+    std::lock_guard lock(mutex_);
+    Task& task = *job.task;
+    task.pieces.set(job.next);
+    task.claimed[size_t(job.next)] = 0;
+    task.dirty = true;
+    ++job.next;
+    data_cv_.notify_all();
+    // A claim cut short ends the fetch there; one that runs to the end of
+    // the range lets the reply finish, which keeps the connection.
+    return !job.abandon && !(job.next >= job.end && job.end < job.fetch_end);
+}
+
+void Downloads::finish_job(Job& job, int result, int64_t bytes) {
+    std::lock_guard lock(mutex_);
+    Task& task = *job.task;
+    for (int piece = job.next; piece < job.end; ++piece)
+        task.claimed[size_t(piece)] = 0;
+    --task.connections;
+    SourceSlot& slot = task.sources[size_t(job.source)];
+    --slot.connections;
+    std::erase(task.jobs, &job);
+    const auto outcome = FetchResult(result);
+    if (job.io_error != 0) {
+        fail(task, io_failure_reason(job.io_error));
+    } else if (outcome == FetchResult::Failed || outcome == FetchResult::Stalled) {
+        const auto now = Clock::now();
+        ++slot.failures;
+        const auto wait = std::chrono::milliseconds(int64_t(config_.backoff_ms)
+                                                    << std::min(slot.failures - 1, 10));
+        slot.retry_at = now + std::min<Clock::duration>(wait, kLongestBackoff);
+        task.had_failure = true;
+        task.last_failure = now;
+        if (task.only_source == job.source && slot.failures >= kFailuresBeforeNextSource)
+            task.only_source = (job.source + 1) % int(task.sources.size());
+    } else if (bytes > 0 || outcome == FetchResult::Done) {
+        slot.failures = 0;
+    }
+    work_cv_.notify_all();
+    data_cv_.notify_all();
+}
+
+// Hashes the pieces that follow the hashed ones, when they are on disk; the
+// piece just written comes from its buffer.
+void Downloads::hash_ahead(Task& task, int written, const std::vector<char>& buffer) {
+    int from = 0, to = 0;
+    std::shared_ptr<FileHandle> file;
+    {
+        std::lock_guard lock(mutex_);
+        if (task.hashing || task.busy || task.phase != Phase::Active)
+            return;
+        from = to = task.hashed;
+        while (to < task.pieces.count() && task.pieces.has(to) && to - from < kHashRun)
+            ++to;
+        if (to == from)
+            return;
+        task.hashing = true;
+        file = task.file;
+    }
+    const PieceMap& geometry = task.pieces;
+    bool read = true;
+    for (int piece = from; piece < to && read; ++piece) {
+        const int64_t begin = geometry.begin_of(piece);
+        if (piece == written)
+            task.hash.add(buffer.data(), size_t(geometry.length_of(piece)));
+        else
+            read = hash_file_bytes(task.hash, file->fd(), begin, begin + geometry.length_of(piece));
+    }
+    std::lock_guard lock(mutex_);
+    if (read)
+        task.hashed = to;
+    else
+        restart_hash(task);
+    task.hashing = false;
+    data_cv_.notify_all();
+}
+
+void Downloads::restart_hash(Task& task) {
+    task.hash.reset();
+    task.hashed = 0;
+}
+
+// Checks a file whose pieces are all on disk. A match becomes the finished
+// file; a mismatch is thrown away and fetched again, from one source at a
+// time when there are several, until every source had its round.
+void Downloads::verify(const std::shared_ptr<Task>& task) {
+    Task& t = *task;
+    std::shared_ptr<FileHandle> file;
+    int64_t hashed_bytes = 0;
+    {
+        std::unique_lock lock(mutex_);
+        data_cv_.wait(lock, [&] { return !t.saving && !t.hashing; });
+        file = t.file;
+        hashed_bytes = std::min(t.pieces.begin_of(t.hashed), t.key.size);
+    }
+    const bool match = file_has_size(file->fd(), t.key.size) &&
+                       hash_file_bytes(t.hash, file->fd(), hashed_bytes, t.key.size) &&
+                       t.hash.hex() == t.key.sha1;
+    if (match) {
+        const int error = ::rename(t.data_path.c_str(), t.final_path.c_str()) == 0 ? 0 : errno;
+        if (error == 0)
+            ::unlink(t.part_path.c_str());
+        std::lock_guard lock(mutex_);
+        t.busy = false;
+        if (error != 0) {
+            fail(t, io_failure_reason(error));
+        } else {
+            t.phase = Phase::Complete;
+            t.dirty = false;
+            qCDebug(lcTerminal) << "finished" << t.key.name.c_str();
+        }
+        data_cv_.notify_all();
+        return;
+    }
+    bool give_up = false;
+    {
+        std::lock_guard lock(mutex_);
+        const int sources = int(t.sources.size());
+        ++t.mismatches;
+        qCInfo(lcTerminal) << "checksum mismatch" << t.mismatches << "of" << t.key.name.c_str();
+        give_up = t.mismatches >= (sources > 1 ? sources + 1 : 2);
+        t.pieces.clear();
+        restart_hash(t);
+        t.dirty = true;
+        if (give_up)
+            fail(t, "checksum");
+        else
+            t.only_source = sources > 1 ? (t.mismatches - 1) % sources : -1;
+    }
+    if (give_up) {
+        ::unlink(t.data_path.c_str());
+        ::unlink(t.part_path.c_str());
+    } else {
+        int error = ::ftruncate(file->fd(), 0) == 0 ? 0 : errno;
+        if (error == 0)
+            error = preallocate(file->fd(), t.key.size);
+        std::lock_guard lock(mutex_);
+        if (error != 0)
+            fail(t, io_failure_reason(error));
+    }
+    {
+        std::lock_guard lock(mutex_);
+        t.busy = false;
+    }
+    save_record(t);
+    work_cv_.notify_all();
+    data_cv_.notify_all();
+}
+
+} // namespace kelvara

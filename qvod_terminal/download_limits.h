@@ -1,0 +1,20 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+// How the downloads of a terminal share out its connections and time.
+namespace kelvara::download_limits {
+
+constexpr int kWorkers = 6;
+constexpr int kForegroundConnections = 4;
+constexpr int kConnectionsPerSource = 2;
+constexpr int kBackgroundConnections = 1;
+constexpr int64_t kSpanBytes = 8 * 1024 * 1024; // one range request at most
+constexpr int64_t kSoonBytes = 256 * 1024;      // at least this far counts as near
+constexpr auto kSaveInterval = std::chrono::seconds(1);
+constexpr auto kLongestBackoff = std::chrono::seconds(30);
+constexpr int kFailuresBeforeNextSource = 3;
+constexpr int kHashRun = 64; // pieces hashed at most in one go
+
+} // namespace kelvara::download_limits

@@ -1,0 +1,190 @@
+// Which piece each worker fetches next, and the readers that steer it.
+
+#include "downloads.h"
+
+#include "download_limits.h"
+#include "part_file.h"
+#include "source_fetch.h"
+
+#include <algorithm>
+
+namespace kelvara {
+
+using namespace download_limits;
+
+void Downloads::run_worker() {
+    SourceFetch fetcher(config_.stall_ms);
+    std::vector<char> buffer;
+    while (const std::unique_ptr<Job> job = next_job()) {
+        if (job->verify)
+            verify(job->task);
+        else
+            fetch(fetcher, buffer, *job);
+    }
+}
+
+std::unique_ptr<Job> Downloads::next_job() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        const auto now = Clock::now();
+        auto wake = now + std::chrono::seconds(1);
+        std::vector<std::shared_ptr<Task>> order;
+        for (const auto& task : tasks_) {
+            if (task->foreground)
+                order.insert(order.begin(), task);
+            else
+                order.push_back(task);
+        }
+        for (const auto& task : order) {
+            if (auto job = job_for(task, now, wake))
+                return job;
+        }
+        work_cv_.wait_until(lock, wake);
+    }
+    return nullptr;
+}
+
+std::unique_ptr<Job> Downloads::job_for(const std::shared_ptr<Task>& task, Clock::time_point now,
+                                        Clock::time_point& wake) {
+    Task& t = *task;
+    if (t.phase != Phase::Active || t.busy)
+        return nullptr;
+    auto job = std::make_unique<Job>();
+    job->task = task;
+    if (t.pieces.complete()) {
+        if (t.connections > 0)
+            return nullptr;
+        t.busy = true;
+        job->verify = true;
+        return job;
+    }
+    if (t.connections >= connection_cap(t))
+        return nullptr;
+    const int source = pick_source(t, now, wake);
+    if (source < 0 || !pick_span(t, job->first, job->end))
+        return nullptr;
+    job->source = source;
+    job->next = job->first;
+    job->fetch_end = job->end;
+    for (int piece = job->first; piece < job->end; ++piece)
+        t.claimed[size_t(piece)] = 1;
+    ++t.connections;
+    ++t.sources[size_t(source)].connections;
+    t.jobs.push_back(job.get());
+    return job;
+}
+
+int Downloads::connection_cap(const Task& task) const {
+    if (!task.foreground)
+        return kBackgroundConnections;
+    const int sources = task.only_source >= 0 ? 1 : int(task.sources.size());
+    return std::min(kForegroundConnections, kConnectionsPerSource * sources);
+}
+
+int Downloads::span_pieces(const Task& task) const {
+    return int(std::max<int64_t>(1, kSpanBytes / task.pieces.piece_size()));
+}
+
+// The usable source with the fewest connections; `wake` learns when a source
+// waiting out its back-off may be asked again.
+int Downloads::pick_source(Task& task, Clock::time_point now, Clock::time_point& wake) const {
+    int best = -1;
+    for (int i = 0; i < int(task.sources.size()); ++i) {
+        const SourceSlot& slot = task.sources[size_t(i)];
+        if (task.only_source >= 0 && i != task.only_source)
+            continue;
+        if (slot.connections >= kConnectionsPerSource)
+            continue;
+        if (slot.retry_at > now) {
+            wake = std::min(wake, slot.retry_at);
+            continue;
+        }
+        const SourceSlot* chosen = best < 0 ? nullptr : &task.sources[size_t(best)];
+        if (!chosen || slot.connections < chosen->connections ||
+            (slot.connections == chosen->connections && slot.failures < chosen->failures))
+            best = i;
+    }
+    return best;
+}
+
+// The first missing piece nobody fetches at or after the focus (else before
+// it), and the free pieces that follow it.
+bool Downloads::pick_span(const Task& task, int& first, int& end) const {
+    const int count = task.pieces.count();
+    const auto free_piece = [&](int piece) {
+        return !task.pieces.has(piece) && !task.claimed[size_t(piece)];
+    };
+    first = -1;
+    for (int piece = task.focus; piece < count && first < 0; ++piece) {
+        if (free_piece(piece))
+            first = piece;
+    }
+    for (int piece = 0; piece < task.focus && first < 0; ++piece) {
+        if (free_piece(piece))
+            first = piece;
+    }
+    if (first < 0)
+        return false;
+    end = first + 1;
+    while (end < count && end - first < span_pieces(task) && free_piece(end))
+        ++end;
+    return true;
+}
+
+int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capacity) {
+    if (offset < 0 || offset >= task.key.size || capacity <= 0)
+        return 0;
+    std::unique_lock lock(mutex_);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(config_.read_timeout_ms);
+    const int piece = task.pieces.piece_at(offset);
+    while (!task.pieces.has(piece)) {
+        if (stopping_ || task.phase == Phase::Failed || Clock::now() >= deadline)
+            return 0;
+        steer(task, piece);
+        data_cv_.wait_until(lock, deadline);
+    }
+    const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset));
+    const std::shared_ptr<FileHandle> file = task.file;
+    lock.unlock();
+    return read_all_at(file->fd(), buffer, length, offset) == 0 ? length : 0;
+}
+
+// A reader waits for `piece`: make it the focus. A job that claims it but
+// will not reach it within about a second gives up the claim from there on;
+// when every connection of the download is busy elsewhere, the connections
+// far from the piece are taken back.
+void Downloads::steer(Task& task, int piece) {
+    if (task.focus != piece) {
+        task.focus = piece;
+        work_cv_.notify_all();
+    }
+    const int64_t soon = std::max<int64_t>(task.rate.per_second(Clock::now()), kSoonBytes);
+    for (Job* job : task.jobs) {
+        if (job->abandon || piece < job->next || piece >= job->end)
+            continue;
+        if (task.pieces.begin_of(piece) - task.pieces.begin_of(job->next) <= soon)
+            return;
+        for (int p = piece; p < job->end; ++p)
+            task.claimed[size_t(p)] = 0;
+        job->end = piece;
+    }
+    if (task.connections < connection_cap(task))
+        return;
+    const int window = 2 * span_pieces(task);
+    bool freeing = false;
+    Job* farthest = nullptr;
+    for (Job* job : task.jobs) {
+        if (job->abandon) {
+            freeing = true;
+        } else if (job->next < piece || job->next >= piece + window) {
+            job->abandon = true;
+            freeing = true;
+        } else if (!farthest || job->next > farthest->next) {
+            farthest = job;
+        }
+    }
+    if (!freeing && farthest)
+        farthest->abandon = true;
+}
+
+} // namespace kelvara

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "common/qvod_terminal_api.h"
+#include "download_task.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kelvara {
+
+class SourceFetch;
+
+struct DownloadConfig {
+    std::string save_folder; // ends in "/"
+    std::vector<std::string> sources;
+    int64_t piece_bytes = 256 * 1024;
+    int stall_ms = 15000;
+    int backoff_ms = 1000;
+    int read_timeout_ms = 90000;
+};
+
+// The downloads of a terminal: a fixed pool of workers fetches pieces from
+// the sources into the download folder, the file being played first and
+// nearest to where it is read, the others with one connection each.
+class Downloads {
+public:
+    explicit Downloads(DownloadConfig config);
+    ~Downloads();
+    Downloads(const Downloads&) = delete;
+    Downloads& operator=(const Downloads&) = delete;
+
+    // Starts the workers and resumes the partial files of the folder.
+    void start();
+    // Ends every fetch and records the pieces on disk; readers give up.
+    void stop();
+
+    // The download of a file, started when it is new or had failed. The
+    // foreground download (the one played) gets the most connections.
+    std::shared_ptr<Task> open(const FileKey& key, bool foreground);
+    // Copies bytes at `offset` (up to `capacity`, as many as lie on disk
+    // in one run) into `buffer`, first waiting for them and steering the
+    // download to them. 0 when they did not come in time, the download
+    // failed or the terminal stops.
+    int64_t read(Task& task, int64_t offset, char* buffer, int64_t capacity);
+
+    std::optional<terminal_api::Status> status(const std::string& sha1);
+    terminal_api::Status status(Task& task);
+
+private:
+    void run_worker();
+    std::unique_ptr<Job> next_job();
+    std::unique_ptr<Job> job_for(const std::shared_ptr<Task>& task, Clock::time_point now,
+                                 Clock::time_point& wake);
+    int pick_source(Task& task, Clock::time_point now, Clock::time_point& wake) const;
+    bool pick_span(const Task& task, int& first, int& end) const;
+    int connection_cap(const Task& task) const;
+    int span_pieces(const Task& task) const;
+
+    void fetch(SourceFetch& fetch, std::vector<char>& buffer, Job& job);
+    friend class JobSink;
+    void count_bytes(Task& task, size_t length);
+    bool piece_written(Job& job);
+    void finish_job(Job& job, int result, int64_t bytes);
+    void hash_ahead(Task& task, int written, const std::vector<char>& buffer);
+    void restart_hash(Task& task);
+    void verify(const std::shared_ptr<Task>& task);
+    void run_saver();
+    void save_record(Task& task);
+
+    void steer(Task& task, int piece);
+    void fail(Task& task, const std::string& reason);
+    void make_foreground(Task& task);
+    std::shared_ptr<Task> find(const std::string& sha1) const;
+    std::shared_ptr<Task> prepare(FileKey key);
+    void resume_partials();
+
+    const DownloadConfig config_;
+    mutable std::mutex mutex_;
+    std::condition_variable work_cv_; // a job may be ready
+    std::condition_variable data_cv_; // pieces arrived or a download changed
+    std::condition_variable stop_cv_;
+    std::vector<std::shared_ptr<Task>> tasks_;
+    uint64_t next_order_ = 0;
+    bool stopping_ = false;
+    std::mutex open_mutex_; // one download prepared at a time
+    std::vector<std::thread> workers_;
+    std::thread saver_;
+};
+
+} // namespace kelvara

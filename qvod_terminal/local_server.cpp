@@ -1,0 +1,134 @@
+#include "local_server.h"
+
+#include "downloads.h"
+
+#include <algorithm>
+#include <charconv>
+#include <httplib.h>
+
+namespace kelvara {
+
+namespace {
+
+constexpr int kServerThreads = 24;
+constexpr size_t kChunk = 256 * 1024;
+constexpr time_t kWriteTimeoutSeconds = 60;
+const char kHashRoute[] = "([0-9A-Fa-f]{40})";
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+// The file named by a route's hash and its "size" and "name" parameters.
+std::optional<FileKey> file_key(const httplib::Request& request) {
+    FileKey key;
+    key.sha1 = lower(request.matches[1]);
+    const std::string size = request.get_param_value("size");
+    const auto [end, error] = std::from_chars(size.data(), size.data() + size.size(), key.size);
+    if (error != std::errc() || end != size.data() + size.size() || key.size <= 0 ||
+        key.size > terminal_api::kLargestFile)
+        return std::nullopt;
+    key.name = request.get_param_value("name");
+    if (key.name.empty())
+        key.name = key.sha1;
+    return key;
+}
+
+void reply_status(httplib::Response& response, const terminal_api::Status& status) {
+    response.set_content(terminal_api::format_status(status), "text/plain; charset=utf-8");
+}
+
+// A range that starts beyond the end of the file cannot be served.
+bool range_unsatisfiable(const httplib::Request& request, int64_t size) {
+    if (request.ranges.size() != 1)
+        return false;
+    const auto [first, last] = request.ranges.front();
+    return first >= size || (first < 0 && last <= 0);
+}
+
+} // namespace
+
+LocalServer::LocalServer(Downloads& downloads)
+    : downloads_(downloads), server_(std::make_unique<httplib::Server>()) {
+    server_->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    server_->set_write_timeout(kWriteTimeoutSeconds, 0);
+    server_->set_keep_alive_max_count(1000);
+    add_routes();
+}
+
+LocalServer::~LocalServer() = default;
+
+int LocalServer::bind() {
+    return server_->bind_to_any_port("127.0.0.1");
+}
+
+void LocalServer::run() {
+    server_->listen_after_bind();
+}
+
+void LocalServer::stop() {
+    server_->stop();
+}
+
+void LocalServer::add_routes() {
+    server_->Get(terminal_api::kHelloPath, [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(terminal_api::kHelloReply, "text/plain");
+    });
+
+    server_->Get(std::string("/status/") + kHashRoute,
+                 [this](const httplib::Request& req, httplib::Response& res) {
+                     const auto status = downloads_.status(lower(req.matches[1]));
+                     if (!status) {
+                         res.status = 404;
+                         return;
+                     }
+                     reply_status(res, *status);
+                 });
+
+    server_->Get(std::string("/preload/") + kHashRoute,
+                 [this](const httplib::Request& req, httplib::Response& res) {
+                     const auto key = file_key(req);
+                     const auto task = key ? downloads_.open(*key, false) : nullptr;
+                     if (!task) {
+                         res.status = key ? 503 : 400;
+                         return;
+                     }
+                     reply_status(res, downloads_.status(*task));
+                 });
+
+    server_->Get(std::string("/stream/") + kHashRoute, [this](const httplib::Request& req,
+                                                              httplib::Response& res) {
+        const auto key = file_key(req);
+        const auto task = key ? downloads_.open(*key, true) : nullptr;
+        if (!task) {
+            res.status = key ? 503 : 400;
+            return;
+        }
+        const terminal_api::Status status = downloads_.status(*task);
+        if (status.state == terminal_api::State::Failed) {
+            res.status = 503;
+            reply_status(res, status);
+            return;
+        }
+        const int64_t size = task->key.size;
+        if (range_unsatisfiable(req, size)) {
+            res.status = 416;
+            res.set_header("Content-Range", "bytes */" + std::to_string(size));
+            return;
+        }
+        res.set_header("Accept-Ranges", "bytes");
+        auto buffer = std::make_shared<std::vector<char>>();
+        res.set_content_provider(
+            size_t(size), "application/octet-stream",
+            [this, task, buffer](size_t offset, size_t length, httplib::DataSink& sink) {
+                buffer->resize(std::min(length, kChunk));
+                const int64_t n = downloads_.read(*task, int64_t(offset), buffer->data(),
+                                                  int64_t(buffer->size()));
+                return n > 0 && sink.write(buffer->data(), size_t(n));
+            });
+    });
+}
+
+} // namespace kelvara

@@ -1,0 +1,3 @@
+#include "terminal_log.h"
+
+Q_LOGGING_CATEGORY(lcTerminal, "kelvara.terminal", QtWarningMsg)

@@ -1,0 +1,130 @@
+// QvodTerminal.exe: downloads the files of qvod:// addresses for the player
+// control and serves them on 127.0.0.1 while they download. One runs per
+// QVOD folder; see common/qvod_terminal_api.h.
+
+#include "common/qvod_terminal_api.h"
+#include "downloads.h"
+#include "local_server.h"
+#include "terminal_log.h"
+#include "terminal_options.h"
+#include "terminal_settings.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <future>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace kelvara {
+
+namespace {
+
+// Holds the folder's lock for the life of the process; false when another
+// terminal holds it.
+bool lock_folder(const std::string& folder) {
+    const std::string path = folder + "/" + terminal_api::kLockFile;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+bool write_port_file(const std::string& path, int port) {
+    const std::string temp = path + ".new";
+    FILE* file = std::fopen(temp.c_str(), "w");
+    if (!file)
+        return false;
+    const bool written = std::fprintf(file, "%d\n%d\n", port, int(::getpid())) > 0;
+    if (std::fclose(file) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Signals the terminal ends on; they are taken by sigwait in the main thread.
+sigset_t ending_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+int run(const TerminalOptions& options) {
+    if (!lock_folder(options.folder))
+        return 0; // this folder's terminal already runs
+    const TerminalSettings settings = read_settings(options.folder);
+    DownloadConfig config;
+    config.save_folder = settings.save_folder;
+    config.sources = settings.sources;
+    config.piece_bytes = options.piece_bytes;
+    config.stall_ms = options.stall_ms;
+    config.backoff_ms = options.backoff_ms;
+    config.read_timeout_ms = options.read_timeout_ms;
+
+    Downloads downloads(config);
+    LocalServer server(downloads);
+    const int port = server.bind();
+    if (port <= 0) {
+        qCWarning(lcTerminal) << "cannot listen on 127.0.0.1";
+        return 1;
+    }
+    downloads.start();
+    auto serving = std::async(std::launch::async, [&server] { server.run(); });
+    const std::string port_file = options.folder + "/" + terminal_api::kPortFile;
+    if (!write_port_file(port_file, port)) {
+        qCWarning(lcTerminal) << "cannot write" << port_file.c_str();
+        downloads.stop();
+        server.stop();
+        return 1;
+    }
+
+    const sigset_t ending = ending_signals();
+    int signal = 0;
+    sigwait(&ending, &signal);
+
+    downloads.stop();
+    std::remove(port_file.c_str());
+    server.stop();
+    // A player that stopped reading holds a connection until the write
+    // time-out; the partial files are safe by now, so do not wait for it.
+    if (serving.wait_for(std::chrono::seconds(2)) != std::future_status::ready)
+        std::_Exit(0);
+    return 0;
+}
+
+} // namespace
+
+} // namespace kelvara
+
+int main(int argc, char** argv) {
+    using namespace kelvara;
+    // Block the ending signals before any thread starts, so that every
+    // thread inherits the mask and only sigwait sees them.
+    const sigset_t ending = ending_signals();
+    pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);  // a background service outlives its terminal
+    std::signal(SIGXFSZ, SIG_IGN); // a size limit shows as EFBIG instead
+
+    std::string error;
+    const auto options = parse_options(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "QvodTerminal: %s\n", error.c_str());
+        return 2;
+    }
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const int status = run(*options);
+    curl_global_cleanup();
+    return status;
+}

@@ -1,0 +1,71 @@
+#include "terminal_settings.h"
+
+#include "common/gbk.h"
+#include "common/qvod_terminal_api.h"
+#include "common/text_helpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+namespace kelvara {
+
+namespace {
+
+QString xml_unescape(QString text) {
+    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return text;
+}
+
+QString save_folder_from(const QString& value, const QString& qvod_folder) {
+    QString folder = value.trimmed();
+    folder.replace(u'\\', u'/');
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QLatin1String("/Media/");
+    else if (!folder.startsWith(u'/'))
+        folder = join_path(qvod_folder, folder);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+} // namespace
+
+TerminalSettings parse_settings(const QByteArray& gbk_text, const std::string& qvod_folder) {
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(qvod_folder));
+    const QStringList lines = from_gbk(gbk_text).split(QLatin1Char('\n'));
+    const QString save_marker = QStringLiteral("Defaultsavepath=\"");
+    const QString quote = QStringLiteral("\"");
+    QString save_value;
+    bool save_found = false;
+    TerminalSettings settings;
+    for (const QString& line : lines) {
+        if (!save_found && line.contains(save_marker)) {
+            save_value = xml_unescape(text_between(line, save_marker, quote, 2));
+            save_found = true;
+        }
+        if (!line.contains(QLatin1String("<Source"), Qt::CaseInsensitive))
+            continue;
+        const QString url = xml_unescape(text_between(line, QStringLiteral("url=\""), quote, 2));
+        if (url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+            url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+            settings.sources.push_back(url.trimmed().toStdString());
+    }
+    settings.save_folder = QFile::encodeName(save_folder_from(save_value, folder)).toStdString();
+    return settings;
+}
+
+TerminalSettings read_settings(const std::string& qvod_folder) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(qvod_folder)) + u'/' +
+               QLatin1String(terminal_api::kSettingsFile));
+    QByteArray text;
+    if (file.open(QIODevice::ReadOnly))
+        text = file.readAll();
+    return parse_settings(text, qvod_folder);
+}
+
+} // namespace kelvara

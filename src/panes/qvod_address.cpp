@@ -1,0 +1,122 @@
+#include "panes/qvod_address.h"
+
+#include "common/gbk.h"
+#include "common/qvod_terminal_api.h"
+
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace kelvara {
+
+namespace {
+
+const QLatin1String kScheme("qvod://");
+
+int hex_value(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+// The value of `count` hexadecimal digits at `at`, or -1.
+int hex_at(const QString& text, qsizetype at, int count) {
+    if (at + count > text.size())
+        return -1;
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const int digit = hex_value(text.at(at + i));
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+QString decode_byte_run(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return from_gbk(bytes);
+}
+
+bool is_sha1(const QString& text) {
+    if (text.size() != 40)
+        return false;
+    for (const QChar c : text) {
+        if (hex_value(c) < 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString decode_escapes(const QString& text) {
+    QString out;
+    QByteArray run;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (text.at(i) == u'%') {
+            const int byte = hex_at(text, i + 1, 2);
+            if (byte >= 0) {
+                run.append(char(byte));
+                i += 3;
+                continue;
+            }
+            const bool wide =
+                i + 1 < text.size() && (text.at(i + 1) == u'u' || text.at(i + 1) == u'U');
+            const int unit = wide ? hex_at(text, i + 2, 4) : -1;
+            if (unit >= 0) {
+                out += decode_byte_run(run);
+                run.clear();
+                out += QChar(char16_t(unit));
+                i += 6;
+                continue;
+            }
+        }
+        out += decode_byte_run(run);
+        run.clear();
+        out += text.at(i);
+        ++i;
+    }
+    out += decode_byte_run(run);
+    return out;
+}
+
+std::optional<QvodAddress> parse_qvod_address(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (!trimmed.startsWith(kScheme, Qt::CaseInsensitive))
+        return std::nullopt;
+    QString rest = trimmed.mid(kScheme.size());
+    if (!rest.contains(u'|'))
+        rest = decode_escapes(rest);
+    const QStringList fields = rest.split(u'|');
+    if (fields.size() < 3)
+        return std::nullopt;
+    bool ok = false;
+    const QString size_text = fields.at(0).trimmed();
+    const qint64 size = size_text.toLongLong(&ok, 10);
+    if (!ok || size <= 0 || size > terminal_api::kLargestFile || !size_text.at(0).isDigit())
+        return std::nullopt;
+    const QString sha1 = fields.at(1).trimmed();
+    if (!is_sha1(sha1))
+        return std::nullopt;
+    const QString name = decode_escapes(fields.at(2)).trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    return QvodAddress{size, sha1.toLower(), name};
+}
+
+QString qvod_address_text(const QvodAddress& address) {
+    return QStringLiteral("qvod://%1|%2|%3|")
+        .arg(address.size)
+        .arg(address.sha1.toUpper(), address.name);
+}
+
+} // namespace kelvara

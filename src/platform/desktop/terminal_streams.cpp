@@ -1,0 +1,149 @@
+#include "platform/desktop/terminal_streams.h"
+
+#include "common/qvod_terminal_api.h"
+#include "panes/qvod_address.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QProcess>
+#include <QThread>
+#include <curl/curl.h>
+
+Q_LOGGING_CATEGORY(lcQvod, "kelvara.qvod", QtWarningMsg)
+
+namespace kelvara {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kHelloTimeout = 300ms;
+constexpr auto kStatusTimeout = 500ms;
+constexpr auto kStartTimeout = 5000ms;
+constexpr auto kStartPoll = 50ms;
+
+size_t append_body(char* data, size_t size, size_t count, void* user) {
+    static_cast<QByteArray*>(user)->append(data, qsizetype(size * count));
+    return size * count;
+}
+
+} // namespace
+
+TerminalStreams::TerminalStreams(QString qvod_folder)
+    : folder_(std::move(qvod_folder)), curl_(curl_easy_init()) {}
+
+TerminalStreams::~TerminalStreams() {
+    if (curl_)
+        curl_easy_cleanup(static_cast<CURL*>(curl_));
+}
+
+QString TerminalStreams::open(const QString& qvod_address) {
+    const auto address = parse_qvod_address(qvod_address);
+    if (!address)
+        return {};
+    const int port = ensure_running();
+    if (port == 0)
+        return {};
+    return QStringLiteral("http://127.0.0.1:%1").arg(port) + terminal_api::stream_target(*address);
+}
+
+std::optional<QvodStreams::Status> TerminalStreams::status(const QString& qvod_address) {
+    const auto address = parse_qvod_address(qvod_address);
+    if (!address)
+        return std::nullopt;
+    if (port_ == 0)
+        port_ = running_port();
+    if (port_ == 0)
+        return std::nullopt;
+    auto reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
+    if (!reply) {
+        // The terminal may have been restarted on another port.
+        port_ = running_port();
+        if (port_ != 0)
+            reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
+    }
+    if (!reply)
+        return std::nullopt;
+    const auto parsed = terminal_api::parse_status(reply->toStdString());
+    if (!parsed)
+        return std::nullopt;
+    Status status;
+    status.permille = parsed->permille;
+    status.rate_kbs = parsed->rate_kbs;
+    status.connecting = parsed->state == terminal_api::State::Connecting;
+    status.reconnecting = parsed->state == terminal_api::State::Reconnecting;
+    status.failed = parsed->state == terminal_api::State::Failed;
+    return status;
+}
+
+void TerminalStreams::preload(const QString& qvod_address) {
+    const auto address = parse_qvod_address(qvod_address);
+    if (!address)
+        return;
+    if (const int port = ensure_running())
+        get(port, terminal_api::preload_target(*address), kStatusTimeout);
+}
+
+int TerminalStreams::port_from_file() const {
+    QFile file(folder_ + u'/' + QLatin1String(terminal_api::kPortFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readLine().trimmed().toInt();
+}
+
+int TerminalStreams::running_port() {
+    const int port = port_from_file();
+    if (port <= 0)
+        return 0;
+    const auto reply = get(port, QLatin1String(terminal_api::kHelloPath), kHelloTimeout);
+    return reply && *reply == terminal_api::kHelloReply ? port : 0;
+}
+
+// The port of the running terminal; starts it first when it does not answer.
+int TerminalStreams::ensure_running() {
+    if (port_ != 0 && get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
+        return port_;
+    port_ = running_port();
+    if (port_ != 0)
+        return port_;
+    const QString program = folder_ + u'/' + QLatin1String(terminal_api::kProgram);
+    if (!QFileInfo(program).isExecutable() || !QProcess::startDetached(program, {}, folder_)) {
+        qCWarning(lcQvod) << "cannot start" << program;
+        return 0;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        QThread::msleep(kStartPoll.count());
+        port_ = running_port();
+        if (port_ != 0)
+            return port_;
+    }
+    qCWarning(lcQvod) << program << "did not answer";
+    return 0;
+}
+
+std::optional<QByteArray> TerminalStreams::get(int port, const QString& target,
+                                               std::chrono::milliseconds timeout) {
+    auto* curl = static_cast<CURL*>(curl_);
+    if (!curl)
+        return std::nullopt;
+    QByteArray body;
+    const QByteArray url =
+        QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8() + target.toUtf8();
+    curl_easy_reset(curl);
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(timeout.count()));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(timeout.count()));
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, append_body);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    if (curl_easy_perform(curl) != CURLE_OK)
+        return std::nullopt;
+    return body;
+}
+
+} // namespace kelvara

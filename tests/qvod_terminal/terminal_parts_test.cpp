@@ -1,0 +1,140 @@
+// The terminal's pure parts: the piece record, the settings file, names.
+
+#include "common/gbk.h"
+#include "part_file.h"
+#include "piece_map.h"
+#include "terminal_options.h"
+#include "terminal_settings.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace kelvara {
+namespace {
+
+TEST(PieceMap, CountsWholeAndLastPiecesAndRunsOnDisk) {
+    PieceMap map(10 * 4096 + 100, 4096);
+    EXPECT_EQ(map.count(), 11);
+    EXPECT_EQ(map.length_of(10), 100);
+    EXPECT_EQ(map.piece_at(4096 * 3 + 5), 3);
+    map.set(0);
+    map.set(1);
+    map.set(1);
+    map.set(3);
+    map.set(10);
+    EXPECT_EQ(map.have_bytes(), 3 * 4096 + 100);
+    EXPECT_EQ(map.contiguous_from(100), 2 * 4096 - 100);
+    EXPECT_EQ(map.contiguous_from(2 * 4096), 0);
+    EXPECT_EQ(map.contiguous_from(10 * 4096 + 50), 50);
+    EXPECT_FALSE(map.complete());
+    for (int piece = 0; piece < map.count(); ++piece)
+        map.set(piece);
+    EXPECT_TRUE(map.complete());
+    EXPECT_EQ(map.have_bytes(), 10 * 4096 + 100);
+    map.clear();
+    EXPECT_EQ(map.have_bytes(), 0);
+}
+
+TEST(PieceMap, HexRoundTripRejectsWrongLengthsAndStrayBits) {
+    PieceMap map(11 * 4096, 4096);
+    map.set(0);
+    map.set(9);
+    const std::string hex = map.to_hex();
+    EXPECT_EQ(hex, "0102");
+    PieceMap copy(11 * 4096, 4096);
+    ASSERT_TRUE(copy.from_hex(hex));
+    EXPECT_TRUE(copy.has(0));
+    EXPECT_TRUE(copy.has(9));
+    EXPECT_FALSE(copy.has(1));
+    EXPECT_EQ(copy.have_bytes(), 2 * 4096);
+    EXPECT_FALSE(copy.from_hex("01"));
+    EXPECT_FALSE(copy.from_hex("0108")); // piece 11 does not exist
+    EXPECT_FALSE(copy.from_hex("01g2"));
+}
+
+TEST(PieceMap, PieceSizeGrowsForHugeFiles) {
+    EXPECT_EQ(choose_piece_size(200LL << 20, 256 << 10), 256 << 10);
+    const int64_t huge = 100LL << 30;
+    const int64_t piece = choose_piece_size(huge, 256 << 10);
+    EXPECT_LE((huge + piece - 1) / piece, 65536);
+    EXPECT_EQ(choose_piece_size(1000, 1), 4096);
+    EXPECT_EQ(choose_piece_size(int64_t(1) << 42, 256 << 10), 16 << 20) << "buffers stay bounded";
+}
+
+TEST(PartRecord, RoundTripsAndRefusesDamagedRecords) {
+    PartRecord record{std::string(40, 'b'), 5 * 4096, "片名 1.mp4", PieceMap(5 * 4096, 4096)};
+    record.pieces.set(2);
+    const std::string text = format_part_record(record);
+    const auto read = parse_part_record(text);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->sha1, record.sha1);
+    EXPECT_EQ(read->name, record.name);
+    EXPECT_EQ(read->pieces.piece_size(), 4096);
+    EXPECT_TRUE(read->pieces.has(2));
+    EXPECT_EQ(read->pieces.have_bytes(), 4096);
+
+    EXPECT_FALSE(parse_part_record(text.substr(0, text.size() / 2)));
+    std::string wrong_size = text;
+    wrong_size.replace(wrong_size.find("size=20480"), 10, "size=90000");
+    EXPECT_FALSE(parse_part_record(wrong_size)) << "the bitmap no longer fits";
+    EXPECT_FALSE(parse_part_record("something else\n" + text));
+}
+
+TEST(FileNames, StayInsideTheDownloadFolder) {
+    EXPECT_EQ(safe_file_name("电影.rmvb", "h"), "电影.rmvb");
+    EXPECT_EQ(safe_file_name("../../etc/passwd", "h"), ".._.._etc_passwd");
+    EXPECT_EQ(safe_file_name("a\\b\nc", "h"), "a_b_c");
+    EXPECT_EQ(safe_file_name("..", "h"), "h");
+    EXPECT_EQ(safe_file_name("", "h"), "h");
+    EXPECT_EQ(io_failure_reason(ENOSPC), "disk-full");
+    EXPECT_EQ(io_failure_reason(EFBIG), "disk-full");
+    EXPECT_EQ(io_failure_reason(EACCES), "unwritable");
+}
+
+TEST(TerminalSettings, ReadsTheSaveFolderAndSourcesOfTheGbkFile) {
+    const QByteArray text =
+        to_gbk(QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<QvodPlayer>\r\n"
+                              "<Config Defaultsavepath=\"/data/影视/\"/>\r\n"
+                              "<Source url=\"http://127.0.0.1:8080/soft/seed/\"/>\r\n"
+                              "<Source url=\"ftp://example/\"/>\r\n"
+                              "<Source url=\"https://mirror/a?x=1&amp;y=\"/>\r\n"
+                              "<Config Defaultsavepath=\"/second/\"/>\r\n</QvodPlayer>\r\n"));
+    const TerminalSettings settings = parse_settings(text, "/q");
+    EXPECT_EQ(settings.save_folder, "/data/影视/");
+    ASSERT_EQ(settings.sources.size(), 2u);
+    EXPECT_EQ(settings.sources[0], "http://127.0.0.1:8080/soft/seed/");
+    EXPECT_EQ(settings.sources[1], "https://mirror/a?x=1&y=");
+}
+
+TEST(TerminalSettings, FolderForms) {
+    const auto folder_of = [](const char* value) {
+        const QString line = QStringLiteral("<Config Defaultsavepath=\"%1\"/>").arg(value);
+        return parse_settings(to_gbk(line), "/opt/k/Qvod").save_folder;
+    };
+    EXPECT_EQ(folder_of("/films"), "/films/");
+    EXPECT_EQ(folder_of("Down\\Films\\"), "/opt/k/Qvod/Down/Films/");
+    EXPECT_EQ(folder_of(""), (QDir::homePath() + "/Media/").toStdString());
+    EXPECT_EQ(parse_settings("", "/q").save_folder, (QDir::homePath() + "/Media/").toStdString());
+    EXPECT_TRUE(parse_settings("", "/q").sources.empty());
+}
+
+TEST(TerminalOptions, ParsesFlagsAndRefusesBadOnes) {
+    std::string error;
+    const char* good[] = {"t", "--folder", "/q", "--piece-kib", "64", "--stall-ms", "500"};
+    const auto options = parse_options(7, const_cast<char**>(good), error);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->folder, "/q");
+    EXPECT_EQ(options->piece_bytes, 64 * 1024);
+    EXPECT_EQ(options->stall_ms, 500);
+    const char* bad[] = {"t", "--stall-ms", "-5"};
+    EXPECT_FALSE(parse_options(3, const_cast<char**>(bad), error));
+    const char* unknown[] = {"t", "--fast", "1"};
+    EXPECT_FALSE(parse_options(3, const_cast<char**>(unknown), error));
+    const char* none[] = {"t"};
+    const auto defaults = parse_options(1, const_cast<char**>(none), error);
+    ASSERT_TRUE(defaults);
+    EXPECT_FALSE(defaults->folder.empty());
+}
+
+} // namespace
+} // namespace kelvara

@@ -1,0 +1,155 @@
+// The client's side: TerminalStreams starts the QVOD folder's own
+// QvodTerminal.exe and hands the player a local stream address.
+
+#include "common/gbk.h"
+#include "platform/desktop/qvod_folder.h"
+#include "platform/desktop/terminal_streams.h"
+#include "terminal_fixture.h"
+#include "terminal_settings.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <httplib.h>
+#include <thread>
+
+namespace kelvara::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class Streams : public ::testing::Test {
+protected:
+    Streams() {
+        char pattern[] = "/tmp/terminal-streams-test-XXXXXX";
+        root_ = ::mkdtemp(pattern);
+        folder_ = root_ + "/Qvod";
+        std::filesystem::create_directories(folder_);
+        std::filesystem::copy_file(terminal_program(), folder_ + "/QvodTerminal.exe");
+        server_.set("a", {});
+        write_settings(folder_, root_ + "/Media/", {server_.base("a")});
+    }
+
+    ~Streams() override {
+        // The terminal runs detached; end it through the pid in its port file.
+        const std::string port_file = read_file(folder_ + "/" + terminal_api::kPortFile);
+        const size_t line = port_file.find('\n');
+        const pid_t pid = line == std::string::npos ? 0 : std::atoi(port_file.c_str() + line + 1);
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+            const auto deadline = Clock::now() + 5s;
+            while (running(pid) && Clock::now() < deadline)
+                std::this_thread::sleep_for(20ms);
+        }
+        std::filesystem::remove_all(root_);
+    }
+
+    // Not yet ended: a detached process's zombie waits for a reaper we do
+    // not control.
+    static bool running(pid_t pid) {
+        const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+        const size_t paren = stat.rfind(')');
+        return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+    }
+
+    QString address_of(const std::string& name, const std::string& content) {
+        const std::string sha1 = sha1_of(content);
+        server_.add_file(sha1, content);
+        return QString::fromStdString("qvod://" + std::to_string(content.size()) + "|" + sha1 +
+                                      "|" + name + "|");
+    }
+
+    // The body of a local stream address.
+    static std::optional<std::string> fetch(const QString& url) {
+        const std::string text = url.toStdString();
+        const size_t colon = text.find(':', 7);
+        const size_t slash = text.find('/', colon);
+        httplib::Client client("127.0.0.1", std::atoi(text.c_str() + colon + 1));
+        client.set_read_timeout(20, 0);
+        const auto reply = client.Get(text.substr(slash));
+        if (!reply || reply->status != 200)
+            return std::nullopt;
+        return reply->body;
+    }
+
+    std::string root_;
+    std::string folder_;
+    SourceServer server_;
+};
+
+TEST_F(Streams, StartsTheFoldersTerminalAndStreamsTheAddress) {
+    const std::string content = make_content(300 * 1024, 21);
+    const QString address = address_of("第一集.mp4", content);
+    TerminalStreams streams(QString::fromStdString(folder_));
+    EXPECT_FALSE(streams.status(address)) << "no terminal runs yet";
+
+    const QString url = streams.open(address);
+    ASSERT_TRUE(url.startsWith("http://127.0.0.1:")) << url.toStdString();
+    EXPECT_TRUE(url.contains("/stream/" + QString::fromStdString(sha1_of(content))));
+    const auto body = fetch(url);
+    ASSERT_TRUE(body);
+    EXPECT_TRUE(*body == content);
+
+    std::optional<QvodStreams::Status> status;
+    const auto deadline = Clock::now() + 10s;
+    while (Clock::now() < deadline) {
+        const auto asked = Clock::now();
+        status = streams.status(address);
+        EXPECT_LT(Clock::now() - asked, 100ms);
+        if (status && status->permille == 1000)
+            break;
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->permille, 1000);
+    EXPECT_FALSE(status->connecting || status->reconnecting || status->failed);
+    EXPECT_TRUE(read_file(root_ + "/Media/第一集.mp4") == content);
+}
+
+TEST_F(Streams, ReusesTheRunningTerminalAndReplacesADeadOne) {
+    std::ofstream(folder_ + "/" + terminal_api::kPortFile) << "1\n";
+    const QString address = address_of("a.mp4", make_content(64 * 1024, 22));
+    TerminalStreams first(QString::fromStdString(folder_));
+    const QString url = first.open(address);
+    ASSERT_FALSE(url.isEmpty()) << "a stale port file must not stop the start";
+    const int port = first.running_port();
+    EXPECT_GT(port, 1);
+    TerminalStreams second(QString::fromStdString(folder_));
+    EXPECT_EQ(second.open(address), url);
+    EXPECT_EQ(second.running_port(), port);
+}
+
+TEST_F(Streams, PreloadsAndRefusesOtherAddresses) {
+    const std::string content = make_content(200 * 1024, 23);
+    const QString address = address_of("下一集.mkv", content);
+    TerminalStreams streams(QString::fromStdString(folder_));
+    EXPECT_TRUE(streams.open(QStringLiteral("http://127.0.0.1/a.mp4")).isEmpty());
+    EXPECT_TRUE(streams.open(QStringLiteral("qvod://12|nothash|a.mp4|")).isEmpty());
+    EXPECT_EQ(streams.running_port(), 0) << "no terminal is started for those";
+
+    streams.preload(address);
+    const auto deadline = Clock::now() + 10s;
+    while (Clock::now() < deadline && !std::filesystem::exists(root_ + "/Media/下一集.mkv"))
+        std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(read_file(root_ + "/Media/下一集.mkv") == content);
+    const auto status = streams.status(address);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->permille, 1000);
+}
+
+TEST(ClientSetUp, WritesSettingsTheTerminalReads) {
+    const QString text = default_qvod_settings(QStringLiteral("/home/u/影视/"),
+                                               {QStringLiteral("http://127.0.0.1:8/seed/?a=1&b=2"),
+                                                QStringLiteral("http://127.0.0.1:9/seed/")});
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("<Config Defaultsavepath=\"/home/u/影视/\"/>\r\n<Source")));
+    const TerminalSettings settings = parse_settings(to_gbk(text), "/q");
+    EXPECT_EQ(settings.save_folder, "/home/u/影视/");
+    ASSERT_EQ(settings.sources.size(), 2u);
+    EXPECT_EQ(settings.sources[0], "http://127.0.0.1:8/seed/?a=1&b=2");
+    EXPECT_EQ(settings.sources[1], "http://127.0.0.1:9/seed/");
+}
+
+} // namespace
+} // namespace kelvara::testing
