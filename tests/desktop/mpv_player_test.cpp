@@ -440,7 +440,10 @@ TEST_F(MpvPlayerTest, VideoFramesReachTheScreenWhereTheContainerIs) {
     EXPECT_NE(on_screen(container, video->geometry()), first) << "the picture moves";
     EXPECT_GT(surface->frames_rendered(), 20u);
 
-    // The main window moves, resizes and hides the container; the video follows.
+    // The main window moves, resizes and hides the container; the video
+    // follows, drawn again while paused.
+    p->Pause();
+    pump(300);
     video->setGeometry(40, 30, 160, 120);
     pump(500);
     EXPECT_EQ(surface->geometry(), QRect(40, 30, 160, 120));
@@ -522,6 +525,7 @@ TEST_F(MpvPlayerTest, FullScreenShowsTheVideoAloneAndComesBack) {
 
     QTest::keyClick(surface, Qt::Key_Escape);
     EXPECT_FALSE(player->full_screen());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&container)) << "the keys go back to it";
     EXPECT_EQ(video->parentWidget(), &container);
     EXPECT_EQ(video->geometry(), QRect(10, 20, 200, 150));
     EXPECT_TRUE(video->isVisible());

@@ -59,6 +59,9 @@ void FullScreenView::leave() {
     // Not deleted at once: leave() may run inside the window's own events.
     window->hide();
     window->deleteLater();
+    // The keys go back to the window the content came from.
+    if (home_)
+        home_->window()->activateWindow();
 }
 
 bool FullScreenView::eventFilter(QObject* watched, QEvent* event) {

@@ -19,10 +19,10 @@ class MpvVideoWindow;
 class QvodStreams;
 
 // The player control `QvodC` on libmpv. The video is drawn through mpv's
-// render API into an OpenGL window embedded in the container (see
-// MpvVideoWindow for why a window); mpv's events reach
-// the control on the user-interface thread and are reduced into MpvState,
-// so every member below reads cached values and never waits for mpv.
+// render API into an OpenGL window embedded in the container (MpvVideoWindow
+// says why a window); mpv's events reach the control on the user-interface
+// thread and are reduced into MpvState, so every member below reads cached
+// values and never waits for mpv.
 //
 // PlayState codes:
 //   0  nothing asked for yet

@@ -146,6 +146,9 @@ bool MpvVideoWindow::event(QEvent* event) {
     case QEvent::UpdateRequest:
         render();
         return true;
+    case QEvent::Resize:
+        requestUpdate(); // a paused film is drawn again at the new size
+        break;
     case QEvent::PlatformSurface:
         // The context must not stay current on a window that goes.
         if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
