@@ -6,6 +6,7 @@
 #include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
 #include "platform/desktop/web_engine_profile.h"
+#include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before the platform: the tray icon takes the application's icon.
+    QApplication::setWindowIcon(app_icon());
     // libmpv needs the C numeric locale.
     std::setlocale(LC_NUMERIC, "C");
 
@@ -94,7 +97,9 @@ int main(int argc, char** argv) {
     BA1 window(platform, app_dir, base_url);
     platform.channel.on_command = [&window](const QString& text) { window.LinkExecute(text); };
     on_termination_signal([&window] { window.ttt_v(); });
-    window.show();
+    // The window loads before it shows, so that it opens at its saved size
+    // with its skin.
     window.Form_Load(command);
+    window.show();
     return app.exec();
 }

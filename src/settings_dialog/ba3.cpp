@@ -297,25 +297,15 @@ void BA3::cmdCancel_Click() {
     close();
 }
 
-// ---- Opening the dialog from the tray menu ----
+// ---- Opening the dialog (the tray menu shows the main window first) ----
 
 void BA1::open_settings(int section) {
-    // A topmost main window would cover its own dialog.
-    const bool topmost = npc[4]->tip() == QLatin1String("取消置顶");
-    if (topmost)
-        zhi_d(0);
-    if (!isVisible())
-        show();
-    if (isMinimized())
-        setWindowState(windowState() & ~Qt::WindowMinimized);
     if (!ba3) {
         ba3 = new BA3(*this);
         connect(ba3, &BA3::unloaded, this, [this] { ba3 = nullptr; });
         ba3->Form_Load();
     }
     ba3->show();
-    if (topmost)
-        zhi_d(1);
     ba3->d_z_Click(section);
     ba3->raise();
     ba3->activateWindow();

@@ -76,15 +76,23 @@ TEST_F(Notice, VersionZeroIsOfferedOnlyOnDemand) {
 
 TEST_F(Notice, YesStartsTheUpdaterOfTheApplicationFolderOrOpensTheDownload) {
     serve(body("0****http://x", "0", "", "0", "0", "3.0"));
+    const auto updater_starts = [&] {
+        std::vector<FakeProcesses::Start> starts;
+        for (const auto& s : client.processes.starts) {
+            if (s.program.endsWith("update.exe"))
+                starts.push_back(s);
+        }
+        return starts;
+    };
     fetch(); // Yes by default: no updater, so the download address opens
     EXPECT_EQ(client.shell.opened_urls, QStringList{client.base + "update/setup.exe"});
-    EXPECT_TRUE(client.processes.starts.empty());
+    EXPECT_TRUE(updater_starts().empty());
 
     client.write("update.exe", "#!/bin/sh\n");
     w.shengji();
-    ASSERT_EQ(client.processes.starts.size(), 1u);
-    EXPECT_EQ(client.processes.starts[0].program, client.file("update.exe"));
-    EXPECT_TRUE(client.processes.starts[0].minimised);
+    ASSERT_EQ(updater_starts().size(), 1u);
+    EXPECT_EQ(updater_starts()[0].program, client.file("update.exe"));
+    EXPECT_TRUE(updater_starts()[0].minimised);
     EXPECT_EQ(client.shell.opened_urls.size(), 1);
 }
 

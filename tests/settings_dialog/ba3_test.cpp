@@ -91,7 +91,7 @@ protected:
 TEST_F(SettingsDialog, OpensOnItsPagesAboveTheMainWindow) {
     w->setWindowIcon(QIcon(QPixmap(16, 16)));
     w->hide();
-    w->open_settings(0);
+    w->menus().about->trigger(); // "关于我们" from the tray menu
     ASSERT_NE(w->ba3, nullptr);
     BA3& d = *w->ba3;
     EXPECT_TRUE(w->isVisible());
@@ -114,7 +114,7 @@ TEST_F(SettingsDialog, OpensOnItsPagesAboveTheMainWindow) {
         EXPECT_EQ(d.about_labels[i]->caption(), about[i]);
 
     // Opened again: the same dialog, on the options page.
-    w->open_settings(1);
+    w->menus().shezhi->trigger();
     EXPECT_EQ(w->ba3, &d);
     EXPECT_EQ(d.page(), 1);
     EXPECT_EQ(d.bb->caption(), "软件设置");
