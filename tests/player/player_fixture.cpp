@@ -30,14 +30,6 @@ void PlayerTest::playing(const QString& url, int position, int duration) {
     player->duration = duration;
 }
 
-bool PlayerTest::balloons_reach_tray() {
-    const size_t before = client.tray.balloons.size();
-    w->show_balloon(QStringLiteral("probe"));
-    const bool reached = client.tray.balloons.size() > before;
-    client.tray.balloons.resize(before);
-    return reached;
-}
-
 QStringList PlayerTest::balloon_texts() const {
     QStringList texts;
     for (const FakeTray::Balloon& b : client.tray.balloons)

@@ -20,8 +20,6 @@ protected:
     void tick() { client.clock.advance(1000); }
     // A film that plays at `position` of `duration` seconds.
     void playing(const QString& url, int position, int duration);
-    // Whether show_balloon reaches the tray yet (the tray area writes it).
-    bool balloons_reach_tray();
     QStringList balloon_texts() const;
 
     // The mouse as a user drives it; x and y are inside `control`.

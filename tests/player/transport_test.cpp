@@ -208,8 +208,6 @@ TEST_F(Transport, EpisodeButtonsAreDisabledWhileTheServerIsAsked) {
     click(w->bo_but[7]);
     EXPECT_TRUE(w->bo_but[5]->isEnabled());
     EXPECT_TRUE(w->bo_but[7]->isEnabled());
-    if (enabled_during.empty())
-        GTEST_SKIP() << "step_episode sends no request yet";
     EXPECT_EQ(enabled_during, (std::vector<bool>{false, false}));
 }
 
