@@ -176,7 +176,7 @@ TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
     EXPECT_EQ(client.power.power_offs, 1);
     EXPECT_EQ(w->zhun->caption(), "播放完毕");
     EXPECT_FALSE(w->Timer1->enabled());
-    EXPECT_TRUE(w->bo_ad->isVisibleTo(w));
+    EXPECT_FALSE(w->bo_ad->isHidden());
     // The next episode is not played, and the finished one's position is kept.
     EXPECT_EQ(client.pane("Web1").requested.size(), web1_before);
     EXPECT_EQ(client.pane("Web2").requested.size(), web2_before);
