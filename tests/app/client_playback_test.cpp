@@ -11,6 +11,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "app/process_helpers.h"
+
 namespace {
 
 QString read_text(const QString& path) {
@@ -27,15 +29,6 @@ QString stored_position(const QString& list, const QString& path) {
             return fields.at(2);
     }
     return {};
-}
-
-bool wait_for(const std::function<bool()>& ready, int ms) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (ready())
-            return true;
-        QThread::msleep(50);
-    }
-    return ready();
 }
 
 } // namespace
@@ -60,7 +53,8 @@ TEST(ClientPlayback, SigtermStoresThePositionOfTheClipOnTheCommandLine) {
 
     // The command line is recorded with position 0 as it starts to play.
     const QString list = home.filePath(QStringLiteral("date_f.dat"));
-    ASSERT_TRUE(wait_for([&] { return stored_position(list, clip) == u"0"; }, 30000));
+    ASSERT_TRUE(
+        kelvara::test::poll_until([&] { return stored_position(list, clip) == u"0"; }, 30000));
     QThread::msleep(3500);
     client.terminate();
     ASSERT_TRUE(client.waitForFinished(20000));

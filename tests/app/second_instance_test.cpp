@@ -13,23 +13,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "app/process_helpers.h"
+
 namespace {
-
-bool wait_for(const std::function<bool()>& ready, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        if (ready())
-            return true;
-        QThread::msleep(50);
-    }
-    return ready();
-}
-
-QByteArray read_all(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Every file and folder below `root`.
 QStringList tree(const QString& root) {
@@ -73,7 +59,8 @@ protected:
     // The first instance, once it has set up its folder.
     QProcess* start_first() {
         QProcess* p = start({});
-        EXPECT_TRUE(wait_for([&] { return QFile::exists(home.filePath("f.htm")); }, 60000));
+        EXPECT_TRUE(kelvara::test::poll_until([&] { return QFile::exists(home.filePath("f.htm")); },
+                                              60000));
         QThread::msleep(1000);
         return p;
     }
@@ -88,7 +75,7 @@ protected:
         return t.elapsed();
     }
     QString local_list() const {
-        return QString::fromLatin1(read_all(home.filePath("date_f.dat")));
+        return QString::fromLatin1(kelvara::test::file_bytes(home.filePath("date_f.dat")));
     }
 
     QTemporaryDir home;
@@ -110,8 +97,8 @@ TEST_F(Handoff, QuotedPathWithSpacesPlaysInTheFirstInstance) {
 
     QProcess* first = start_first();
     run_second({"\"" + a + "\""});
-    ASSERT_TRUE(
-        wait_for([&] { return local_list().startsWith("a clip.mp4|" + a + "|0\r\n"); }, 20000))
+    ASSERT_TRUE(kelvara::test::poll_until(
+        [&] { return local_list().startsWith("a clip.mp4|" + a + "|0\r\n"); }, 20000))
         << local_list().toStdString();
     EXPECT_EQ(first->state(), QProcess::Running);
 
@@ -121,7 +108,8 @@ TEST_F(Handoff, QuotedPathWithSpacesPlaysInTheFirstInstance) {
     const QRegularExpression played("^b clip\\.mp4\\|" + QRegularExpression::escape(b) +
                                     "\\|0\r\na clip\\.mp4\\|" + QRegularExpression::escape(a) +
                                     "\\|[1-9][0-9]*\r\n");
-    EXPECT_TRUE(wait_for([&] { return played.match(local_list()).hasMatch(); }, 20000))
+    EXPECT_TRUE(
+        kelvara::test::poll_until([&] { return played.match(local_list()).hasMatch(); }, 20000))
         << local_list().toStdString();
     EXPECT_FALSE(QFile::exists(home.filePath("poweroff-ran")));
 }
@@ -129,11 +117,11 @@ TEST_F(Handoff, QuotedPathWithSpacesPlaysInTheFirstInstance) {
 TEST_F(Handoff, LaterStartWithoutArgumentsEndsAtOnceAndCreatesNothing) {
     QProcess* first = start_first();
     const QStringList before = tree(home.path());
-    const QByteArray local = read_all(home.filePath("date_f.dat"));
+    const QByteArray local = kelvara::test::file_bytes(home.filePath("date_f.dat"));
     const qint64 ms = run_second({});
     EXPECT_LT(ms, 5000);
     EXPECT_EQ(tree(home.path()), before);
-    EXPECT_EQ(read_all(home.filePath("date_f.dat")), local);
+    EXPECT_EQ(kelvara::test::file_bytes(home.filePath("date_f.dat")), local);
     EXPECT_EQ(first->state(), QProcess::Running);
 }
 
