@@ -209,3 +209,25 @@ TEST_F(Notice, FloatingWindowClosesWhenItsPageOpensAWindow) {
     client.pane("adsb.Web1").new_window("http://127.0.0.1:9/offer");
     EXPECT_TRUE(ad->isHidden());
 }
+
+TEST_F(Notice, CompactModeStopsTheRotationAndLeavingItResumesFromTheShownItem) {
+    serve(body("0****x", "1",
+               QStringLiteral("甲****http://a/@@@@@乙****http://b/@@@@@丙****http://c/"), "0", "0",
+               "2.1"));
+    fetch();
+    client.clock.advance(8000); // 甲 → 乙 → 丙
+    ASSERT_EQ(shown_ad(), QStringLiteral("丙"));
+    w.npc_Click(15);
+    EXPECT_EQ(w.compact_mode, 1);
+    EXPECT_FALSE(w.Timer7->enabled());
+    EXPECT_TRUE(w.Lab2[2]->isHidden());
+    client.clock.advance(8000);
+    EXPECT_EQ(w.Lab0, "2");
+
+    w.jbi_Click();
+    EXPECT_TRUE(w.Timer7->enabled());
+    client.clock.advance(4000);
+    EXPECT_EQ(shown_ad(), QStringLiteral("甲"));
+    client.clock.advance(4000);
+    EXPECT_EQ(shown_ad(), QStringLiteral("乙"));
+}
