@@ -118,7 +118,9 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     ASSERT_GE(stored, at_quit - 2);
     ASSERT_LE(stored, at_quit);
 
-    // A new client on the same folder replays the row from there.
+    // As the quit does by default, the terminal goes too; a new client on
+    // the same folder starts it again and replays the row from there.
+    ASSERT_TRUE(folder_.end_terminals());
     ASSERT_NO_FATAL_FAILURE(start_client());
     BA1& again = window();
     ASSERT_TRUE(wait_for_element(*again.Web3, kHistoryRow, 10000));
