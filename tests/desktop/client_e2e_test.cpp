@@ -86,9 +86,12 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     ASSERT_NO_FATAL_FAILURE(start_client());
     BA1& w = window();
     demo().clear_requests();
+    // The 118 KB film comes in over about six seconds.
+    demo().set_seed_rate(20000);
 
     ASSERT_TRUE(click_element(*w.Web1, kFilmLink));
     ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
+    EXPECT_LT(w.QvodC->DownloadPermille(), 1000) << "it should play while it downloads";
     EXPECT_TRUE(requested(demo(), "/soft/h.asp?id=1001&v=1&v1=1"));
     EXPECT_TRUE(w.QvodC->Url().startsWith(QLatin1String("qvod://")));
     EXPECT_TRUE(w.play_key.startsWith(QLatin1String("1001-1-1-")));
@@ -138,9 +141,9 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
 TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
     ASSERT_NO_FATAL_FAILURE(start_client());
     BA1& w = window();
-    // The 71 KB episode takes about five seconds to come in, so the poll sees
-    // it pass 60 %.
-    demo().set_seed_rate(15000);
+    // The 71 KB episode takes about six seconds to come in, so the status
+    // poll sees it pass 60 % while it still downloads.
+    demo().set_seed_rate(12000);
     demo().clear_requests();
 
     // What the list holds at the moment the next episode's page is shown,
@@ -169,6 +172,7 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
         },
         10000));
     EXPECT_GT(permille_when_asked, 601);
+    EXPECT_LT(permille_when_asked, 1000) << "asked for only once the episode was all there";
     EXPECT_TRUE(w.next_link.startsWith(QLatin1String("eeqvod://qvod&&&")));
 
     // Its address goes to the terminal while the first episode still plays.
