@@ -57,6 +57,8 @@ inline constexpr const char* kCacheIdle = "idle";
 inline constexpr const char* kLoadfile = "loadfile";
 inline constexpr const char* kLoadReplace = "replace";
 inline constexpr const char* kLoadAppend = "append";
+// Per-file option of loadfile (its third argument): where the file starts.
+inline constexpr const char* kStartOption = "start=";
 inline constexpr const char* kStop = "stop";
 inline constexpr const char* kSeek = "seek";
 inline constexpr const char* kSeekAbsolute = "absolute";

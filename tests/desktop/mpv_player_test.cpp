@@ -408,6 +408,36 @@ TEST_F(MpvPlayerTest, QvodStatesFollowTheTerminalWhileTheStreamWaits) {
         << "the next poll brings the new figures";
 }
 
+TEST_F(MpvPlayerTest, QvodStreamGoesOnFromWhereItWasWhenItsTerminalGoesAway) {
+    // The first terminal sends slowly, so the film is still coming in when
+    // it goes.
+    auto first = std::make_unique<ClipServer>(clip_bytes());
+    first->set_rate(20000);
+    ClipServer second(clip_bytes());
+    FakeStreams streams;
+    streams.stream = first->url("stream.mp4");
+    streams.current = QvodStreams::Status{100, 20, false, false, false};
+    auto p = make(&streams);
+    p->setUrl(QStringLiteral("qvod://67797|0123456789ABCDEF|clip.mp4|"));
+    p->Play();
+    ASSERT_TRUE(wait_for([&] { return p->PlayState() == 3 && p->Position() >= 1; }));
+    ASSERT_EQ(streams.opened.size(), 1);
+
+    // Its terminal ends: no answer, the stream cut off. A new one serves
+    // the address elsewhere.
+    streams.current.reset();
+    streams.stream = second.url("again.mp4");
+    const int at_loss = p->Position();
+    first.reset();
+    ASSERT_TRUE(wait_for([&] { return second.requests("/again.mp4") > 0; }, 5000))
+        << "the stream was not opened again";
+    EXPECT_EQ(streams.opened.size(), 2);
+    streams.current = QvodStreams::Status{1000, 0, false, false, false};
+    ASSERT_TRUE(wait_state(*p, 3));
+    EXPECT_GE(p->Position(), at_loss) << "it started over instead of going on";
+    EXPECT_TRUE(wait_for([&] { return p->Position() >= at_loss + 1; }, 4000));
+}
+
 TEST_F(MpvPlayerTest, QvodAddressWithoutTerminalStaysConnecting) {
     auto p = make(nullptr);
     p->setUrl(QStringLiteral("qvod://67797|ABCD|clip.mp4|"));

@@ -22,6 +22,9 @@ namespace n = mpv_names;
 namespace {
 
 constexpr int kTerminalPollMs = 1000;
+// Polls without an answer before a playing stream counts as lost; one can
+// be missed on a busy machine.
+constexpr int kLostStreamPolls = 2;
 
 // mpv refuses to start under any other numeric locale.
 void ensure_c_numeric_locale() {
@@ -256,6 +259,7 @@ void MpvPlayer::start_loading() {
     if (preload_address_ != url_)
         preload_address_.clear();
     preload_appended_ = false;
+    unanswered_polls_ = 0;
     const SourceKind kind = source_kind(url_);
     if (kind != SourceKind::Qvod) {
         terminal_poll_.stop();
@@ -279,15 +283,16 @@ void MpvPlayer::open_qvod_stream() {
     load(stream, SourceKind::Qvod);
 }
 
-void MpvPlayer::load(const QString& mpv_address, SourceKind kind) {
+void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start) {
     if (!mpv_) {
         state_.apply(player_event::LoadFailed{});
         return;
     }
     const QByteArray address = mpv_address.toUtf8();
+    const QByteArray options = n::kStartOption + QByteArray::number(std::max(0, start));
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
-    command({n::kLoadfile, address.constData(), n::kLoadReplace},
+    command({n::kLoadfile, address.constData(), n::kLoadReplace, options.constData()},
             static_cast<std::uint64_t>(entry));
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
@@ -384,8 +389,34 @@ void MpvPlayer::poll_terminal() {
         status =
             TerminalStatus{s->permille, s->rate_kbs, s->connecting, s->reconnecting, s->failed};
     state_.apply(player_event::Terminal{status});
-    if (state_.phase() == PlayPhase::StreamPending)
+    if (state_.phase() == PlayPhase::StreamPending) {
         open_qvod_stream();
+        return;
+    }
+    if (status)
+        unanswered_polls_ = 0;
+    else
+        reopen_lost_stream();
+}
+
+// Without its terminal the stream ends early, and mpv would show the film
+// as ended where it stopped. Only a running film counts: before, the
+// terminal may not know the address until mpv's first read reaches it.
+void MpvPlayer::reopen_lost_stream() {
+    const bool finished = state_.at_end() && state_.position() >= state_.duration() - 1;
+    if (state_.phase() != PlayPhase::Running || finished) {
+        unanswered_polls_ = 0;
+        return;
+    }
+    if (++unanswered_polls_ < kLostStreamPolls)
+        return;
+    const QString stream = streams_->open(loaded_url_);
+    if (stream.isEmpty())
+        return; // tried again on the next poll
+    unanswered_polls_ = 0;
+    qCInfo(lc_player) << "the terminal went away; reopening" << loaded_url_ << "at"
+                      << state_.position();
+    load(stream, SourceKind::Qvod, state_.position());
 }
 
 std::unique_ptr<PlayerControl> MpvPlayerFactory::create_player(QWidget* container) {

@@ -43,6 +43,10 @@ class QvodStreams;
 // address the terminal serves them on, and their download figures come from
 // the terminal, polled once a second.
 //
+// A qvod:// stream whose terminal stops answering while it plays (the
+// terminal ended, or was ended) is opened again: the terminal is started
+// anew and the film goes on from where it was.
+//
 // PreloadNext: a qvod:// address is handed to the terminal's preload. An
 // http(s) address is put after the current file in mpv's playlist, once the
 // current file is wholly in mpv's cache, so that mpv opens it ahead of time
@@ -94,9 +98,11 @@ private:
     void after_events();
 
     void start_loading();
-    void load(const QString& mpv_address, SourceKind kind);
+    // `start`: where the file starts playing, in seconds.
+    void load(const QString& mpv_address, SourceKind kind, int start = 0);
     void open_qvod_stream();
     void poll_terminal();
+    void reopen_lost_stream();
     void append_preload();
 
     void command(std::initializer_list<const char*> args, std::uint64_t tag = 0);
@@ -119,6 +125,7 @@ private:
     QString preload_address_;
     bool preload_appended_ = false;
     QTimer terminal_poll_;
+    int unanswered_polls_ = 0; // the terminal's silence while its stream plays
     std::atomic_bool wakeup_posted_{false};
 };
 

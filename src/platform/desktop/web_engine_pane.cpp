@@ -14,6 +14,8 @@
 namespace kelvara {
 
 Q_LOGGING_CATEGORY(lc_web, "kelvara.web", QtWarningMsg)
+// One line a finished load, for following the window's start-up.
+Q_LOGGING_CATEGORY(lc_panes, "kelvara.panes", QtWarningMsg)
 
 // The engine page of a pane: navigation decisions, dialogs, script reports.
 class PanePage : public QWebEnginePage {
@@ -268,6 +270,11 @@ void WebEnginePane::loading_changed(const QWebEngineLoadingInfo& info) {
     case QWebEngineLoadingInfo::LoadStoppedStatus:
         break;
     }
+    qCDebug(lc_panes).noquote() << "load finished" << name_
+                                << (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
+                                        ? "ok"
+                                        : "failed")
+                                << info.url().toString();
     if (download_complete)
         download_complete();
 }

@@ -1,0 +1,84 @@
+#include "platform/desktop/desktop_client.h"
+
+#include "app/startup.h"
+#include "demo_server/demo_server.h"
+#include "platform/desktop/desktop_platform.h"
+#include "platform/processes.h"
+#include "window/ba1.h"
+
+#include <QLoggingCategory>
+
+namespace kelvara {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lc_client, "kelvara.app", QtWarningMsg)
+
+// The demo server prefers this port, so that the QVOD folder's source stays
+// the same from one run to the next.
+constexpr int kDemoPort = 17390;
+
+} // namespace
+
+DesktopClient::DesktopClient(QString app_dir, QString base_url)
+    : app_dir_(std::move(app_dir)), base_url_(std::move(base_url)),
+      desktop_(std::make_unique<DesktopPlatform>(app_dir_)) {}
+
+DesktopClient::~DesktopClient() {
+    // The window's player and panes go before the server they read from.
+    window_.reset();
+    demo_.reset();
+}
+
+Platform& DesktopClient::platform() {
+    return desktop_->platform();
+}
+
+bool DesktopClient::start(const QString& command_line) {
+    Platform& p = platform();
+    if (!run_startup(app_dir_, p.qvod, p.dialogs, p.shell, p.machine))
+        return false;
+    if (base_url_.isEmpty())
+        start_demo_server();
+
+    window_ = std::make_unique<BA1>(p, app_dir_, base_url_);
+    BA1* window = window_.get();
+    p.channel.on_command = [window](const QString& text) { window->LinkExecute(text); };
+    // The window loads before it shows, so that it opens at its saved size
+    // with its skin.
+    window->Form_Load(command_line);
+    window->show();
+    return true;
+}
+
+// The QVOD folder fetches the demo films from this server's seeds only.
+void DesktopClient::start_demo_server() {
+    demo_ = std::make_unique<DemoServer>();
+    if (!demo_->start(kDemoPort) && !demo_->start(0)) {
+        qCWarning(lc_client) << "the demo server could not start";
+        return;
+    }
+    base_url_ = QString::fromStdString(demo_->base_url());
+    const QString seeds = QString::fromStdString(demo_->seed_url());
+    QvodFolder& qvod = desktop_->qvod();
+    if (!qvod.use_only_source(seeds))
+        return;
+    // A terminal still running from this folder knows only the old sources;
+    // the player starts a new one when it needs it.
+    Processes& processes = platform().processes;
+    for (const ProcessInfo& p : processes.list()) {
+        if (p.name == QLatin1String("QvodTerminal.exe") && p.path.startsWith(qvod.folder() + u'/'))
+            processes.terminate(p.pid);
+    }
+}
+
+void bypass_proxies_for_loopback() {
+    for (const char* name : {"no_proxy", "NO_PROXY"}) {
+        QByteArray list = qgetenv(name);
+        if (!list.contains("127.0.0.1"))
+            list += QByteArray(list.isEmpty() ? "" : ",") + "127.0.0.1,localhost";
+        qputenv(name, list);
+    }
+}
+
+} // namespace kelvara
