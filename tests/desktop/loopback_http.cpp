@@ -7,6 +7,7 @@ namespace kelvara::test {
 LoopbackHttp::LoopbackHttp() {
     server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         std::lock_guard lock(mutex_);
+        targets_.push_back(request.target);
         const auto it = replies_.find(request.path);
         if (it == replies_.end()) {
             response.status = 404;
@@ -32,6 +33,11 @@ LoopbackHttp::~LoopbackHttp() {
 void LoopbackHttp::set(const std::string& path, Reply reply) {
     std::lock_guard lock(mutex_);
     replies_[path] = std::move(reply);
+}
+
+std::vector<std::string> LoopbackHttp::targets() {
+    std::lock_guard lock(mutex_);
+    return targets_;
 }
 
 QString LoopbackHttp::url(const QString& path) const {

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace kelvara::test {
 
@@ -25,6 +26,8 @@ public:
     LoopbackHttp& operator=(const LoopbackHttp&) = delete;
 
     void set(const std::string& path, Reply reply);
+    // Every request target as it arrived ("/page?x=%u6D41"), in order.
+    std::vector<std::string> targets();
     QString url(const QString& path) const;
     int port() const { return port_; }
 
@@ -32,6 +35,7 @@ private:
     httplib::Server server_;
     std::mutex mutex_;
     std::map<std::string, Reply> replies_;
+    std::vector<std::string> targets_;
     int port_ = 0;
     std::thread thread_;
 };

@@ -369,3 +369,18 @@ TEST_F(WebPaneTest, PagesWithoutCharacterSetReadAsGbk) {
 }
 
 } // namespace
+
+TEST_F(WebPaneTest, ScriptEscapesInAnAddressReachTheServerAsTheyStand) {
+    server_->set("/pp.htm", {"<html><head><title>episodes</title></head><body>pp</body></html>"});
+    const QString address = url("/pp.htm?1001-1-1-%u957F%u6CB3-0");
+    events_.cancels = [](const QString&) { return false; };
+    ASSERT_TRUE(load(*pane_, events_, address));
+    EXPECT_EQ(events_.navigations, QStringList{address}); // the handler ran once
+    EXPECT_EQ(run_js(*pane_, "document.title").toString(), "episodes");
+    std::vector<std::string> pages;
+    for (const std::string& target : server_->targets()) {
+        if (target.rfind("/pp.htm", 0) == 0)
+            pages.push_back(target);
+    }
+    EXPECT_EQ(pages, std::vector<std::string>{"/pp.htm?1001-1-1-%u957F%u6CB3-0"});
+}

@@ -177,4 +177,15 @@ QString hex_utf16(const QString& text) {
     return hex;
 }
 
+bool has_raw_percent(const QString& address) {
+    if (!address.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
+        !address.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        return false;
+    for (qsizetype i = address.indexOf(u'%'); i >= 0; i = address.indexOf(u'%', i + 1)) {
+        if (hex_at(address, i + 1, 2) < 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace kelvara

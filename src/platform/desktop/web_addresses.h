@@ -50,4 +50,9 @@ std::optional<PageReport> parse_page_report(const QString& text);
 // Four lower-case hex digits per UTF-16 code unit, as the script sends text.
 QString hex_utf16(const QString& text);
 
+// True for a web address holding a "%" that does not start a valid escape
+// (the script escape "%u6D41" of a title): QUrl would rewrite it as "%25",
+// while the engine itself keeps it as it is.
+bool has_raw_percent(const QString& address);
+
 } // namespace kelvara

@@ -4,11 +4,14 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 namespace kelvara {
@@ -28,6 +31,10 @@ protected:
         // Loads and reloads the pane asked for itself: the handler has run.
         if (type == NavigationTypeTyped || type == NavigationTypeReload)
             return true;
+        if (!pane_.own_script_load_.isEmpty() && url == pane_.own_script_load_) {
+            pane_.own_script_load_ = QUrl();
+            return true;
+        }
         return pane_.page_navigation(url);
     }
 
@@ -139,6 +146,16 @@ void WebEnginePane::navigate(const QString& address) {
     const QUrl url = address_to_url(address);
     if (!engine_loads(url)) {
         qCDebug(lc_web) << name_ << "nothing loads" << address;
+        return;
+    }
+    if (has_raw_percent(address)) {
+        // The page's own navigation sends the address as it is; the handler
+        // has run already, so the engine's request for it is let through.
+        own_script_load_ = url;
+        const QString target =
+            QString::fromUtf8(QJsonDocument(QJsonArray{address}).toJson(QJsonDocument::Compact));
+        page_->runJavaScript(QStringLiteral("window.location.href = %1[0];").arg(target),
+                             QWebEngineScript::ApplicationWorld);
         return;
     }
     page_->load(url);

@@ -77,6 +77,9 @@ private:
     // anyway, and a pane without that handler shows no dialog either.
     bool silent_ = true;
     std::deque<PageReport> reports_;
+    // A load the pane asked the page's script for (addresses QUrl would
+    // rewrite); empty when none is under way.
+    QUrl own_script_load_;
     // The last link that opens a new window, for the window request.
     std::optional<PageReport> popup_;
 };
