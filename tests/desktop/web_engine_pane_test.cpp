@@ -384,3 +384,18 @@ TEST_F(WebPaneTest, ScriptEscapesInAnAddressReachTheServerAsTheyStand) {
     }
     EXPECT_EQ(pages, std::vector<std::string>{"/pp.htm?1001-1-1-%u957F%u6CB3-0"});
 }
+
+TEST_F(WebPaneTest, ScriptEscapesReachTheServerAlsoFromALocalPage) {
+    QTemporaryDir dir;
+    const QString page = dir.filePath("c.htm");
+    {
+        QFile f(page);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<html><body>local</body></html>");
+    }
+    events_.cancels = [](const QString&) { return false; };
+    open(page);
+    server_->set("/pp.htm", {"<html><head><title>episodes</title></head><body>pp</body></html>"});
+    ASSERT_TRUE(load(*pane_, events_, url("/pp.htm?2001-1-2-%u6D41-0")));
+    EXPECT_EQ(run_js(*pane_, "document.title").toString(), "episodes");
+}

@@ -52,6 +52,9 @@ void configure(QWebEngineSettings* settings) {
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     // The web player page starts playing without a click.
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    // The history pages are local files; the episode page that replaces one
+    // in its pane is a server page the pane's script navigates to.
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 }
 
 } // namespace
