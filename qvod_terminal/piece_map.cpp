@@ -8,6 +8,8 @@ namespace {
 
 constexpr int kMostPieces = 65536;
 constexpr int64_t kLargestPiece = 16 * 1024 * 1024; // the size of a worker's buffer
+constexpr int kFewestPieces = 32;
+constexpr int64_t kSmallestHalvedPiece = 16 * 1024;
 
 int hex_digit(char c) {
     if (c >= '0' && c <= '9')
@@ -91,6 +93,8 @@ int64_t choose_piece_size(int64_t file_size, int64_t wanted) {
     int64_t piece = std::clamp<int64_t>(wanted, 4096, kLargestPiece);
     while ((file_size + piece - 1) / piece > kMostPieces && piece < kLargestPiece)
         piece *= 2;
+    while ((file_size + piece - 1) / piece < kFewestPieces && piece / 2 >= kSmallestHalvedPiece)
+        piece /= 2;
     return piece;
 }
 

@@ -61,6 +61,15 @@ TEST(PieceMap, PieceSizeGrowsForHugeFiles) {
     EXPECT_EQ(choose_piece_size(int64_t(1) << 42, 256 << 10), 16 << 20) << "buffers stay bounded";
 }
 
+TEST(PieceMap, SmallFilesGetSmallerPieces) {
+    // A short film is read while it downloads and shows its progress.
+    EXPECT_EQ(choose_piece_size(117763, 256 << 10), 16 << 10);
+    EXPECT_EQ(choose_piece_size(4LL << 20, 256 << 10), 128 << 10);
+    EXPECT_EQ(choose_piece_size(8LL << 20, 256 << 10), 256 << 10);
+    EXPECT_EQ(choose_piece_size(300 << 10, 16 << 10), 16 << 10) << "never below 16 KiB by halving";
+    EXPECT_EQ(choose_piece_size(100, 4096), 4096) << "a smaller piece asked for stays";
+}
+
 TEST(PartRecord, RoundTripsAndRefusesDamagedRecords) {
     PartRecord record{std::string(40, 'b'), 5 * 4096, "片名 1.mp4", PieceMap(5 * 4096, 4096)};
     record.pieces.set(2);
