@@ -277,8 +277,11 @@ void MpvPlayer::load(const QString& mpv_address, SourceKind kind) {
     const QByteArray address = mpv_address.toUtf8();
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
-    command({n::kLoadfile, address.constData(), n::kLoadReplace},
-            static_cast<std::uint64_t>(entry));
+    const auto tag = static_cast<std::uint64_t>(entry);
+    if (loopback_address(mpv_address))
+        command({n::kLoadfile, address.constData(), n::kLoadReplace, n::kLoadWithoutProxy}, tag);
+    else
+        command({n::kLoadfile, address.constData(), n::kLoadReplace}, tag);
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
 }
@@ -358,7 +361,10 @@ void MpvPlayer::append_preload() {
     if (preload_address_.isEmpty() || preload_appended_ || !state_.fully_read())
         return;
     const QByteArray address = mpv_address(preload_address_).toUtf8();
-    command({n::kLoadfile, address.constData(), n::kLoadAppend});
+    if (loopback_address(preload_address_))
+        command({n::kLoadfile, address.constData(), n::kLoadAppend, n::kLoadWithoutProxy});
+    else
+        command({n::kLoadfile, address.constData(), n::kLoadAppend});
     ++next_entry_id_;
     preload_appended_ = true;
     qCDebug(lc_player) << "preloading" << preload_address_;
