@@ -20,8 +20,20 @@ using namespace std::chrono_literals;
 
 constexpr auto kHelloTimeout = 300ms;
 constexpr auto kStatusTimeout = 500ms;
-constexpr auto kStartTimeout = 5000ms;
-constexpr auto kStartPoll = 50ms;
+constexpr auto kStartWait = 1000ms;
+constexpr auto kStartPoll = 20ms;
+constexpr auto kRestartInterval = 5000ms;
+
+// Not yet ended: a detached process's zombie waits for a reaper that may
+// never come.
+bool process_alive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype paren = text.lastIndexOf(')');
+    return paren > 0 && paren + 2 < text.size() && text[paren + 2] != 'Z';
+}
 
 size_t append_body(char* data, size_t size, size_t count, void* user) {
     static_cast<QByteArray*>(user)->append(data, qsizetype(size * count));
@@ -107,19 +119,31 @@ int TerminalStreams::ensure_running() {
     port_ = running_port();
     if (port_ != 0)
         return port_;
+    // One started a moment ago is still coming up, or cannot run at all.
+    if (last_start_ && std::chrono::steady_clock::now() - *last_start_ < kRestartInterval)
+        return 0;
+    return start_terminal();
+}
+
+int TerminalStreams::start_terminal() {
     const QString program = folder_ + u'/' + QLatin1String(terminal_api::kProgram);
-    if (!QFileInfo(program).isExecutable() || !QProcess::startDetached(program, {}, folder_)) {
+    last_start_ = std::chrono::steady_clock::now();
+    qint64 pid = 0;
+    if (!QFileInfo(program).isExecutable() ||
+        !QProcess::startDetached(program, {}, folder_, &pid)) {
         qCWarning(lcQvod) << "cannot start" << program;
         return 0;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    const auto deadline = *last_start_ + kStartWait;
     while (std::chrono::steady_clock::now() < deadline) {
         QThread::msleep(kStartPoll.count());
         port_ = running_port();
         if (port_ != 0)
             return port_;
+        if (!process_alive(pid))
+            break;
     }
-    qCWarning(lcQvod) << program << "did not answer";
+    qCWarning(lcQvod) << program << "did not answer yet";
     return 0;
 }
 

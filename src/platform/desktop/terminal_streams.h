@@ -4,12 +4,18 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <optional>
 
 namespace kelvara {
 
 // The player control's link to the QVOD terminal of a QVOD folder: starts
 // <folder>/QvodTerminal.exe when it does not run and talks to it on
 // 127.0.0.1 (see common/qvod_terminal_api.h).
+//
+// Every call runs on the caller's (the window's) thread, so none waits
+// long: a start is waited for at most a second, and less when the started
+// process ends at once; while a terminal is still starting, or cannot
+// start, calls answer at once and no second one is started for a while.
 class TerminalStreams : public QvodStreams {
 public:
     explicit TerminalStreams(QString qvod_folder);
@@ -30,6 +36,7 @@ public:
 
 private:
     int ensure_running();
+    int start_terminal();
     int port_from_file() const;
     std::optional<QByteArray> get(int port, const QString& target,
                                   std::chrono::milliseconds timeout);
@@ -37,6 +44,7 @@ private:
     QString folder_;
     void* curl_ = nullptr;
     int port_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> last_start_;
 };
 
 } // namespace kelvara
