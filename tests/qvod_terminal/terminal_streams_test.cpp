@@ -8,9 +8,11 @@
 #include "terminal_settings.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <httplib.h>
+#include <sys/file.h>
 #include <thread>
 
 namespace kelvara::testing {
@@ -33,16 +35,19 @@ protected:
 
     ~Streams() override {
         // The terminal runs detached; end it through the pid in its port file.
-        const std::string port_file = read_file(folder_ + "/" + terminal_api::kPortFile);
-        const size_t line = port_file.find('\n');
-        const pid_t pid = line == std::string::npos ? 0 : std::atoi(port_file.c_str() + line + 1);
-        if (pid > 0) {
+        if (const pid_t pid = terminal_pid(); pid > 0) {
             ::kill(pid, SIGTERM);
             const auto deadline = Clock::now() + 5s;
             while (running(pid) && Clock::now() < deadline)
                 std::this_thread::sleep_for(20ms);
         }
         std::filesystem::remove_all(root_);
+    }
+
+    pid_t terminal_pid() const {
+        const std::string port_file = read_file(folder_ + "/" + terminal_api::kPortFile);
+        const size_t line = port_file.find('\n');
+        return line == std::string::npos ? 0 : std::atoi(port_file.c_str() + line + 1);
     }
 
     // Not yet ended: a detached process's zombie waits for a reaper we do
@@ -118,6 +123,36 @@ TEST_F(Streams, ReusesTheRunningTerminalAndReplacesADeadOne) {
     TerminalStreams second(QString::fromStdString(folder_));
     EXPECT_EQ(second.open(address), url);
     EXPECT_EQ(second.running_port(), port);
+}
+
+TEST_F(Streams, StartsAStoppedTerminalAgainAtOnceButWaitsOutOneThatCannotStart) {
+    const QString address = address_of("a.mp4", make_content(64 * 1024, 24));
+    TerminalStreams streams(QString::fromStdString(folder_));
+    ASSERT_FALSE(streams.open(address).isEmpty());
+    const auto stop_terminal = [&] {
+        const pid_t pid = terminal_pid();
+        ASSERT_GT(pid, 0);
+        ::kill(pid, SIGTERM);
+        const auto deadline = Clock::now() + 5s;
+        while (running(pid) && Clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+    };
+    stop_terminal();
+    EXPECT_FALSE(streams.open(address).isEmpty()) << "a stopped terminal is started again";
+    EXPECT_GT(streams.running_port(), 0);
+
+    // Another process holds the folder: each terminal started ends at once.
+    stop_terminal();
+    const std::string lock_path = folder_ + "/" + terminal_api::kLockFile;
+    const int lock = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    auto asked = Clock::now();
+    EXPECT_TRUE(streams.open(address).isEmpty());
+    EXPECT_LT(Clock::now() - asked, 2500ms) << "a terminal that ended is not waited for";
+    asked = Clock::now();
+    EXPECT_TRUE(streams.open(address).isEmpty());
+    EXPECT_LT(Clock::now() - asked, 300ms) << "no second start right after a failed one";
+    ::close(lock);
 }
 
 TEST_F(Streams, PreloadsAndRefusesOtherAddresses) {

@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kHelloTimeout = 300ms;
 constexpr auto kStatusTimeout = 500ms;
-constexpr auto kStartWait = 1000ms;
+constexpr auto kStartWait = 3000ms;
 constexpr auto kStartPoll = 20ms;
 constexpr auto kRestartInterval = 5000ms;
 
@@ -117,33 +117,41 @@ int TerminalStreams::ensure_running() {
     if (port_ != 0 && get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
         return port_;
     port_ = running_port();
-    if (port_ != 0)
+    if (port_ != 0) {
+        failed_start_.reset();
         return port_;
+    }
     // One started a moment ago is still coming up, or cannot run at all.
-    if (last_start_ && std::chrono::steady_clock::now() - *last_start_ < kRestartInterval)
+    if (failed_start_ && std::chrono::steady_clock::now() - *failed_start_ < kRestartInterval)
         return 0;
     return start_terminal();
 }
 
 int TerminalStreams::start_terminal() {
     const QString program = folder_ + u'/' + QLatin1String(terminal_api::kProgram);
-    last_start_ = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
+    // After a start that failed, the next ones are not waited for here: a
+    // later call finds the terminal once it answers.
+    const bool wait = !failed_start_;
+    failed_start_ = started;
     qint64 pid = 0;
     if (!QFileInfo(program).isExecutable() ||
         !QProcess::startDetached(program, {}, folder_, &pid)) {
         qCWarning(lcQvod) << "cannot start" << program;
         return 0;
     }
-    const auto deadline = *last_start_ + kStartWait;
-    while (std::chrono::steady_clock::now() < deadline) {
+    while (wait && std::chrono::steady_clock::now() < started + kStartWait) {
         QThread::msleep(kStartPoll.count());
         port_ = running_port();
-        if (port_ != 0)
+        if (port_ != 0) {
+            failed_start_.reset();
             return port_;
+        }
         if (!process_alive(pid))
             break;
     }
-    qCWarning(lcQvod) << program << "did not answer yet";
+    if (wait)
+        qCWarning(lcQvod) << program << "did not answer yet";
     return 0;
 }
 

@@ -13,9 +13,11 @@ namespace kelvara {
 // 127.0.0.1 (see common/qvod_terminal_api.h).
 //
 // Every call runs on the caller's (the window's) thread, so none waits
-// long: a start is waited for at most a second, and less when the started
-// process ends at once; while a terminal is still starting, or cannot
-// start, calls answer at once and no second one is started for a while.
+// long: a start is waited for at most three seconds, and less when the
+// started process ends at once. After a start that did not answer in time,
+// calls answer at once: no terminal is started for a few seconds, then one
+// is started without waiting for it, until one answers. A terminal that ran
+// and was stopped is started again at once.
 class TerminalStreams : public QvodStreams {
 public:
     explicit TerminalStreams(QString qvod_folder);
@@ -44,7 +46,8 @@ private:
     QString folder_;
     void* curl_ = nullptr;
     int port_ = 0;
-    std::optional<std::chrono::steady_clock::time_point> last_start_;
+    // When a terminal last failed to answer in time after its start.
+    std::optional<std::chrono::steady_clock::time_point> failed_start_;
 };
 
 } // namespace kelvara
