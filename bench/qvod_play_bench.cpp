@@ -55,6 +55,15 @@ void pump(int ms) {
     wait_for([] { return false; }, ms);
 }
 
+bool zombie(int pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const qsizetype paren = text.lastIndexOf(')');
+    return paren > 0 && paren + 2 < text.size() && text[paren + 2] == 'Z';
+}
+
 double median(std::vector<double> values) {
     if (values.empty())
         return -1;
@@ -77,6 +86,7 @@ public:
     FilmServer(std::string body, std::string name, std::string sha1)
         : body_(std::move(body)), name_(std::move(name)), sha1_(std::move(sha1)) {
         server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
+        server_.set_tcp_nodelay(true); // as servers of films have it
         server_.Get(R"(/(media|seed)/(.+))",
                     [this](const httplib::Request& req, httplib::Response& res) {
                         if (req.matches[2] != (req.matches[1] == "seed" ? sha1_ : name_)) {
@@ -154,7 +164,8 @@ public:
         if (pid <= 0)
             return;
         ::kill(pid, SIGTERM);
-        if (!wait_for([&] { return !file.exists(); }, 5000))
+        const auto ended = [pid] { return ::kill(pid, 0) != 0 || zombie(pid); };
+        if (!wait_for(ended, 5000))
             ::kill(pid, SIGKILL);
     }
 

@@ -64,17 +64,12 @@ std::optional<QvodStreams::Status> TerminalStreams::status(const QString& qvod_a
     const auto address = parse_qvod_address(qvod_address);
     if (!address)
         return std::nullopt;
-    if (port_ == 0)
+    // The terminal may have been restarted on another port.
+    if (port_ == 0 || port_from_file() != port_)
         port_ = running_port();
     if (port_ == 0)
         return std::nullopt;
-    auto reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
-    if (!reply) {
-        // The terminal may have been restarted on another port.
-        port_ = running_port();
-        if (port_ != 0)
-            reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
-    }
+    const auto reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
     if (!reply)
         return std::nullopt;
     const auto parsed = terminal_api::parse_status(reply->toStdString());
@@ -114,7 +109,10 @@ int TerminalStreams::running_port() {
 
 // The port of the running terminal; starts it first when it does not answer.
 int TerminalStreams::ensure_running() {
-    if (port_ != 0 && get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
+    // A terminal that is ending has removed its port file, though it may
+    // still answer on a connection kept open from before.
+    if (port_ != 0 && port_from_file() == port_ &&
+        get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
         return port_;
     port_ = running_port();
     if (port_ != 0) {
