@@ -326,7 +326,7 @@ int main(int argc, char** argv) {
         on_disk << QString::number(q.permille);
         failed |= q.seconds < 0;
     }
-    std::printf("seek to 80 %% at %lld KiB/s a reply (qvod: thousandths on disk at the seek: %s)\n",
+    std::printf("seek to 80 %% at %lld KiB/s a reply (qvod: DownloadPermille at the seek: %s)\n",
                 static_cast<long long>(std::max<int64_t>(options->rate_kb, 1024)),
                 qPrintable(on_disk.join(u' ')));
     report("http: seek to playing on", http_seek);
