@@ -5,7 +5,7 @@
 //   player_bench <clip> [seconds=20] [width=640] [height=360]
 
 #include "platform/desktop/mpv_player.h"
-#include "platform/desktop/mpv_video_widget.h"
+#include "platform/desktop/mpv_video_window.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         QApplication::quit();
     });
     const int rc = QApplication::exec();
-    const auto* video = qobject_cast<MpvVideoWidget*>(player.widget());
+    const MpvVideoWindow* video = player.video_window();
     std::printf("state %d at %d s, %llu frames drawn\n", player.PlayState(), last_position,
                 video ? static_cast<unsigned long long>(video->frames_rendered()) : 0ULL);
     return rc;

@@ -7,10 +7,10 @@
 #
 # Without a clip, a 640x360 30 fps H.264 + AAC clip is made with ffmpeg
 # (falls back to tests/data/clip.mp4 when ffmpeg is missing). Needs Xvfb,
-# Debian's mpv and a built build/player_bench.
+# Debian's mpv and a built build/player_bench (or PLAYER_BENCH=<another build>).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bench=build/player_bench
+bench=${PLAYER_BENCH:-build/player_bench}
 seconds=${2:-20}
 rounds=${3:-3}
 width=640

@@ -1,5 +1,7 @@
 #include "piece_map.h"
 
+#include "common/hex.h"
+
 #include <algorithm>
 
 namespace kelvara {
@@ -10,16 +12,6 @@ constexpr int kMostPieces = 65536;
 constexpr int64_t kLargestPiece = 16 * 1024 * 1024; // the size of a worker's buffer
 constexpr int kFewestPieces = 32;
 constexpr int64_t kSmallestHalvedPiece = 16 * 1024;
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -70,8 +62,8 @@ bool PieceMap::from_hex(std::string_view hex) {
         return false;
     std::vector<uint8_t> bits(bits_.size());
     for (size_t i = 0; i < bits.size(); ++i) {
-        const int high = hex_digit(hex[2 * i]);
-        const int low = hex_digit(hex[2 * i + 1]);
+        const int high = hex_digit(static_cast<unsigned char>(hex[2 * i]));
+        const int low = hex_digit(static_cast<unsigned char>(hex[2 * i + 1]));
         if (high < 0 || low < 0)
             return false;
         bits[i] = uint8_t(high * 16 + low);

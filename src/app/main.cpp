@@ -6,6 +6,7 @@
 #include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
 #include "platform/desktop/web_engine_profile.h"
+#include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
@@ -60,19 +61,30 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvara"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before the platform: the tray icon takes the application's icon.
+    QApplication::setWindowIcon(app_icon());
     // libmpv needs the C numeric locale.
     std::setlocale(LC_NUMERIC, "C");
 
     const QString app_dir = application_folder();
-    DesktopPlatform desktop(app_dir);
-    Platform& platform = desktop.platform();
     const QString command = command_line_text(QCoreApplication::arguments().mid(1));
 
-    // A later start hands its command text to the first instance and ends.
-    if (!platform.channel.claim()) {
-        platform.channel.send(command.toUtf8());
+    // A later start hands its command text to the first instance and ends,
+    // before it sets anything up.
+    const auto later_start = [&command](InstanceChannel& channel) {
+        if (channel.claim())
+            return false;
+        channel.send(command.toUtf8());
+        return true;
+    };
+    if (LocalSocketChannel early(app_dir); later_start(early))
         return 0;
-    }
+
+    DesktopPlatform desktop(app_dir);
+    Platform& platform = desktop.platform();
+    // Claimed for good; a start that came in between is the first one.
+    if (later_start(platform.channel))
+        return 0;
 
     if (!run_startup(app_dir, platform.qvod, platform.dialogs, platform.shell, platform.machine))
         return 0;
@@ -85,7 +97,9 @@ int main(int argc, char** argv) {
     BA1 window(platform, app_dir, base_url);
     platform.channel.on_command = [&window](const QString& text) { window.LinkExecute(text); };
     on_termination_signal([&window] { window.ttt_v(); });
-    window.show();
+    // The window loads before it shows, so that it opens at its saved size
+    // with its skin.
     window.Form_Load(command);
+    window.show();
     return app.exec();
 }

@@ -21,6 +21,10 @@ QString strip_extension(const QString& name) {
 QString fit_width(const QString& text, int width) {
     if (width / 2 >= text.size())
         return text;
+    return gbk_prefix(text, width);
+}
+
+QString gbk_prefix(const QString& text, int width) {
     int used = 0;
     qsizetype i = 0;
     while (i < text.size()) {

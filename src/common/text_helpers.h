@@ -16,6 +16,10 @@ QString strip_extension(const QString& name);
 // character that takes two bytes in GBK counts 2 and any other 1.
 QString fit_width(const QString& text, int width);
 
+// The longest prefix of `text` that takes at most `bytes` bytes in GBK,
+// without cutting a character.
+QString gbk_prefix(const QString& text, int bytes);
+
 // Mode 2: the text after the first `start` up to the next `end`, exclusive.
 // Mode 1: from the first `start` through the end of the next `end`.
 // Empty when a marker is missing or the mode is neither.

@@ -1,5 +1,7 @@
 #include "panes/js_escape.h"
 
+#include "common/hex.h"
+
 namespace kelvara {
 
 namespace {
@@ -7,29 +9,6 @@ namespace {
 bool stays(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
            c == u'@' || c == u'*' || c == u'_' || c == u'+' || c == u'-' || c == u'.' || c == u'/';
-}
-
-int hex_value(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
-// The value of `count` hexadecimal digits at `at`, or -1.
-int hex_at(const QString& text, qsizetype at, int count) {
-    int value = 0;
-    for (int i = 0; i < count; ++i) {
-        const int d = hex_value(text.at(at + i));
-        if (d < 0)
-            return -1;
-        value = value * 16 + d;
-    }
-    return value;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "panes/qvod_address.h"
 
 #include "common/gbk.h"
+#include "common/hex.h"
 #include "common/qvod_terminal_api.h"
 
 #include <QStringDecoder>
@@ -11,31 +12,6 @@ namespace kelvara {
 namespace {
 
 const QLatin1String kScheme("qvod://");
-
-int hex_value(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
-// The value of `count` hexadecimal digits at `at`, or -1.
-int hex_at(const QString& text, qsizetype at, int count) {
-    if (at + count > text.size())
-        return -1;
-    int value = 0;
-    for (int i = 0; i < count; ++i) {
-        const int digit = hex_value(text.at(at + i));
-        if (digit < 0)
-            return -1;
-        value = value * 16 + digit;
-    }
-    return value;
-}
 
 QString decode_byte_run(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -49,7 +25,7 @@ bool is_sha1(const QString& text) {
     if (text.size() != 40)
         return false;
     for (const QChar c : text) {
-        if (hex_value(c) < 0)
+        if (hex_digit(c.unicode()) < 0)
             return false;
     }
     return true;

@@ -36,10 +36,13 @@ void BA1::connect_panes() {
 }
 
 void BA1::Web1_DownloadComplete() {
-    if (home_failed != 1) {
+    if (home_failed == 1)
+        return;
+    wait->hide();
+    // The catalogue shows only on its own tab: over the now-playing tab it
+    // would cover the player.
+    if (main_tab == 8)
         Pic1->show();
-        wait->hide();
-    }
 }
 
 void BA1::Web1_NavigateError(const QString& address) {

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+#include <functional>
 
 class QAction;
+class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace kelvara {
 
@@ -41,8 +45,34 @@ public:
     // The menu last popped up (tests and the hover code look at it).
     QMenu* last_popup() const { return last_popup_; }
 
+    // ---- The help window (tray/tip.cpp) ----
+    QLabel* Label1 = nullptr;        // "你知道吗"
+    QLabel* Image1 = nullptr;        // 29 × 29 picture at the top right
+    QLabel* Image2 = nullptr;        // 17 × 17 picture on the first card
+    std::array<QWidget*, 5> Pi{};    // the cards
+    std::array<QLabel*, 24> La{};    // card texts; 21-23 the counter
+    QPushButton* cmdclose = nullptr; // "关闭(&C)"
+    QPushButton* cmdnext = nullptr;  // "下一条(&N)"
+    int card = 0;                    // index of the card shown
+
+    void Form_Load();
+    void cmdnext_Click();
+    void cmdclose_Click();
+    // The help window, owned by the main window, on card 1.
+    void show_help();
+    // The maker's home page opened by `guanf`.
+    QString home_page() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void create_menus();
+    void connect_menus();
+    void create_help();
+    // Shows a window of the main window's (the settings dialog or this help
+    // window) with the main window visible and topmost dropped meanwhile.
+    void open_over_main(const std::function<void()>& show_window);
 
     BA1& main_;
     QMenu* last_popup_ = nullptr;

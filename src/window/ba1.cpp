@@ -44,6 +44,8 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     connect_panes();
     connect_services();
     connect_main_path();
+    setup_frame();
+    wire_player_controls();
 }
 
 BA1::~BA1() {

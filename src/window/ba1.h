@@ -103,7 +103,20 @@ public:
     void Timer4_Timer();
 
     // ---- Seek bar, volume and keys (player/seek_volume.cpp) ----
+    // key_code: the Windows key code (32 space, 37 to 40 the arrows).
     void Form_KeyDown(int key_code);
+    // Connects the transport buttons, the seek bar, the volume slider, the
+    // status poll's timer and the key preview; run once by the constructor.
+    void wire_player_controls();
+    // x: the pointer inside the control that raises the event.
+    void gunt_MouseDown(Qt::MouseButton button, int x);
+    void gunt_MouseUp();
+    void huan_MouseDown(Qt::MouseButton button, int x);
+    void huan_MouseUp();
+    void gunt1_MouseMove(Qt::MouseButtons buttons, int x);
+    void gunt1_MouseUp();
+    void yin_MouseDown(Qt::MouseButton button, int x);
+    void bo_v_MouseMove(Qt::MouseButtons buttons, int x);
 
     // ---- History pane actions (history/history_actions.cpp) ----
     void Web3_BeforeNavigate2(const QString& address, bool& cancel);
@@ -123,21 +136,62 @@ public:
     void jbi_Click();
     void Timer6_Timer();
     void apply_round_region();
+    void Form_MouseDown(Qt::MouseButton button, int x, int y);
+    void Form_MouseMove(Qt::MouseButtons buttons, int x, int y);
+    void Form_MouseUp(Qt::MouseButton button, int x, int y);
+    void Form_DblClick();
+    // The edge band: mode 0 move, 1 press, 2 release.
+    void border_hit(int mode, int x, int y);
+    // The main menu `r_m` at the pointer (tray right click).
+    void popup_main_menu(QPoint global_pos);
 
     // ---- Layout (window/layout.cpp) ----
     void Form_Resize();
     void qvod_Resize();
+    void layout_main();
+    void layout_sidebar();
+    void layout_sidebox();
+    void layout_compact();
 
     // ---- Skins and hover art (window/skins.cpp) ----
     void p_p(int skin);
     void paint_buttons();
     void paint_frame();
+    void paint_compact_frame();
+    // Repaints a button for its state, normal or hovered. Other areas call
+    // these after changing a button's state (its tool-tip).
+    void paint_npc(int index, bool hover = false);
+    void paint_bo_but(int index, bool hover = false);
+    void npc_MouseMove(int index, Qt::MouseButtons buttons, int x, int y);
+    void bo_but_MouseMove(int index, Qt::MouseButtons buttons, int x, int y);
+    void jbi_MouseMove();
+    void qk_MouseMove();
+    void shan_MouseMove();
+    void bo_ad_MouseMove();
+    void zz_MouseMove();
+    void u_k_MouseMove();
+    // Gives back the mouse a hovered button holds (before the window hides).
+    void release_capture();
+    // The frame drawn on the window's own surface.
+    QPixmap frame_picture;
 
-    // ---- Tray icon (tray/tray_icon.cpp) ----
+    // ---- Tray icon (tray/tray_icon.cpp, tray/tray_sweep.cpp) ----
     void tray_add(const QString& tip_text);
     void show_balloon(const QString& text);
     void tray_remove();
     void sweep_tray_icons();
+    // Caps the maximised and the tracking size (pixels); a maximum of 0 is
+    // the screen's size.
+    void install_size_limits(int min_width, int min_height, int max_width, int max_height);
+    QSize max_track_size() const { return max_track_; }
+    // Left click on the tray icon: restore, hide or show.
+    void tray_left_click();
+    // The settings dialog `BA3` opened modeless on a section (0 about, 1
+    // settings) and given the focus. Defined with the settings dialog.
+    void open_settings(int section);
+
+    // ---- Settings dialog (settings_dialog/ba3.cpp) ----
+    BA3* ba3 = nullptr; // the dialog while it is loaded
 
     // ---- Scheduled shutdown (shutdown/shutdown.cpp) ----
     void kaiqi_Click();
@@ -246,7 +300,40 @@ public:
     int retry_ticks = 0;
     int web_mode = 0;
 
+protected:
+    // Window events, handed to the handlers above (window/window_events.cpp).
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Parts of npc_Click (window/frame.cpp).
+    void close_button();
+    void hide_to_tray();
+    void header_tab(int index);
+    void history_tab(int index);
+    void enter_compact();
+    // S_q/h_w and S_q/h_h from the window's size, outside compact mode.
+    void write_size_settings();
+    // Connects the frame's, the layout's and the hover handlers to the
+    // controls and gives the controls the sizes the layout does not set.
+    void setup_frame();
+    // A move or resize that the window runs itself where the desktop offers
+    // none (no window manager).
+    void begin_manual_drag(Qt::Edges edges, QPoint global_pos);
+    bool continue_manual_drag(QPoint global_pos);
+    void set_window_flag_live(Qt::WindowType flag, bool on);
+    std::optional<Qt::Edges> manual_drag_;
+    bool system_move_started_ = false;
+    QPoint drag_origin_;
+    QPoint press_origin_; // where the last press on the window was, on screen
+    QRect drag_geometry_;
+    QSize min_track_, max_track_;
+
     void create_controls();
     void create_panes();
     void create_timers();

@@ -1,8 +1,9 @@
-// The player control on real libmpv, drawing into a real OpenGL widget
+// The player control on real libmpv, drawing into a real OpenGL window
 // (run under Xvfb, without sound output).
 
 #include "clip_server.h"
 #include "platform/desktop/mpv_player.h"
+#include "platform/desktop/mpv_video_window.h"
 #include "platform/desktop/qvod_streams.h"
 
 #include <QApplication>
@@ -10,7 +11,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QOpenGLWidget>
+#include <QScreen>
+#include <QTest>
 #include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
@@ -63,6 +65,51 @@ double coloured_share(const QImage& image) {
     }
     return double(coloured) / (image.width() * image.height());
 }
+
+// What is on the screen in `rect` of `widget`'s window, child windows included.
+QImage on_screen(const QWidget& widget, const QRect& rect) {
+    const QPoint at = widget.mapTo(widget.window(), rect.topLeft());
+    return widget.screen()
+        ->grabWindow(widget.window()->winId(), at.x(), at.y(), rect.width(), rect.height())
+        .toImage();
+}
+
+// Key and mouse presses that widgets of `top`'s window are sent, as an event
+// filter on the application sees them.
+class InputRecorder : public QObject {
+public:
+    struct Key {
+        QObject* to;
+        int key;
+        bool operator==(const Key&) const = default;
+    };
+    struct Press {
+        QObject* to;
+        QPoint at;
+        bool operator==(const Press&) const = default;
+    };
+
+    explicit InputRecorder(QWidget* top) : top_(top) { qApp->installEventFilter(this); }
+    ~InputRecorder() override { qApp->removeEventFilter(this); }
+
+    std::vector<Key> keys;
+    std::vector<Press> presses;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != top_)
+            return false;
+        if (event->type() == QEvent::KeyPress)
+            keys.push_back({watched, static_cast<QKeyEvent*>(event)->key()});
+        if (event->type() == QEvent::MouseButtonPress)
+            presses.push_back({watched, static_cast<QMouseEvent*>(event)->position().toPoint()});
+        return false;
+    }
+
+private:
+    QWidget* top_;
+};
 
 class FakeStreams : public QvodStreams {
 public:
@@ -375,66 +422,136 @@ TEST_F(MpvPlayerTest, QvodAddressWithoutTerminalStaysConnecting) {
     EXPECT_EQ(p->PlayState(), 1);
 }
 
-TEST_F(MpvPlayerTest, VideoFramesReachTheWidget) {
+TEST_F(MpvPlayerTest, VideoFramesReachTheScreenWhereTheContainerIs) {
     auto p = make();
+    auto* player = static_cast<MpvPlayer*>(p.get());
+    QWidget* video = p->widget();
+    ASSERT_EQ(video->parentWidget(), &container);
+    MpvVideoWindow* surface = player->video_window();
+    ASSERT_NE(surface, nullptr);
     p->setUrl(kClip);
     p->Play();
     ASSERT_TRUE(wait_state(*p, 3));
-    auto* gl = qobject_cast<QOpenGLWidget*>(p->widget());
-    ASSERT_NE(gl, nullptr);
-    ASSERT_EQ(gl->parentWidget(), &container);
     pump(500);
-    const QImage first = gl->grabFramebuffer();
+    const QImage first = on_screen(container, video->geometry());
     EXPECT_EQ(first.size(), QSize(320, 240));
     EXPECT_GT(coloured_share(first), 0.5);
     pump(1000);
-    EXPECT_NE(gl->grabFramebuffer(), first) << "the picture moves";
+    EXPECT_NE(on_screen(container, video->geometry()), first) << "the picture moves";
+    EXPECT_GT(surface->frames_rendered(), 20u);
+
+    // The main window moves, resizes and hides the container; the video
+    // follows, drawn again while paused.
+    p->Pause();
+    pump(300);
+    video->setGeometry(40, 30, 160, 120);
+    pump(500);
+    EXPECT_EQ(surface->geometry(), QRect(40, 30, 160, 120));
+    EXPECT_GT(coloured_share(on_screen(container, QRect(40, 30, 160, 120))), 0.5);
+    EXPECT_LT(coloured_share(on_screen(container, QRect(0, 0, 40, 240))), 0.05)
+        << "nothing left where it was";
+    video->hide();
+    pump(300);
+    EXPECT_FALSE(surface->isVisible());
+    EXPECT_LT(coloured_share(on_screen(container, QRect(40, 30, 160, 120))), 0.05);
+    video->show();
+    pump(500);
+    EXPECT_TRUE(surface->isVisible());
+    EXPECT_GT(coloured_share(on_screen(container, QRect(40, 30, 160, 120))), 0.5);
+}
+
+// The main window keeps the video hidden until the film plays.
+TEST_F(MpvPlayerTest, AHiddenVideoStartsTheFilmAndShowsItWhenShown) {
+    auto p = make();
+    QWidget* video = p->widget();
+    video->hide();
+    p->setUrl(kClip);
+    p->Play();
+    ASSERT_TRUE(wait_state(*p, 3));
+    ASSERT_TRUE(wait_for([&] { return p->Position() >= 1; }));
+    video->show();
+    pump(700);
+    EXPECT_GT(coloured_share(on_screen(container, video->geometry())), 0.5);
+}
+
+TEST_F(MpvPlayerTest, InputOverTheVideoReachesTheContainersWindow) {
+    auto p = make();
+    QWidget* video = p->widget();
+    video->setGeometry(10, 20, 200, 150);
+    MpvVideoWindow* surface = static_cast<MpvPlayer*>(p.get())->video_window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(surface));
+    InputRecorder seen(&container);
+
+    QTest::keyClick(surface, Qt::Key_Space);
+    ASSERT_EQ(seen.keys.size(), 2) << "the container, then the window it is in";
+    EXPECT_EQ(seen.keys[0], (InputRecorder::Key{video, Qt::Key_Space}));
+    EXPECT_EQ(seen.keys[1], (InputRecorder::Key{&container, Qt::Key_Space}));
+
+    QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(30, 40));
+    ASSERT_GE(seen.presses.size(), 1u);
+    EXPECT_EQ(seen.presses[0], (InputRecorder::Press{video, QPoint(30, 40)}));
+    EXPECT_EQ(seen.presses.back(), (InputRecorder::Press{&container, QPoint(40, 60)}))
+        << "passed up with the position in the window's terms";
 }
 
 TEST_F(MpvPlayerTest, FullScreenShowsTheVideoAloneAndComesBack) {
     auto p = make();
     auto* player = static_cast<MpvPlayer*>(p.get());
-    auto* gl = qobject_cast<QOpenGLWidget*>(p->widget());
-    p->widget()->setGeometry(10, 20, 200, 150);
+    QWidget* video = p->widget();
+    MpvVideoWindow* surface = player->video_window();
+    video->setGeometry(10, 20, 200, 150);
     p->setUrl(kClip);
     p->Play();
     ASSERT_TRUE(wait_state(*p, 3));
+    InputRecorder seen(&container);
 
     p->setFullScreen(-1);
     EXPECT_TRUE(player->full_screen());
-    QWidget* window = gl->window();
+    QWidget* window = video->window();
     EXPECT_NE(window, container.window());
-    ASSERT_TRUE(wait_for([&] { return window->isFullScreen() && gl->width() > 200; }, 3000));
+    ASSERT_TRUE(wait_for([&] { return window->isFullScreen() && surface->width() > 200; }, 3000));
     pump(700);
-    EXPECT_GT(coloured_share(gl->grabFramebuffer().scaled(160, 120)), 0.5)
+    EXPECT_EQ(surface->size(), window->size());
+    EXPECT_GT(coloured_share(on_screen(*window, window->rect()).scaled(160, 120)), 0.5)
         << "the video plays on in full screen";
     EXPECT_EQ(p->PlayState(), 3);
 
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(gl, &esc);
+    // The main window's keys still reach it, whether the full-screen window
+    // or the video itself had them.
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(surface, Qt::Key_Left);
+    EXPECT_EQ(seen.keys, (std::vector<InputRecorder::Key>{{&container, Qt::Key_Right},
+                                                          {&container, Qt::Key_Left}}));
+
+    QTest::keyClick(surface, Qt::Key_Escape);
     EXPECT_FALSE(player->full_screen());
-    EXPECT_EQ(gl->parentWidget(), &container);
-    EXPECT_EQ(gl->geometry(), QRect(10, 20, 200, 150));
-    EXPECT_TRUE(gl->isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&container)) << "the keys go back to it";
+    EXPECT_EQ(video->parentWidget(), &container);
+    EXPECT_EQ(video->geometry(), QRect(10, 20, 200, 150));
+    EXPECT_TRUE(video->isVisible());
     pump(500);
-    EXPECT_GT(coloured_share(gl->grabFramebuffer()), 0.5);
+    EXPECT_EQ(surface->geometry(), QRect(10, 20, 200, 150));
+    EXPECT_GT(coloured_share(on_screen(container, video->geometry())), 0.5);
 
     p->setFullScreen(-1);
     ASSERT_TRUE(player->full_screen());
-    const QPointF at(5, 5);
-    QMouseEvent twice(QEvent::MouseButtonDblClick, at, gl->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(gl, &twice);
+    QTest::mouseDClick(surface, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_FALSE(player->full_screen());
-    EXPECT_EQ(gl->parentWidget(), &container);
+    EXPECT_EQ(video->parentWidget(), &container);
+
+    p->setFullScreen(-1);
+    ASSERT_TRUE(player->full_screen());
+    QTest::keyClick(video->window(), Qt::Key_Escape);
+    EXPECT_FALSE(player->full_screen());
 
     // The client hides the video when nothing plays: full screen ends too.
     p->setFullScreen(-1);
     ASSERT_TRUE(player->full_screen());
-    gl->hide();
+    video->hide();
     EXPECT_FALSE(player->full_screen());
-    EXPECT_EQ(gl->parentWidget(), &container);
-    EXPECT_FALSE(gl->isVisible());
+    EXPECT_EQ(video->parentWidget(), &container);
+    EXPECT_FALSE(video->isVisible());
+    EXPECT_FALSE(surface->isVisible());
 }
 
 } // namespace

@@ -9,9 +9,11 @@
 
 namespace kelvara::test {
 
-SimulatedClient::SimulatedClient()
-    : platform{clock,   events, transfer, processes, shell, dialogs, tray,
-               power,   machine, panes,   players,   channel, qvod} {}
+SimulatedClient::SimulatedClient() : SimulatedClient(processes) {}
+
+SimulatedClient::SimulatedClient(Processes& process_table)
+    : platform{clock, events,  transfer, process_table, shell,   dialogs, tray,
+               power, machine, panes,    players,       channel, qvod} {}
 
 SimulatedClient::~SimulatedClient() = default;
 
@@ -23,7 +25,9 @@ BA1& SimulatedClient::start(const QString& command_line, bool load) {
     return *window_;
 }
 
-QString SimulatedClient::file(const QString& name) const { return join_path(dir.path(), name); }
+QString SimulatedClient::file(const QString& name) const {
+    return join_path(dir.path(), name);
+}
 
 QByteArray SimulatedClient::read(const QString& name) const {
     QFile f(file(name));
@@ -40,7 +44,8 @@ QString SimulatedClient::setting(const char* section, const char* key) const {
     return ini_read(file("config.ini"), section, key);
 }
 
-void SimulatedClient::set_setting(const char* section, const char* key, const QString& value) const {
+void SimulatedClient::set_setting(const char* section, const char* key,
+                                  const QString& value) const {
     ini_write(file("config.ini"), section, key, value);
 }
 

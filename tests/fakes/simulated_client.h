@@ -22,6 +22,9 @@ namespace kelvara::test {
 class SimulatedClient {
 public:
     SimulatedClient();
+    // The same client on another process table (the machine's own, for the
+    // tests that run stand-in processes).
+    explicit SimulatedClient(Processes& process_table);
     ~SimulatedClient();
 
     // Runs the start-up procedure and creates the main window; with `load`

@@ -46,6 +46,14 @@ TEST_F(WebPanes, HomeFailureShowsTheErrorTextAndRetryShowsThePaneAgain) {
     EXPECT_TRUE(w.Pic1->isHidden());
 }
 
+TEST_F(WebPanes, ALoadFinishingOverTheNowPlayingTabLeavesThePlayerInView) {
+    w.main_tab = 9;
+    client.pane("Web1").navigate(client.base);
+    client.pane("Web1").finish_load(true);
+    EXPECT_TRUE(w.Pic1->isHidden());
+    EXPECT_TRUE(w.wait->isHidden());
+}
+
 TEST_F(WebPanes, FirstCompletedLoadShowsTheHomePane) {
     EXPECT_TRUE(w.Pic1->isHidden());
     EXPECT_FALSE(w.wait->isHidden());

@@ -76,15 +76,23 @@ TEST_F(Notice, VersionZeroIsOfferedOnlyOnDemand) {
 
 TEST_F(Notice, YesStartsTheUpdaterOfTheApplicationFolderOrOpensTheDownload) {
     serve(body("0****http://x", "0", "", "0", "0", "3.0"));
+    const auto updater_starts = [&] {
+        std::vector<FakeProcesses::Start> starts;
+        for (const auto& s : client.processes.starts) {
+            if (s.program.endsWith("update.exe"))
+                starts.push_back(s);
+        }
+        return starts;
+    };
     fetch(); // Yes by default: no updater, so the download address opens
     EXPECT_EQ(client.shell.opened_urls, QStringList{client.base + "update/setup.exe"});
-    EXPECT_TRUE(client.processes.starts.empty());
+    EXPECT_TRUE(updater_starts().empty());
 
     client.write("update.exe", "#!/bin/sh\n");
     w.shengji();
-    ASSERT_EQ(client.processes.starts.size(), 1u);
-    EXPECT_EQ(client.processes.starts[0].program, client.file("update.exe"));
-    EXPECT_TRUE(client.processes.starts[0].minimised);
+    ASSERT_EQ(updater_starts().size(), 1u);
+    EXPECT_EQ(updater_starts()[0].program, client.file("update.exe"));
+    EXPECT_TRUE(updater_starts()[0].minimised);
     EXPECT_EQ(client.shell.opened_urls.size(), 1);
 }
 
@@ -200,4 +208,26 @@ TEST_F(Notice, FloatingWindowClosesWhenItsPageOpensAWindow) {
     EXPECT_FALSE(ad->rising());
     client.pane("adsb.Web1").new_window("http://127.0.0.1:9/offer");
     EXPECT_TRUE(ad->isHidden());
+}
+
+TEST_F(Notice, CompactModeStopsTheRotationAndLeavingItResumesFromTheShownItem) {
+    serve(body("0****x", "1",
+               QStringLiteral("甲****http://a/@@@@@乙****http://b/@@@@@丙****http://c/"), "0", "0",
+               "2.1"));
+    fetch();
+    client.clock.advance(8000); // 甲 → 乙 → 丙
+    ASSERT_EQ(shown_ad(), QStringLiteral("丙"));
+    w.npc_Click(15);
+    EXPECT_EQ(w.compact_mode, 1);
+    EXPECT_FALSE(w.Timer7->enabled());
+    EXPECT_TRUE(w.Lab2[2]->isHidden());
+    client.clock.advance(8000);
+    EXPECT_EQ(w.Lab0, "2");
+
+    w.jbi_Click();
+    EXPECT_TRUE(w.Timer7->enabled());
+    client.clock.advance(4000);
+    EXPECT_EQ(shown_ad(), QStringLiteral("甲"));
+    client.clock.advance(4000);
+    EXPECT_EQ(shown_ad(), QStringLiteral("乙"));
 }

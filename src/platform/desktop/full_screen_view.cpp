@@ -1,9 +1,10 @@
 #include "platform/desktop/full_screen_view.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace kelvara {
 
@@ -19,7 +20,6 @@ void FullScreenView::enter() {
     home_ = content_->parentWidget();
     home_geometry_ = content_->geometry();
     home_visible_ = content_->isVisibleTo(home_);
-    home_focus_ = content_->focusPolicy();
 
     window_ = new QWidget(nullptr, Qt::Window);
     window_->setWindowTitle(content_->window()->windowTitle());
@@ -32,7 +32,6 @@ void FullScreenView::enter() {
 
     moving_ = true;
     layout->addWidget(content_);
-    content_->setFocusPolicy(Qt::StrongFocus);
     content_->show();
     moving_ = false;
 
@@ -40,7 +39,7 @@ void FullScreenView::enter() {
     content_->installEventFilter(this);
     window_->showFullScreen();
     window_->activateWindow();
-    content_->setFocus();
+    window_->setFocus();
 }
 
 void FullScreenView::leave() {
@@ -53,7 +52,6 @@ void FullScreenView::leave() {
         content_->removeEventFilter(this);
         moving_ = true;
         content_->setParent(home_);
-        content_->setFocusPolicy(home_focus_);
         content_->setGeometry(home_geometry_);
         content_->setVisible(home_ && home_visible_);
         moving_ = false;
@@ -61,6 +59,9 @@ void FullScreenView::leave() {
     // Not deleted at once: leave() may run inside the window's own events.
     window->hide();
     window->deleteLater();
+    // The keys go back to the window the content came from.
+    if (home_)
+        home_->window()->activateWindow();
 }
 
 bool FullScreenView::eventFilter(QObject* watched, QEvent* event) {
@@ -68,6 +69,14 @@ bool FullScreenView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             leave();
+            return true;
+        }
+        [[fallthrough]];
+    case QEvent::KeyRelease:
+        // Keys reach the content first and then the window; pass them on once.
+        if (watched == window_ && home_) {
+            const std::unique_ptr<QEvent> copy(event->clone());
+            QCoreApplication::sendEvent(home_, copy.get());
             return true;
         }
         break;

@@ -10,6 +10,8 @@ namespace kelvara {
 // Shows a widget alone on the whole screen: the widget moves into a
 // full-screen window of its own and returns to its container, where it was,
 // on Esc, a double-click, the window closing, or the owner hiding it.
+// Other keys pressed meanwhile go on to the container, so that the window
+// it sits in keeps its keyboard shortcuts.
 class FullScreenView : public QObject {
     Q_OBJECT
 public:
@@ -28,7 +30,6 @@ private:
     QPointer<QWidget> home_;
     QRect home_geometry_;
     bool home_visible_ = false;
-    Qt::FocusPolicy home_focus_ = Qt::NoFocus;
     QWidget* window_ = nullptr;
     bool moving_ = false;
 };

@@ -2,12 +2,13 @@
 
 #include "platform/desktop/full_screen_view.h"
 #include "platform/desktop/mpv_events.h"
-#include "platform/desktop/mpv_video_widget.h"
+#include "platform/desktop/mpv_video_window.h"
 #include "platform/desktop/player_log.h"
 #include "platform/desktop/qvod_streams.h"
 #include "player/mpv_names.h"
 
 #include <QUrl>
+#include <QWidget>
 #include <algorithm>
 #include <clocale>
 #include <cstring>
@@ -103,7 +104,12 @@ QString mpv_address(const QString& address) {
 
 MpvPlayer::MpvPlayer(QWidget* container, QvodStreams* streams)
     : mpv_(create_mpv()), streams_(streams) {
-    video_ = new MpvVideoWidget(mpv_, container);
+    auto* surface = new MpvVideoWindow(mpv_);
+    // Like the widgets around it, the video takes no keyboard focus on a click.
+    surface->setFlag(Qt::WindowDoesNotAcceptFocus);
+    video_ = QWidget::createWindowContainer(surface, container);
+    surface->forward_input_to(video_);
+    surface_ = surface;
     full_screen_ = std::make_unique<FullScreenView>(video_);
     terminal_poll_.setInterval(kTerminalPollMs);
     connect(&terminal_poll_, &QTimer::timeout, this, &MpvPlayer::poll_terminal);
@@ -113,7 +119,7 @@ MpvPlayer::MpvPlayer(QWidget* container, QvodStreams* streams)
 
 MpvPlayer::~MpvPlayer() {
     full_screen_.reset();
-    // The render context goes before the player it draws.
+    // The render context goes with the surface, before the player it draws.
     delete video_.data();
     if (mpv_) {
         mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
@@ -123,6 +129,10 @@ MpvPlayer::~MpvPlayer() {
 
 QWidget* MpvPlayer::widget() {
     return video_;
+}
+
+MpvVideoWindow* MpvPlayer::video_window() const {
+    return surface_;
 }
 
 bool MpvPlayer::full_screen() const {

@@ -15,13 +15,14 @@ struct mpv_event;
 namespace kelvara {
 
 class FullScreenView;
-class MpvVideoWidget;
+class MpvVideoWindow;
 class QvodStreams;
 
 // The player control `QvodC` on libmpv. The video is drawn through mpv's
-// render API into an OpenGL widget inside the container; mpv's events reach
-// the control on the user-interface thread and are reduced into MpvState,
-// so every member below reads cached values and never waits for mpv.
+// render API into an OpenGL window embedded in the container (MpvVideoWindow
+// says why a window); mpv's events reach the control on the user-interface
+// thread and are reduced into MpvState, so every member below reads cached
+// values and never waits for mpv.
 //
 // PlayState codes:
 //   0  nothing asked for yet
@@ -48,8 +49,13 @@ class QvodStreams;
 // (prefetch-playlist) and plays from that connection when it is asked for.
 // A local file needs no preloading.
 //
-// Full screen (FullScreen -1) moves the video widget itself into a
-// full-screen window of its own; Esc or a double-click puts it back.
+// widget() is the window container that holds the video; the mouse and keys
+// over the video reach it as they would reach any widget. Clicking the video
+// leaves the keyboard focus where it was.
+//
+// Full screen (FullScreen -1) moves that container into a full-screen window
+// of its own; Esc or a double-click puts it back, and other keys go on to
+// the player's container meanwhile.
 class MpvPlayer : public QObject, public PlayerControl {
     Q_OBJECT
 public:
@@ -79,6 +85,7 @@ public:
 
     bool full_screen() const;
     bool muted() const { return state_.muted(); }
+    MpvVideoWindow* video_window() const;
 
 private:
     static void on_wakeup(void* self);
@@ -97,7 +104,8 @@ private:
     void set_double(const char* name, double value);
 
     mpv_handle* mpv_ = nullptr;
-    QPointer<MpvVideoWidget> video_;
+    QPointer<QWidget> video_; // the window container of surface_
+    QPointer<MpvVideoWindow> surface_;
     std::unique_ptr<FullScreenView> full_screen_;
     QvodStreams* streams_;
     MpvState state_;

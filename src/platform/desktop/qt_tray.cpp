@@ -39,6 +39,9 @@ void QtTray::remove() {
         icon_widget_->hide();
 }
 
-bool QtTray::present() const { return icon_widget_ && icon_widget_->isVisible(); }
+bool QtTray::present() const {
+    // A desktop without a notification area shows no icon, whatever we ask.
+    return icon_widget_ && icon_widget_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 } // namespace kelvara

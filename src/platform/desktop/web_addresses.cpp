@@ -1,5 +1,7 @@
 #include "platform/desktop/web_addresses.h"
 
+#include "common/hex.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -12,23 +14,12 @@ bool has_scheme(const QString& address) {
     return scheme.match(address).hasMatch();
 }
 
-int hex_digit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 // The byte of an escape "%XX" at `i`, or -1.
 int escaped_byte(const QString& text, qsizetype i) {
     if (i + 2 >= text.size() || text[i] != u'%')
         return -1;
-    const int high = hex_digit(text[i + 1]);
-    const int low = hex_digit(text[i + 2]);
+    const int high = hex_digit(text[i + 1].unicode());
+    const int low = hex_digit(text[i + 2].unicode());
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 

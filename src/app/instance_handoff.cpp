@@ -1,0 +1,34 @@
+// A command line given to the client: the whole argument text is played as a
+// local file or an address the player accepts, and recorded in the local list.
+
+#include "common/text_helpers.h"
+#include "history/history_files.h"
+#include "window/ba1.h"
+
+namespace kelvara {
+
+void BA1::l_com(const QString& command) {
+    // Quotes come from paths with spaces; a browser passes some addresses
+    // with a "/" at the end.
+    QString target = command;
+    target.remove(u'"');
+    if (target.endsWith(u'/'))
+        target.chop(1);
+
+    start_playback(target);
+    const QString name = path_file_name(target);
+    bo_name->set_caption(fit_width(name, 30));
+
+    resume_done = 0;
+    resume_pos = 0;
+    next_link = next_addr = play_key = QStringLiteral("0");
+    next_pending = 0;
+    play_id = target;
+    web_mode = 0;
+
+    history().history_add_local(name, target, 0);
+    play_kind = 2;
+    npc_Click(9);
+}
+
+} // namespace kelvara

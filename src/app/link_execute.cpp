@@ -1,0 +1,24 @@
+// A later start of the client handed its command text to this one.
+
+#include "window/ba1.h"
+
+namespace kelvara {
+
+void BA1::LinkExecute(const QString& CmdStr) {
+    Timer3->set_enabled(true);
+    // To the front, also out of the tray. A minimised window returns to the
+    // state it had, so a maximised one stays maximised.
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (CmdStr.isEmpty())
+        return;
+    if (compact_mode == 1)
+        jbi_Click();
+    bo_but_Click(1);
+    l_com(CmdStr);
+}
+
+} // namespace kelvara

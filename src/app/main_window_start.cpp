@@ -1,0 +1,159 @@
+// The main window's start (load), the QVOD process check, and the quit.
+
+#include "app/guanbi.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "platform/event_loop.h"
+#include "platform/platform.h"
+#include "platform/player_control.h"
+#include "platform/processes.h"
+#include "platform/shell.h"
+#include "platform/transfer.h"
+#include "platform/web_pane.h"
+#include "window/ba1.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QScreen>
+
+Q_LOGGING_CATEGORY(lcStart, "kelvara.start", QtWarningMsg)
+
+namespace kelvara {
+
+namespace {
+
+const QString kPlayer = QStringLiteral("QvodPlayer.exe");
+const QString kTerminal = QStringLiteral("QvodTerminal.exe");
+
+int setting_number(const BA1& w, const char* section, const char* key) {
+    return static_cast<int>(ini_number(w.setting(section, key)));
+}
+
+} // namespace
+
+void BA1::Form_Load(const QString& command_line) {
+    // 1. The maximised size is the work area.
+    const QScreen* s = screen();
+    const QRect work_area = s ? s->availableGeometry() : QRect();
+    install_size_limits(0, 0, work_area.width(), work_area.height());
+    // 2. Minimisable and maximisable from the taskbar, though borderless.
+    set_window_flag_live(Qt::WindowMinMaxButtonsHint, true);
+
+    // 3. Settings.
+    ini_path = settings_path(app_dir());
+    skin_no = setting_number(*this, "Skin", "Num");
+    user_id = setting("user", "Name");
+    running_version = setting("ver", "Name");
+    saved_width = setting_number(*this, "S_q", "h_w");
+    saved_height = setting_number(*this, "S_q", "h_h");
+    size_option = setting_number(*this, "S_q", "s_size");
+
+    // 4. The saved size.
+    if (size_option == 2 && saved_width > 0 && saved_height > 0)
+        set_size_twips(saved_width, saved_height);
+
+    // 5. The skin, which also selects the film-library tab.
+    main_tab = 8;
+    p_p(skin_no > 3 ? 0 : skin_no);
+
+    // 6. The panes' start pages, in this order.
+    const QString base = base_url();
+    Web1->navigate(base);
+    Web2->navigate(QStringLiteral("about:blank"));
+    Web3->navigate(app_file(QStringLiteral("c.htm")));
+    Web4->navigate(app_file(QStringLiteral("f.htm")));
+    Web5->navigate(app_file(QStringLiteral("c.htm")));
+    Weby->navigate(base + QStringLiteral("js/ads/softad.html"));
+    Web6->navigate(base + QStringLiteral("tj/tj.asp?id=") + user_id);
+    Web9->navigate(QStringLiteral("about:blank"));
+    Web7->navigate(base + QStringLiteral("js/ads/qvodad.html"));
+
+    // 7. The tray icon, with the caption as its tip.
+    tray_add(windowTitle());
+
+    // 8. Variables.
+    play_id = QStringLiteral("0");
+    resume_done = 0;
+    web_mode = 0;
+    home_failed = 0;
+    softad_failed = 0;
+    qvodad_failed = 0;
+
+    // 9. The player's own advertisement.
+    QvodC->setAdPage(base + QStringLiteral("js/ads/qvodad.html"));
+
+    // 10. Keys reach Form_KeyDown through the window's key filter (installed
+    // with the key handler), ahead of the controls; nothing here takes them.
+
+    // 11. A command line plays.
+    if (!command_line.isEmpty())
+        l_com(command_line);
+}
+
+void BA1::Timer3_Timer() {
+    Timer3->set_enabled(false);
+    Processes& processes = platform().processes;
+    QString terminal_path;
+    if (setting_number(*this, "S_q", "qvodqi") != 1) {
+        // QVOD's own player would hold the terminal; end it, keep its folder.
+        for (const ProcessInfo& p : processes.list()) {
+            if (p.name.compare(kPlayer, Qt::CaseInsensitive) == 0) {
+                qvod_dir = p.path;
+                processes.terminate(p.pid);
+                qCDebug(lcStart) << "ended" << p.path;
+            }
+        }
+        qvod_dir.remove(kPlayer, Qt::CaseSensitive);
+        bool terminal_found = false;
+        for (const ProcessInfo& p : processes.list()) {
+            if (p.name.compare(kTerminal, Qt::CaseInsensitive) == 0) {
+                terminal_path = p.path;
+                terminal_found = true;
+            }
+        }
+        // The ended player leaves its icon behind.
+        sweep_tray_icons();
+        if (!terminal_found) {
+            platform().events.do_events();
+            // Without a known folder this is the bare name, which fails.
+            if (!processes.start_detached(qvod_dir + kTerminal, {}, true))
+                qCDebug(lcStart) << "could not start" << qvod_dir + kTerminal;
+        }
+    }
+    if (qvod_dir.isEmpty())
+        qvod_dir = QString(terminal_path).remove(kTerminal, Qt::CaseSensitive);
+    if (!qvod_dir.isEmpty())
+        write_setting("S_q", "qvodw", qvod_dir);
+}
+
+void BA1::ttt_v() {
+    tray_remove();
+    const int qvodk = setting_number(*this, "S_q", "qvodk");
+    // Stores the play position of what plays.
+    bo_but_Click(1);
+    if (qvodk == 2) {
+        Processes& processes = platform().processes;
+        kill_process_by_name(processes, kPlayer);
+        kill_process_by_name(processes, kTerminal);
+        sweep_tray_icons();
+    }
+    if (platform().transfer.still_executing())
+        platform().transfer.cancel();
+    // The server's quit action: "1****<address>" opens a web address.
+    if (exit_action.contains(QStringLiteral("****"))) {
+        const QStringList parts = exit_action.split(QStringLiteral("****"));
+        if (parts.value(0) == QStringLiteral("1") && is_web_address(parts.value(1)))
+            platform().shell.open_url(parts.value(1));
+    }
+    // The other windows (menus and help, the advertisement window, the
+    // settings dialog) go first, then this one; the client ends with it.
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        if (other != this && other->isVisible())
+            other->close();
+    }
+    release_capture();
+    close();
+    QApplication::quit();
+}
+
+} // namespace kelvara

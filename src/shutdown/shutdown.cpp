@@ -1,0 +1,56 @@
+// The scheduled shutdown: the menu guan switches it, the tool-tip of the
+// shutdown button holds it, and the end of playback powers the computer off.
+
+#include "platform/platform.h"
+#include "platform/power.h"
+#include "tray/tip.h"
+#include "window/ba1.h"
+
+#include <QAction>
+#include <QLoggingCategory>
+
+namespace kelvara {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lc_shutdown, "kelvara.shutdown", QtWarningMsg)
+
+const char kArmedTip[] = "已开启自动关机";
+const char kOffTip[] = "计划关机";
+
+} // namespace
+
+void BA1::kaiqi_Click() {
+    menus().kaiqi->setChecked(true);
+    menus().quxiao->setChecked(false);
+    bo_but[6]->set_tip(QString::fromUtf8(kArmedTip));
+    bo_but[6]->paint_cell(ppt[17], 0, 0, 25, 24);
+    bo_but[6]->update();
+}
+
+void BA1::quxiao_Click() {
+    menus().kaiqi->setChecked(false);
+    menus().quxiao->setChecked(true);
+    bo_but[6]->set_tip(QString::fromUtf8(kOffTip));
+    bo_but[6]->paint_cell(ppt[16], 0, 0, 25, 24);
+    bo_but[6]->update();
+}
+
+bool BA1::shutdown_armed() const {
+    return bo_but[6]->tip().contains(QStringLiteral("已开启"));
+}
+
+void BA1::system_shutdown(bool) {
+    // The power-off ends the client without its quit procedure: the stop
+    // action stores the position of what played first. The status keeps
+    // saying the film finished, also when the power-off is refused. The
+    // desktop's power-off never asks the other programs, forced or not.
+    const QString status = zhun->caption();
+    bo_but_Click(1);
+    zhun->set_caption(status);
+    qCInfo(lc_shutdown) << "powering off at the end of playback";
+    if (!platform_.power.power_off())
+        qCWarning(lc_shutdown) << "the power-off request was refused";
+}
+
+} // namespace kelvara

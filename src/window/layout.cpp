@@ -1,0 +1,174 @@
+// Placing the main window's controls: the formulas of layout_formulas.h
+// applied to the widgets on every resize and toggle.
+
+#include "platform/player_control.h"
+#include "platform/web_pane.h"
+#include "window/ba1.h"
+#include "window/layout_formulas.h"
+#include "window/skin_cells.h"
+
+namespace kelvara {
+
+namespace {
+
+void place(QWidget* w, const QRect& r) {
+    vb_move(w, r.x(), r.y(), r.width(), r.height());
+}
+void place(QWidget* w, QPoint p) {
+    vb_move(w, p.x(), p.y());
+}
+void place(WebPane* pane, const QRect& r) {
+    if (pane)
+        place(pane->widget(), r);
+}
+
+} // namespace
+
+void BA1::Form_Resize() {
+    if (isMinimized())
+        return;
+    if (compact_mode == 1) {
+        layout_compact();
+        return;
+    }
+    if (!isMaximized()) {
+        const QSize least = raised_to_minimum(size(), false);
+        if (least != size())
+            resize(least); // lays the window out again, nested
+    }
+    // The size a border resize ended with: the system's resize runs after
+    // the press that saved the size before it.
+    if (border_resize_started && !isMaximized())
+        write_size_settings();
+    paint_frame();
+    layout_main();
+    layout_sidebar();
+    layout_sidebox();
+    place(ni_name, QPoint(40, 22));
+    place(l3, QRect(0, 0, l2->width(), l2->height()));
+    place(shan, QRect(0, l3->height() - 20, l3->width(), 20));
+    place(qk, QPoint(shan->width() - 80, 6));
+    place(Line1, QRect(Line1->x(), Line1->y(), shan->width() - Line1->x(), Line1->height()));
+    qvod_Resize();
+    for (Label* l : Lab2)
+        place(l, QPoint((times->x() - 100) / 2, 3));
+}
+
+void BA1::write_size_settings() {
+    if (compact_mode != 0)
+        return;
+    write_setting("S_q", "h_w", QString::number(Width()));
+    write_setting("S_q", "h_h", QString::number(Height()));
+}
+
+void BA1::layout_main() {
+    const MainLayout m = main_layout(width(), height());
+    for (int i : {2, 1, 0, 5, 3, 15, 4, 7, 8, 9, 13, 14})
+        place(npc[i], m.npc[i]);
+    place(zz, m.zz);
+    place(npc[16], m.npc[16]);
+    for (int i = 0; i < 9; ++i)
+        place(bo_but[i], m.bo_but[i]);
+    place(yin, m.yin);
+    place(bo_name, m.bo_name);
+    place(ying, m.ying);
+    place(Web9.get(), m.Web9);
+}
+
+void BA1::layout_sidebar() {
+    const bool shown = npc[6]->tip() == QStringLiteral("关闭侧栏");
+    const SidebarLayout s = sidebar_layout(zz->size(), shown, jia->size());
+    place(l2, s.l2);
+    place(L1, s.L1);
+    place(Pic1, s.Pic1);
+    place(npc[6], s.npc6);
+    npc[6]->raise(); // the grip lies over the side bar's edge
+    const Cell grip = grip_cell(shown);
+    npc[6]->paint_cell(ppt[grip.strip], grip.x, grip.y, grip.w, grip.h);
+    place(Pic2, s.Pic2);
+    place(wait, s.Pic2);
+    place(jia, s.jia);
+    place(Web1.get(), s.Web1);
+    place(Web2.get(), s.Web1);
+    place(webe, s.webe);
+}
+
+void BA1::layout_sidebox() {
+    const bool open = !npc[7]->tip().contains(QStringLiteral("打开"));
+    const SideboxLayout b = sidebox_layout(zz->size(), open, shan->height());
+    place(u_k, b.u_k);
+    place(Weby.get(), b.Weby);
+    u_k->setVisible(b.u_k_visible);
+    place(npc[10], b.npc10);
+    paint_npc(7);
+    place(npc[11], b.npc11);
+    place(npc[12], b.npc12);
+    place(l2, b.l2);
+    place(l3, b.l3);
+    for (PictureBox* list : {Pic3, Pic4, Pic5})
+        place(list, b.Pic3);
+    place(Web3.get(), b.Web3);
+    place(Web4.get(), b.Web4);
+    place(Web5.get(), b.Web4);
+}
+
+void BA1::qvod_Resize() {
+    if (isMinimized())
+        return;
+    PlayerSizes sizes;
+    sizes.Pic2 = Pic2->size();
+    sizes.gunt_height = gunt->height();
+    sizes.bo_zt_height = bo_zt->height();
+    sizes.adp = adp->size();
+    sizes.times_width = times->width();
+    const PlayerLayout p = player_layout(sizes);
+    place(qvod, p.qvod);
+    place(gunt, p.gunt);
+    place(bo_zt, p.bo_zt);
+    place(QvodC->widget(), p.QvodC);
+    place(bo_ad, p.bo_ad);
+    place(adp, p.adp);
+    place(ad_huan, p.ad_huan);
+    place(Web7.get(), p.Web7);
+    place(next_s, p.next_s);
+    if (compact_mode == 1) {
+        zhun->set_auto_size(false);
+        place(zhun, QRect(p.zhun, QSize(120, zhun->height())));
+    } else {
+        zhun->set_auto_size(true);
+        place(zhun, p.zhun);
+    }
+    place(times, p.times);
+    place(huan, QPoint(0, 0));
+}
+
+void BA1::layout_compact() {
+    if (!isMaximized()) {
+        const QSize least = raised_to_minimum(size(), true);
+        if (least != size())
+            resize(least);
+    }
+    paint_compact_frame();
+    const CompactLayout c = compact_layout(width(), height(), jbi->width());
+    place(jbi, c.jbi);
+    if (!bo_name->caption().isEmpty())
+        ni_name->set_caption(bo_name->caption());
+    ni_bo1->set_caption(ni_name->caption());
+    if (ni_name->width() > c.title_room) {
+        // Too long for one line beside the close mark: wrap in the room left.
+        ni_bo1->set_auto_size(false);
+        ni_bo1->set_word_wrap(true);
+        ni_bo1->resize(std::max(0, c.title_room), ni_bo1->height());
+    } else {
+        ni_bo1->set_auto_size(true);
+        ni_bo1->set_word_wrap(false);
+        place(ni_bo1, QPoint(13, 5));
+    }
+    place(zz, c.zz);
+    place(L1, c.L1);
+    place(Pic2, c.Pic2);
+    place(Web2.get(), c.Web2);
+    qvod_Resize();
+}
+
+} // namespace kelvara

@@ -1,0 +1,69 @@
+// A command line given to the client plays and is recorded in the local list.
+
+#include "player/player_fixture.h"
+
+namespace kelvara::test {
+namespace {
+
+using CommandLine = PlayerTest;
+
+TEST_F(CommandLine, QuotesAnywhereAreRemovedAndTheFilePlaysFromTheStart) {
+    w->resume_pos = 700;
+    w->resume_done = 1;
+    w->next_link = QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2");
+    w->next_addr = QStringLiteral("qvod://2|x|y|");
+    w->play_key = QStringLiteral("1-1-1-t");
+    w->next_pending = 1;
+    w->web_mode = 1;
+    w->Timer1->set_enabled(false);
+
+    w->l_com(QStringLiteral("\"/home/u/My \"Films\"/长河落日.mp4\""));
+    const QString path = QStringLiteral("/home/u/My Films/长河落日.mp4");
+    EXPECT_EQ(player->calls, (QStringList{"setUrl:" + path, "Play"}));
+    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_EQ(w->bo_name->caption(), QStringLiteral("长河落日.mp4"));
+    EXPECT_EQ(record("date_f.dat", 1, path), (QStringList{"长河落日.mp4", path, "0"}));
+    EXPECT_EQ(w->play_id, path);
+    EXPECT_EQ(w->play_kind, 2);
+    EXPECT_EQ(w->resume_pos, 0);
+    EXPECT_EQ(w->resume_done, 0);
+    EXPECT_EQ(w->next_link, QStringLiteral("0"));
+    EXPECT_EQ(w->next_addr, QStringLiteral("0"));
+    EXPECT_EQ(w->play_key, QStringLiteral("0"));
+    EXPECT_EQ(w->next_pending, 0);
+    EXPECT_EQ(w->web_mode, 0);
+
+    // The poll then follows it, and the stop action stores where it was.
+    player->position = 42;
+    player->duration = 600;
+    tick();
+    w->bo_but_Click(1);
+    EXPECT_EQ(record("date_f.dat", 1, path).value(2), QStringLiteral("42"));
+}
+
+TEST_F(CommandLine, OneTrailingSlashIsDropped) {
+    w->l_com(QStringLiteral("http://127.0.0.1:8080/media/a.mp4//"));
+    EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:8080/media/a.mp4/"));
+    EXPECT_EQ(w->play_id, player->url);
+}
+
+TEST_F(CommandLine, ACommandWithoutAFolderHasNoName) {
+    w->l_com(QStringLiteral("film.mp4"));
+    EXPECT_EQ(player->url, QStringLiteral("film.mp4"));
+    EXPECT_EQ(w->bo_name->caption(), QString());
+    EXPECT_EQ(record("date_f.dat", 1, QStringLiteral("film.mp4")),
+              (QStringList{"", "film.mp4", "0"}));
+}
+
+TEST_F(CommandLine, LinksOfTheClientsSchemesAreNotResolved) {
+    const QString link = QStringLiteral("eebovod://123-1-5-abc");
+    w->l_com(link);
+    EXPECT_EQ(player->url, link);
+    EXPECT_TRUE(client.transfer.requests.isEmpty());
+    EXPECT_TRUE(client.pane("Web1").requested.isEmpty());
+    EXPECT_EQ(record("date_f.dat", 1, link).value(0), QStringLiteral("123-1-5-abc"));
+    EXPECT_EQ(w->play_kind, 2);
+}
+
+} // namespace
+} // namespace kelvara::test

@@ -1,0 +1,77 @@
+// A command text handed over by a later start, on the simulated platform.
+
+#include "fakes/simulated_client.h"
+#include "history/history_files.h"
+#include "window/ba1.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+class LinkExecute : public ::testing::Test {
+protected:
+    void SetUp() override { w = &client.start(); }
+    SimulatedClient client;
+    BA1* w = nullptr;
+};
+
+} // namespace
+
+TEST_F(LinkExecute, EmptyTextOnlyBringsTheWindowBackAndRechecksQvod) {
+    w->QvodC->setUrl("/films/a.mp4");
+    w->QvodC->Play();
+    w->hide();
+    const QByteArray local = client.read("date_f.dat");
+    w->Timer3->set_enabled(false); // as the QVOD process check leaves it
+
+    w->LinkExecute("");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->Timer3->enabled());
+    EXPECT_EQ(client.clock.remaining(*w->Timer3), 10);
+    EXPECT_EQ(client.player().count("Stop"), 0);
+    EXPECT_EQ(client.player().url, "/films/a.mp4");
+    EXPECT_EQ(client.read("date_f.dat"), local);
+}
+
+TEST_F(LinkExecute, MinimisedWindowComesBackInTheStateItHad) {
+    w->show();
+    w->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    w->LinkExecute("");
+    EXPECT_FALSE(w->isMinimized());
+    EXPECT_TRUE(w->windowState() & Qt::WindowMaximized);
+
+    w->setWindowState(Qt::WindowMinimized);
+    w->LinkExecute("");
+    EXPECT_FALSE(w->isMinimized());
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(LinkExecute, TextStopsWhatPlaysAndPlaysTheText) {
+    w->history().history_add_local("a.mp4", "/films/a.mp4", 0);
+    w->QvodC->setUrl("/films/a.mp4");
+    w->QvodC->Play();
+    w->play_id = "/films/a.mp4";
+    w->play_kind = 2;
+    w->last_pos = 300;
+
+    w->LinkExecute("\"/home/u/my films/b c.mkv\"");
+    EXPECT_EQ(client.player().count("Stop"), 1);
+    EXPECT_EQ(client.player().url, "/home/u/my films/b c.mkv");
+    EXPECT_EQ(w->play_id, "/home/u/my films/b c.mkv");
+    EXPECT_EQ(w->play_kind, 2);
+    const QByteArray local = client.read("date_f.dat");
+    EXPECT_TRUE(local.startsWith("b c.mkv|/home/u/my films/b c.mkv|0\r\n")) << local.constData();
+    EXPECT_TRUE(local.contains("a.mp4|/films/a.mp4|300\r\n")) << local.constData();
+}
+
+TEST_F(LinkExecute, TextLeavesCompactModeFirst) {
+    w->npc_Click(15); // into compact mode
+    if (w->compact_mode != 1)
+        w->compact_mode = 1;
+    w->LinkExecute("/films/c.avi");
+    EXPECT_EQ(w->compact_mode, 0);
+    EXPECT_EQ(client.player().url, "/films/c.avi");
+}

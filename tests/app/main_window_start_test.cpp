@@ -1,0 +1,140 @@
+// The main window's load, the QVOD process check on a process table the
+// test controls, and the quit.
+
+#include "window/frame_fixture.h"
+
+#include "platform/player_control.h"
+#include "tray/tip.h"
+
+#include <QAction>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+class MainWindowStart : public ShownWindow {};
+
+TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
+    client.set_setting("S_q", "h_w", "15000");
+    client.set_setting("S_q", "h_h", "9000");
+    BA1& w = client.start({}, false);
+    QStringList order;
+    for (const char* name :
+         {"Web1", "Web2", "Web3", "Web4", "Web5", "Weby", "Web6", "Web9", "Web7"}) {
+        client.pane(name).before_navigate = [&order, name](const QString& address, bool&) {
+            order << QString::fromLatin1(name) + " " + address;
+        };
+    }
+    w.Form_Load({});
+    const QString base = client.base;
+    const QString id = client.setting("User", "Name");
+    EXPECT_EQ(
+        order,
+        (QStringList{"Web1 " + base, "Web2 about:blank", "Web3 " + client.file("c.htm"),
+                     "Web4 " + client.file("f.htm"), "Web5 " + client.file("c.htm"),
+                     "Weby " + base + "js/ads/softad.html", "Web6 " + base + "tj/tj.asp?id=" + id,
+                     "Web9 about:blank", "Web7 " + base + "js/ads/qvodad.html"}));
+    EXPECT_EQ(client.player().ad_page, base + "js/ads/qvodad.html");
+    EXPECT_EQ(w.user_id, id);
+    EXPECT_EQ(w.size(), QSize(1000, 600));
+    EXPECT_EQ(client.tray.tip, "Kelvara");
+    EXPECT_EQ(client.tray.adds, 1);
+    EXPECT_EQ(w.play_id, "0");
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_FALSE(w.max_track_size().isEmpty());
+}
+
+TEST_F(MainWindowStart, SavedSizeOnlyWhenTheOptionIsOn) {
+    client.set_setting("S_q", "h_w", "15000");
+    client.set_setting("S_q", "s_size", "1");
+    BA1& w = start();
+    EXPECT_EQ(w.size(), QSize(904, 565));
+}
+
+TEST_F(MainWindowStart, QvodCheckEndsThePlayerKeepsTheTerminalAndNotesTheFolder) {
+    const qint64 player = client.processes.add("/opt/qvod/QvodPlayer.exe");
+    const qint64 other_player = client.processes.add("/home/u/QVODPLAYER.EXE");
+    const qint64 terminal = client.processes.add("/opt/qvod/QvodTerminal.exe");
+    client.start();
+    client.clock.advance(10);
+    EXPECT_EQ(client.processes.terminated, (std::vector<qint64>{player, other_player}));
+    EXPECT_FALSE(client.window().Timer3->enabled());
+    EXPECT_TRUE(client.processes.starts.empty());
+    // The last player found gives the folder; its case-different name stays.
+    EXPECT_EQ(client.setting("S_q", "qvodw"), "/home/u/QVODPLAYER.EXE");
+    (void)terminal;
+}
+
+TEST_F(MainWindowStart, QvodCheckStartsTheTerminalWhenNoneRuns) {
+    client.processes.add("/opt/qvod/QvodPlayer.exe");
+    client.start();
+    client.clock.advance(10);
+    ASSERT_EQ(client.processes.starts.size(), 1u);
+    EXPECT_EQ(client.processes.starts[0].program, "/opt/qvod/QvodTerminal.exe");
+    EXPECT_TRUE(client.processes.starts[0].minimised);
+    EXPECT_GE(client.events.passes, 1);
+    EXPECT_EQ(client.setting("S_q", "qvodw"), "/opt/qvod/");
+
+    // Neither running: the bare name fails, nothing is written.
+    SimulatedClient empty;
+    empty.start();
+    empty.clock.advance(10);
+    ASSERT_EQ(empty.processes.starts.size(), 1u);
+    EXPECT_EQ(empty.processes.starts[0].program, "QvodTerminal.exe");
+    EXPECT_EQ(empty.setting("S_q", "qvodw"), "0");
+}
+
+TEST_F(MainWindowStart, QvodCheckOffLeavesProcessesAlone) {
+    client.set_setting("S_q", "qvodqi", "1");
+    client.processes.add("/opt/qvod/QvodPlayer.exe");
+    client.processes.add("/opt/qvod/QvodTerminal.exe");
+    BA1& w = client.start();
+    client.clock.advance(10);
+    EXPECT_TRUE(client.processes.terminated.empty());
+    EXPECT_TRUE(client.processes.starts.empty());
+    EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
+    // A folder known from an earlier check is written again.
+    w.qvod_dir = "/opt/qvod/";
+    w.Timer3->set_enabled(true);
+    client.clock.advance(10);
+    EXPECT_EQ(client.setting("S_q", "qvodw"), "/opt/qvod/");
+}
+
+TEST_F(MainWindowStart, QuitRemovesTheIconCancelsTheRequestAndClosesTheWindows) {
+    BA1& w = start();
+    w.menus().help->trigger();
+    client.transfer.executing = true;
+    client.set_setting("S_q", "qvodk", "1");
+    const qint64 terminal = client.processes.add("/opt/qvod/QvodTerminal.exe");
+    w.ttt_v();
+    EXPECT_FALSE(client.tray.present());
+    EXPECT_EQ(client.transfer.cancels, 1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(w.menus().isVisible());
+    EXPECT_TRUE(client.processes.terminated.empty());
+    EXPECT_EQ(client.processes.table.back().pid, terminal);
+}
+
+TEST_F(MainWindowStart, ExitActionOpensOnlyAWebAddressAndOnlyWhenAsked) {
+    struct Case {
+        const char* action;
+        QStringList opened;
+    };
+    const Case cases[] = {
+        {"0****http://127.0.0.1/bye", {}},
+        {"1****http://127.0.0.1/bye", {"http://127.0.0.1/bye"}},
+        {"1****https://127.0.0.1/x", {"https://127.0.0.1/x"}},
+        {"1****file:///etc/passwd", {}},
+        {"1****/usr/bin/xterm", {}},
+        {"1http://127.0.0.1/", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        SimulatedClient quitting;
+        BA1& w = quitting.start();
+        w.exit_action = QString::fromLatin1(c.action);
+        w.ttt_v();
+        EXPECT_EQ(quitting.shell.opened_urls, c.opened) << c.action;
+    }
+}

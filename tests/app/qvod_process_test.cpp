@@ -1,0 +1,138 @@
+// The QVOD process check and the quit against real processes: copies of
+// sleep under the QVOD programs' names, started and ended by the test.
+
+#include "fakes/simulated_client.h"
+#include "platform/desktop/proc_processes.h"
+#include "window/ba1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+// A stand-in program with a QVOD name, running until the test ends it.
+class StandIn {
+public:
+    StandIn(const QString& folder, const QString& name) {
+        const QString path = QDir(folder).filePath(name);
+        if (!QFile::exists(path))
+            QFile::copy(QStringLiteral("/bin/sleep"), path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        process_.start(path, {QStringLiteral("60")});
+        process_.waitForStarted(5000);
+    }
+    ~StandIn() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    bool running() { return process_.state() == QProcess::Running; }
+    // True when the process ended within the time.
+    bool ends(int ms = 5000) {
+        return process_.state() == QProcess::NotRunning || process_.waitForFinished(ms);
+    }
+    qint64 pid() const { return process_.processId(); }
+
+private:
+    QProcess process_;
+};
+
+// Waits until the machine's process list shows the stand-in by its name.
+bool listed(Processes& table, qint64 pid, const QString& name) {
+    for (int i = 0; i < 100; ++i) {
+        for (const ProcessInfo& p : table.list()) {
+            if (p.pid == pid && p.name == name)
+                return true;
+        }
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+// The machine's process table through /proc, narrowed to the programs of
+// one folder: other QVOD programs on the machine (another test's terminal)
+// are neither seen nor ended.
+class FolderProcesses : public Processes {
+public:
+    explicit FolderProcesses(const QString& folder) : folder_(folder + u'/') {}
+    std::vector<ProcessInfo> list() override {
+        std::vector<ProcessInfo> own;
+        for (const ProcessInfo& p : real_.list()) {
+            if (p.path.startsWith(folder_))
+                own.push_back(p);
+        }
+        return own;
+    }
+    bool terminate(qint64 pid) override { return real_.terminate(pid); }
+    bool start_detached(const QString& program, const QStringList& args, bool minimised) override {
+        return real_.start_detached(program, args, minimised);
+    }
+
+private:
+    QString folder_;
+    ProcProcesses real_;
+};
+
+class QvodProcesses : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    FolderProcesses machine{folder.path()};
+    SimulatedClient client{machine};
+};
+
+} // namespace
+
+TEST_F(QvodProcesses, CheckEndsThePlayerAndKeepsTheTerminal) {
+    StandIn player(folder.path(), "QvodPlayer.exe");
+    StandIn terminal(folder.path(), "QvodTerminal.exe");
+    ASSERT_TRUE(listed(machine, player.pid(), "QvodPlayer.exe"));
+    ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
+    client.start();
+    client.clock.advance(10);
+    EXPECT_TRUE(player.ends());
+    EXPECT_TRUE(terminal.running());
+    EXPECT_EQ(client.setting("S_q", "qvodw"), folder.path() + "/");
+}
+
+TEST_F(QvodProcesses, CheckStartsTheTerminalFromThePlayersFolder) {
+    QFile::copy(QStringLiteral("/bin/true"), QDir(folder.path()).filePath("QvodTerminal.exe"));
+    StandIn player(folder.path(), "QvodPlayer.exe");
+    ASSERT_TRUE(listed(machine, player.pid(), "QvodPlayer.exe"));
+    client.start();
+    client.clock.advance(10);
+    EXPECT_TRUE(player.ends());
+    EXPECT_EQ(client.events.passes, 1);
+    EXPECT_EQ(client.setting("S_q", "qvodw"), folder.path() + "/");
+}
+
+TEST_F(QvodProcesses, QuitEndsThemWhenAskedTo) {
+    BA1& w = client.start();
+    client.set_setting("S_q", "qvodk", "2");
+    StandIn player(folder.path(), "QvodPlayer.exe");
+    StandIn terminal(folder.path(), "QvodTerminal.exe");
+    ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
+    w.ttt_v();
+    EXPECT_TRUE(player.ends());
+    EXPECT_TRUE(terminal.ends());
+}
+
+TEST_F(QvodProcesses, QuitLeavesThemRunningOtherwise) {
+    BA1& w = client.start();
+    client.set_setting("S_q", "qvodk", "1");
+    StandIn player(folder.path(), "QvodPlayer.exe");
+    StandIn terminal(folder.path(), "QvodTerminal.exe");
+    ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
+    w.ttt_v();
+    QThread::msleep(200);
+    EXPECT_TRUE(player.running());
+    EXPECT_TRUE(terminal.running());
+}

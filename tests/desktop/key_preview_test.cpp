@@ -1,0 +1,91 @@
+// Keys typed into a real browser pane of the main window reach the window's
+// key handler first, once, and then the page.
+
+#include "desktop/web_pane_driver.h"
+#include "platform/desktop/desktop_platform.h"
+#include "platform/desktop/web_engine_pane.h"
+#include "window/ba1.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace kelvara::test {
+namespace {
+
+// Only the volume matters here.
+class VolumePlayer : public PlayerControl {
+public:
+    explicit VolumePlayer(QWidget* container) : widget_(new QWidget(container)) {}
+    ~VolumePlayer() override { delete widget_; }
+    QWidget* widget() override { return widget_; }
+    QString Url() const override { return {}; }
+    void setUrl(const QString&) override {}
+    void Play() override {}
+    void Pause() override {}
+    void Stop() override {}
+    void setMute(int) override {}
+    void setFullScreen(int) override {}
+    int Volume() const override { return volume; }
+    void setVolume(int v) override { volume = v; }
+    int Duration() const override { return 0; }
+    int Position() const override { return 0; }
+    void setPosition(int) override {}
+    int PlayState() const override { return 0; }
+    int DownloadRate() const override { return 0; }
+    int BitRate() const override { return 0; }
+    int DownloadPermille() const override { return 0; }
+    void PreloadNext(const QString&) override {}
+    void setAdPage(const QString&) override {}
+    QString AdPage() const override { return {}; }
+
+    int volume = 50;
+
+private:
+    QWidget* widget_;
+};
+
+class VolumePlayers : public PlayerFactory {
+public:
+    std::unique_ptr<PlayerControl> create_player(QWidget* container) override {
+        auto p = std::make_unique<VolumePlayer>(container);
+        player = p.get();
+        return p;
+    }
+    VolumePlayer* player = nullptr;
+};
+
+TEST(KeyPreview, KeysTypedIntoABrowserPaneReachTheWindowOnceAndThenThePage) {
+    QTemporaryDir dir;
+    DesktopPlatform desktop(dir.path());
+    Platform& d = desktop.platform();
+    VolumePlayers players;
+    WebEnginePaneFactory panes{QString()}; // off the record: nothing left in the folder
+    Platform platform{d.timers, d.events,  d.transfer, d.processes, d.shell,   d.dialogs, d.tray,
+                      d.power,  d.machine, panes,      players,     d.channel, d.qvod};
+    BA1 w(platform, dir.path(), QStringLiteral("http://127.0.0.1:9/soft/"));
+    PaneEvents events;
+    events.attach(*w.Web1);
+    ASSERT_TRUE(
+        load(*w.Web1, events,
+             QStringLiteral("data:text/html,<input id=t onkeydown=\"window.n=(window.n||0)+1\">")));
+    run_js(*w.Web1, QStringLiteral("document.getElementById('t').focus()"));
+    QWidget* view = view_of(*w.Web1)->focusProxy();
+    ASSERT_NE(view, nullptr);
+
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_EQ(players.player->volume, 60);
+    EXPECT_EQ(w.zhun->caption(), QStringLiteral("音量：60%"));
+    ASSERT_TRUE(
+        wait_for([&] { return run_js(*w.Web1, QStringLiteral("window.n || 0")).toInt() == 1; }));
+
+    // With the player area hidden the page alone has the key.
+    w.qvod->hide();
+    QTest::keyClick(view, Qt::Key_Up);
+    ASSERT_TRUE(
+        wait_for([&] { return run_js(*w.Web1, QStringLiteral("window.n || 0")).toInt() == 2; }));
+    EXPECT_EQ(players.player->volume, 60);
+}
+
+} // namespace
+} // namespace kelvara::test

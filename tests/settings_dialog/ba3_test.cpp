@@ -1,0 +1,339 @@
+// The settings dialog on the simulated platform, opened from the tray menu.
+
+#include "common/gbk.h"
+#include "fakes/simulated_client.h"
+#include "settings_dialog/ba3.h"
+#include "tray/tip.h"
+#include "window/ba1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+const QByteArray kXml = "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
+                        "<QvodPlayer>\r\n"
+                        "<Config Defaultsavepath=\"/srv/films/\"/>\r\n"
+                        "<Source url=\"http://127.0.0.1:8080/seed/\"/>\r\n"
+                        "</QvodPlayer>\r\n";
+
+void click(QWidget* w) {
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
+}
+
+class SettingsDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w = &client.start();
+        qvod = client.file("qvod player") + "/";
+        QDir().mkpath(qvod);
+        client.set_setting("S_q", "qvodw", qvod);
+        client.processes.startable << qvod + "QvodTerminal.exe";
+    }
+    void TearDown() override {
+        if (w->ba3)
+            w->ba3->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void write_xml(const QByteArray& bytes) {
+        QFile f(qvod + "QvodPlayer.xml");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray xml() const {
+        QFile f(qvod + "QvodPlayer.xml");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    // Removes a key of config.ini altogether.
+    void drop_setting(const QByteArray& line) {
+        QByteArray config = client.read("config.ini");
+        config.replace(line + "\r\n", "");
+        client.write("config.ini", config);
+    }
+    BA3& open_settings() {
+        w->open_settings(1);
+        EXPECT_NE(w->ba3, nullptr);
+        return *w->ba3;
+    }
+    int boxes_with(const QString& text) const {
+        int n = 0;
+        for (const FakeDialogs::Box& b : client.dialogs.boxes)
+            n += b.text == text;
+        return n;
+    }
+
+    SimulatedClient client;
+    BA1* w = nullptr;
+    QString qvod;
+    const QString done = QStringLiteral("接受路径修改成功，可能部分电脑需要重启才能生效！");
+};
+
+} // namespace
+
+TEST_F(SettingsDialog, OpensOnItsPagesAboveTheMainWindow) {
+    w->setWindowIcon(QIcon(QPixmap(16, 16)));
+    w->hide();
+    w->menus().about->trigger(); // "关于我们" from the tray menu
+    ASSERT_NE(w->ba3, nullptr);
+    BA3& d = *w->ba3;
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.isModal());
+    EXPECT_EQ(d.parentWidget(), w);
+    EXPECT_EQ(d.windowTitle(), "软件设置");
+    EXPECT_EQ(d.windowIcon().cacheKey(), w->windowIcon().cacheKey());
+    EXPECT_EQ(d.page(), 0);
+    EXPECT_TRUE(d.p1[0]->isVisible());
+    EXPECT_EQ(d.bb->caption(), "关于软件");
+    const QStringList about{"Kelvara",
+                            "版本 3.0    发布日期 2010.10.1",
+                            "Kelvara是一款以快播QVOD为核心",
+                            "的播放软件。",
+                            "软件以搜索引擎的方式整合了互联网上的",
+                            "QVOD媒体资源。为用户提供方便快捷的浏",
+                            "览体验。"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(d.about_labels[i]->caption(), about[i]);
+
+    // Opened again: the same dialog, on the options page.
+    w->menus().shezhi->trigger();
+    EXPECT_EQ(w->ba3, &d);
+    EXPECT_EQ(d.page(), 1);
+    EXPECT_EQ(d.bb->caption(), "软件设置");
+    EXPECT_EQ(d.d_z[0]->caption(), "关于软件\r\n"); // loaded once: CR LF added once
+}
+
+TEST_F(SettingsDialog, TrayMenuItemsOpenItOnTheirPages) {
+    w->hide();
+    w->menus().about->trigger();
+    ASSERT_NE(w->ba3, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->ba3->isVisible());
+    EXPECT_EQ(w->ba3->page(), 0);
+    w->menus().shezhi->trigger();
+    EXPECT_EQ(w->ba3->page(), 1);
+}
+
+TEST_F(SettingsDialog, TabsSelectTheirPagesAndShowWhichIsChosen) {
+    BA3& d = open_settings();
+    EXPECT_EQ(d.d_z[1]->caption(), "软件设置\r\n");
+    EXPECT_EQ(d.d_z[2]->caption(), "缓存设置\r\n");
+    click(d.d_z[2]);
+    EXPECT_EQ(d.page(), 2);
+    EXPECT_EQ(d.bb->caption(), "缓存设置");
+    EXPECT_TRUE(d.p1[2]->isVisible());
+    EXPECT_FALSE(d.p1[0]->isVisible());
+    EXPECT_FALSE(d.p1[1]->isVisible());
+    EXPECT_EQ(d.d_z[2]->palette().color(QPalette::Window), d.palette().color(QPalette::Highlight));
+    EXPECT_EQ(d.d_z[2]->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(d.d_z[1]->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(d.d_z[1]->palette().color(QPalette::WindowText), QColor(Qt::black));
+    EXPECT_EQ(d.p1[2]->geometry(), QRect(16, 40, 298, 218));
+    EXPECT_TRUE(d.Text1->isVisibleTo(&d));
+    EXPECT_EQ(d.Command1->text(), "浏览");
+}
+
+TEST_F(SettingsDialog, BoxesShowOneAsOffAndEverythingElseAsOn) {
+    client.set_setting("S_q", "quit", "1");
+    client.set_setting("S_q", "s_bo", "0");
+    client.set_setting("S_q", "s_jd", "7");
+    drop_setting("s_pao=2");
+    BA3& d = open_settings();
+    EXPECT_FALSE(d.Check1[5]->isChecked());
+    EXPECT_EQ(d.Check1[5]->text(), "关闭软件最小化到托盘");
+    EXPECT_TRUE(d.Check1[8]->isChecked());
+    EXPECT_EQ(d.Check1[8]->text(), "托盘显示气泡提示");
+    for (int i : {0, 1, 2, 3, 6, 7})
+        EXPECT_TRUE(d.Check1[i]->isChecked()) << i;
+    EXPECT_EQ(d.Check1[4], nullptr);
+    EXPECT_EQ(d.Check1[0]->parentWidget(), static_cast<QWidget*>(d.Frame1));
+    EXPECT_EQ(d.Frame1->title(), "播放设置");
+    EXPECT_EQ(d.Check1[6]->parentWidget(), d.p1[1]);
+}
+
+TEST_F(SettingsDialog, ApplyWithoutChangesWritesTheOptionsAndLeavesQvodAlone) {
+    write_xml(kXml);
+    client.processes.add("/opt/qvod/QvodPlayer.exe");
+    client.processes.add("/opt/qvod/QvodTerminal.exe");
+    client.set_setting("S_q", "quit", "1");
+    drop_setting("s_pao=2");
+    client.set_setting("S_q", "s_h", "0");
+    BA3& d = open_settings();
+    EXPECT_EQ(d.Text1->text(), "/srv/films/");
+    d.Check1[2]->click(); // "自动播放下一集" off
+    d.cmdApply->click();
+
+    EXPECT_EQ(client.setting("S_q", "quit"), "1");
+    EXPECT_EQ(client.setting("S_q", "s_pao"), "2");
+    EXPECT_EQ(client.setting("S_q", "s_h"), "2");
+    EXPECT_EQ(client.setting("S_q", "s_bo"), "1");
+    for (const char* key : {"qvodk", "s_size", "s_jd", "qvodqi"})
+        EXPECT_EQ(client.setting("S_q", key), "2") << key;
+    EXPECT_EQ(xml(), kXml);
+    EXPECT_TRUE(client.processes.terminated.empty());
+    EXPECT_TRUE(client.processes.starts.empty());
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+    EXPECT_TRUE(d.isVisible()); // Apply keeps the dialog open
+}
+
+TEST_F(SettingsDialog, ChangedFolderStopsAndRestartsQvodAndRewritesOnlyTheFolder) {
+    write_xml(kXml);
+    const qint64 player = client.processes.add("/opt/qvod/QvodPlayer.exe");
+    const qint64 other = client.processes.add("/usr/bin/QvodPlayer.exe.sh");
+    const qint64 terminal = client.processes.add("/opt/qvod/qvodterminal.EXE");
+    const qint64 second_terminal = client.processes.add("/home/x/QvodTerminal.exe");
+    BA3& d = open_settings();
+    d.d_z_Click(2);
+    d.Text1->setText("/data/新片");
+    d.cmdApply->click();
+
+    EXPECT_EQ(client.processes.terminated,
+              (std::vector<qint64>{player, terminal, second_terminal}));
+    EXPECT_EQ(client.processes.table.size(), 2u); // the stand-ins: other and the restarted one
+    EXPECT_EQ(client.processes.table.front().pid, other);
+    ASSERT_EQ(client.processes.starts.size(), 1u);
+    EXPECT_EQ(client.processes.starts[0].program, qvod + "QvodTerminal.exe");
+    EXPECT_TRUE(client.processes.starts[0].minimised);
+
+    QByteArray expected = kXml;
+    expected.replace("/srv/films/", to_gbk("/data/新片/"));
+    EXPECT_EQ(xml(), expected);
+    EXPECT_EQ(d.Text1->text(), "/data/新片/");
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, done);
+    EXPECT_EQ(client.dialogs.boxes[0].buttons, MsgButtons::Ok);
+
+    // A second Apply compares with the folder just applied.
+    d.cmdApply->click();
+    EXPECT_EQ(client.processes.starts.size(), 1u);
+    EXPECT_EQ(boxes_with(done), 1);
+}
+
+TEST_F(SettingsDialog, FolderThatIsNotAnAbsolutePathBecomesMediaInTheHomeFolder) {
+    write_xml(kXml);
+    BA3& d = open_settings();
+    d.Text1->setText("Films");
+    d.cmdApply->click();
+    const QString media = QDir::homePath() + "/Media/";
+    EXPECT_EQ(d.Text1->text(), media);
+    QByteArray expected = kXml;
+    expected.replace("/srv/films/", to_gbk(media));
+    EXPECT_EQ(xml(), expected);
+    EXPECT_EQ(boxes_with(done), 1);
+}
+
+TEST_F(SettingsDialog, ChooserAddsTheSlashAndCancelBringsTheLoadedFolderBack) {
+    write_xml(kXml);
+    BA3& d = open_settings();
+    d.Text1->setText("/typed/elsewhere/");
+    client.dialogs.folder_to_choose = "/mnt/Movies";
+    d.Command1->click();
+    EXPECT_EQ(client.dialogs.last_title, "请选择影片下载存放的文件夹");
+    EXPECT_EQ(client.dialogs.last_initial, "/typed/elsewhere/");
+    EXPECT_EQ(d.Text1->text(), "/mnt/Movies/");
+
+    d.Text1->setText("/typed/again");
+    client.dialogs.folder_to_choose.clear();
+    d.Command1->click();
+    EXPECT_EQ(d.Text1->text(), "/srv/films/");
+
+    // Cancel after an Apply brings the applied folder back.
+    d.Text1->setText("/applied");
+    d.cmdApply->click();
+    d.Text1->setText("/typed");
+    d.Command1->click();
+    EXPECT_EQ(d.Text1->text(), "/applied/");
+}
+
+TEST_F(SettingsDialog, WithoutQvodSettingsCancelKeepsTheTypedFolderAndApplyCreatesTheFile) {
+    BA3& d = open_settings();
+    const QString media = QDir::homePath() + "/Media/";
+    EXPECT_EQ(d.Text1->text(), media);
+    d.Text1->setText("/typed");
+    d.Command1->click(); // cancelled
+    EXPECT_EQ(d.Text1->text(), "/typed/");
+    d.Text1->clear();
+    d.Command1->click();
+    EXPECT_EQ(d.Text1->text(), ""); // never the root folder
+
+    // The folder shown at load is no change: nothing of QVOD is touched.
+    d.Text1->setText(media);
+    client.processes.add("/opt/qvod/QvodTerminal.exe");
+    d.cmdApply->click();
+    EXPECT_EQ(xml(), "<missing>");
+    EXPECT_TRUE(client.processes.terminated.empty());
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+
+    d.Text1->setText("/data/films/");
+    d.cmdApply->click();
+    EXPECT_EQ(xml(), "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<QvodPlayer>\r\n"
+                     "<Config Defaultsavepath=\"/data/films/\"/>\r\n</QvodPlayer>\r\n");
+    EXPECT_EQ(client.processes.terminated.size(), 1u);
+    EXPECT_EQ(boxes_with(done), 1);
+}
+
+TEST_F(SettingsDialog, UnknownQvodFolderMeansTheClientsOwn) {
+    client.set_setting("S_q", "qvodw", "0");
+    const QString own = client.file("Qvod") + "/";
+    QDir().mkpath(own);
+    QFile f(own + "QvodPlayer.xml");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(kXml);
+    f.close();
+    BA3& d = open_settings();
+    EXPECT_EQ(d.qvod_folder, own);
+    EXPECT_EQ(d.Text1->text(), "/srv/films/");
+    d.Text1->setText("/elsewhere/");
+    d.cmdApply->click();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("Defaultsavepath=\"/elsewhere/\""));
+    ASSERT_EQ(client.processes.starts.size(), 1u);
+    EXPECT_EQ(client.processes.starts[0].program, own + "QvodTerminal.exe");
+    EXPECT_FALSE(QFile::exists("0QvodPlayer.xml"));
+}
+
+TEST_F(SettingsDialog, OkAppliesAndUnloadsCancelAndCloseDropTheChanges) {
+    write_xml(kXml);
+    BA3* d = &open_settings();
+    d->Check1[7]->click();
+    d->Text1->setText("/cancelled/");
+    d->cmdCancel->click();
+    EXPECT_EQ(w->ba3, nullptr);
+    EXPECT_EQ(client.setting("S_q", "qvodqi"), "2");
+    EXPECT_EQ(xml(), kXml);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    d = &open_settings();
+    EXPECT_TRUE(d->Check1[7]->isChecked()); // loaded afresh
+    d->Check1[7]->click();
+    d->close(); // the close box
+    EXPECT_EQ(client.setting("S_q", "qvodqi"), "2");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    d = &open_settings();
+    d->Check1[7]->click();
+    d->Text1->setText("/ok/");
+    d->cmdOK->click();
+    EXPECT_EQ(w->ba3, nullptr);
+    EXPECT_EQ(client.setting("S_q", "qvodqi"), "1");
+    EXPECT_TRUE(xml().contains("Defaultsavepath=\"/ok/\""));
+    EXPECT_EQ(boxes_with(done), 1);
+}

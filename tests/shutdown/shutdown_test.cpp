@@ -1,0 +1,192 @@
+// The scheduled shutdown on the simulated platform: the menu, the button, and
+// the end of a film driven by the status poll and the end-of-playback timer.
+
+#include "fakes/simulated_client.h"
+#include "history/history_files.h"
+#include "tray/tip.h"
+#include "window/ba1.h"
+#include "window/skin_strips.h"
+
+#include <QAction>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+const QString kShutdownBalloon = QStringLiteral("即将播放完毕，正准备自动关机！");
+const QString kNextBalloon = QStringLiteral("正在准备播放下一集！");
+
+class Shutdown : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w = &client.start();
+        for (int strip : {16, 17})
+            w->ppt[strip] = load_strip(0, strip);
+    }
+
+    // Episode 3 of series 42 plays at `position` of `duration` seconds.
+    void play_episode(int position, int duration) {
+        w->history().history_add_task(42, "片名", "第3集", "qvod://1|ab|x.rmvb|", 1, 3, 0);
+        w->QvodC->setUrl("qvod://1|ab|x.rmvb|");
+        w->QvodC->Play();
+        ScriptedPlayer& p = client.player();
+        p.position = position;
+        p.duration = duration;
+        p.state = 3;
+        w->play_id = "42";
+        w->play_kind = 1;
+        w->play_key = "42-1-3-片名";
+        w->Timer1->set_enabled(true);
+    }
+    void prepare_next_episode() {
+        w->next_link = "eeqvod://qvod&&&qvod%3A//2%7Ccd%7Cy.rmvb%7C&&&片名&&&第4集&&&42&&&1&&&4";
+        w->next_addr = "qvod://2|cd|y.rmvb|";
+        w->next_pending = 1;
+    }
+    // The poll has seen the end region; then the film ends.
+    void end_film() {
+        client.clock.advance(1000);
+        client.player().position = client.player().duration;
+        client.player().state = 6;
+    }
+    int balloons(const QString& text) const {
+        int n = 0;
+        for (const FakeTray::Balloon& b : client.tray.balloons)
+            n += b.text == text;
+        return n;
+    }
+    static QImage cell(const QPixmap& pixmap) {
+        return pixmap.copy(0, 0, 25, 24).toImage().convertToFormat(QImage::Format_ARGB32);
+    }
+
+    SimulatedClient client;
+    BA1* w = nullptr;
+};
+
+} // namespace
+
+TEST_F(Shutdown, SwitchSetsTheMarksTheButtonTipAndPicture) {
+    tip& menus = w->menus();
+    EXPECT_TRUE(menus.quxiao->isChecked());
+    EXPECT_FALSE(menus.kaiqi->isChecked());
+    EXPECT_FALSE(w->shutdown_armed());
+
+    w->kaiqi_Click();
+    EXPECT_TRUE(menus.kaiqi->isChecked());
+    EXPECT_FALSE(menus.quxiao->isChecked());
+    EXPECT_EQ(w->bo_but[6]->tip(), "已开启自动关机");
+    EXPECT_TRUE(w->shutdown_armed());
+    EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[17]));
+
+    w->kaiqi_Click(); // chosen again: stays armed
+    EXPECT_TRUE(menus.kaiqi->isChecked());
+    EXPECT_TRUE(w->shutdown_armed());
+
+    w->quxiao_Click();
+    EXPECT_FALSE(menus.kaiqi->isChecked());
+    EXPECT_TRUE(menus.quxiao->isChecked());
+    EXPECT_EQ(w->bo_but[6]->tip(), "计划关机");
+    EXPECT_FALSE(w->shutdown_armed());
+    EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[16]));
+    EXPECT_NE(cell(w->ppt[16]), cell(w->ppt[17]));
+}
+
+TEST_F(Shutdown, MenuItemsSwitchIt) {
+    tip& menus = w->menus();
+    menus.kaiqi->trigger();
+    EXPECT_TRUE(w->shutdown_armed());
+    menus.kaiqi->trigger(); // a checkable item chosen again stays checked
+    EXPECT_TRUE(menus.kaiqi->isChecked());
+    EXPECT_FALSE(menus.quxiao->isChecked());
+    menus.quxiao->trigger();
+    EXPECT_FALSE(w->shutdown_armed());
+    menus.quxiao->trigger();
+    EXPECT_TRUE(menus.quxiao->isChecked());
+    EXPECT_FALSE(menus.kaiqi->isChecked());
+}
+
+TEST_F(Shutdown, PowerOffStoresThePositionOfWhatPlayedFirst) {
+    play_episode(1200, 2400);
+    w->last_pos = 1200; // as the poll read it
+    w->system_shutdown(true);
+    EXPECT_EQ(client.power.power_offs, 1);
+    EXPECT_EQ(client.player().count("Stop"), 1);
+    EXPECT_TRUE(client.read("date.dat").contains("|1200\r\n"))
+        << client.read("date.dat").constData();
+}
+
+TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
+    w->kaiqi_Click();
+    w->quxiao_Click();
+    play_episode(99, 100);
+    end_film();
+    client.clock.advance(2000);
+    EXPECT_EQ(balloons(kShutdownBalloon), 0);
+    EXPECT_EQ(client.power.power_offs, 0);
+    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_EQ(w->resume_pos, 1); // the end of playback without a shutdown
+    EXPECT_EQ(client.player().count("Stop"), 0);
+}
+
+TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
+    client.set_setting("S_q", "s_pao", "1");
+    w->kaiqi_Click();
+    play_episode(99, 100);
+    end_film();
+    EXPECT_TRUE(client.tray.balloons.empty());
+    EXPECT_EQ(client.power.power_offs, 0); // not before the end-of-playback timer
+    client.clock.advance(2000);
+    EXPECT_TRUE(client.tray.balloons.empty());
+    EXPECT_EQ(client.power.power_offs, 1);
+    EXPECT_EQ(w->zhun->caption(), "播放完毕");
+    EXPECT_FALSE(w->Timer1->enabled());
+}
+
+TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
+    w->kaiqi_Click();
+    client.clock.advance(20000);
+    EXPECT_EQ(client.power.power_offs, 0);
+    EXPECT_TRUE(client.tray.balloons.empty());
+    EXPECT_FALSE(w->Timer2->enabled());
+
+    play_episode(1500, 1800);
+    client.clock.advance(5000);
+    EXPECT_EQ(client.power.power_offs, 0);
+    client.player().position = 1799;
+    end_film();
+    client.clock.advance(2000);
+    EXPECT_GE(balloons(kShutdownBalloon), 1);
+    EXPECT_EQ(client.power.power_offs, 1);
+}
+
+TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
+    w->kaiqi_Click();
+    play_episode(99, 100);
+    prepare_next_episode();
+    end_film();
+    EXPECT_EQ(balloons(kShutdownBalloon), 1);
+    EXPECT_EQ(balloons(kNextBalloon), 0);
+    const int web1_before = client.pane("Web1").requested.size();
+    const int web2_before = client.pane("Web2").requested.size();
+    client.clock.advance(2000);
+
+    EXPECT_EQ(client.power.power_offs, 1);
+    EXPECT_EQ(w->zhun->caption(), "播放完毕");
+    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->bo_ad->isHidden());
+    // The next episode is not played, and the finished one's position is kept.
+    EXPECT_EQ(client.pane("Web1").requested.size(), web1_before);
+    EXPECT_EQ(client.pane("Web2").requested.size(), web2_before);
+    EXPECT_EQ(client.player().count("setUrl:qvod://2"), 0);
+    EXPECT_EQ(client.player().count("Stop"), 1);
+    EXPECT_TRUE(client.read("date.dat").startsWith("42|")) << client.read("date.dat").constData();
+    EXPECT_TRUE(client.read("date.dat").contains("|100\r\n"))
+        << client.read("date.dat").constData();
+
+    // The poll stays off: nothing more happens.
+    client.clock.advance(10000);
+    EXPECT_EQ(client.power.power_offs, 1);
+}

@@ -1,0 +1,332 @@
+// The frame: the edge band, dragging, the title-bar buttons, tabs, compact
+// mode, topmost and the close button.
+
+#include "window/frame_fixture.h"
+
+#include "app/settings.h"
+#include "platform/player_control.h"
+
+#include "tray/tip.h"
+
+#include <QMenu>
+#include <QScreen>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+bool topmost(const BA1& w) {
+    return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+} // namespace
+
+class Frame : public ShownWindow {};
+
+TEST_F(Frame, EdgeBandShowsResizePointersAndResizesFromThreePixels) {
+    BA1& w = start();
+    w.move(200, 100);
+    const int W = w.width(), H = w.height();
+    move_to({W - 1, 1});
+    EXPECT_EQ(w.cursor().shape(), Qt::SizeBDiagCursor);
+    move_to({2, H - 2});
+    EXPECT_EQ(w.cursor().shape(), Qt::SizeBDiagCursor);
+    move_to({W / 2, H - 1});
+    EXPECT_EQ(w.cursor().shape(), Qt::SizeVerCursor);
+    move_to({600, 30}); // free header surface
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+
+    // A press 3 pixels from the left edge (beside the header, where no
+    // control covers the band) resizes, here by the window's own loop as the
+    // offscreen desktop has none, and saves the size.
+    client.set_setting("S_q", "h_w", "1");
+    press_at({3, 30});
+    EXPECT_TRUE(w.border_resize_started);
+    EXPECT_EQ(client.setting("S_q", "h_w"), QString::number(W * 15));
+    QTest::mouseMove(handle(), {3 - 40, 30});
+    EXPECT_EQ(w.width(), W + 40);
+    EXPECT_EQ(w.x(), 200 - 40);
+    release_at({3, 30});
+    EXPECT_EQ(client.setting("S_q", "h_w"), QString::number((W + 40) * 15));
+    EXPECT_EQ(client.setting("S_q", "h_h"), QString::number(H * 15));
+
+    // Four pixels in is the interior: no resize, nothing saved.
+    client.set_setting("S_q", "h_w", "1");
+    w.border_resize_started = false;
+    press_at({4, 30});
+    release_at({4, 30});
+    EXPECT_FALSE(w.border_resize_started);
+    EXPECT_EQ(client.setting("S_q", "h_w"), "1");
+}
+
+TEST_F(Frame, FreeSurfaceDragsTheWindowAndDoubleClickMaximises) {
+    BA1& w = start();
+    w.move(200, 100);
+    press_at({600, 30});
+    QTest::mouseMove(handle(), {650, 60});
+    EXPECT_EQ(w.pos(), QPoint(250, 130));
+    release_at({600, 30});
+
+    QTest::mouseDClick(handle(), Qt::LeftButton, {}, {600, 30});
+    EXPECT_TRUE(w.isMaximized());
+    EXPECT_EQ(w.npc[1]->tip(), "还原");
+    EXPECT_TRUE(shows(w.npc[1], npc_cell(1, false, {.maximised = true})));
+    // Maximised: the band neither resizes nor saves, dragging does nothing.
+    client.set_setting("S_q", "h_w", "1");
+    const QRect maximised = w.geometry();
+    press_at({1, 300});
+    QTest::mouseMove(handle(), {40, 300});
+    release_at({40, 300});
+    EXPECT_EQ(w.geometry(), maximised);
+    EXPECT_EQ(client.setting("S_q", "h_w"), "1");
+
+    w.npc_Click(1);
+    EXPECT_FALSE(w.isMaximized());
+    EXPECT_EQ(w.npc[1]->tip(), "最大化");
+    EXPECT_TRUE(shows(w.npc[1], npc_cell(1, false, {})));
+}
+
+TEST_F(Frame, OutlineIsRoundedAndTopmostFollowsItsButton) {
+    BA1& w = start();
+    const QRegion mask = w.mask();
+    EXPECT_FALSE(mask.contains(QPoint(0, 0)));
+    EXPECT_FALSE(mask.contains(QPoint(w.width() - 1, w.height() - 1)));
+    EXPECT_TRUE(mask.contains(QPoint(1, 0)));
+    EXPECT_TRUE(mask.contains(QPoint(w.width() / 2, w.height() / 2)));
+
+    click(w.npc[4]);
+    EXPECT_TRUE(topmost(w));
+    EXPECT_TRUE(w.isVisible()); // the flag changes without hiding the window
+    EXPECT_EQ(w.npc[4]->tip(), "取消置顶");
+    EXPECT_TRUE(shows(w.npc[4], npc_cell(4, false, {.topmost = true})));
+    click(w.npc[4]);
+    EXPECT_FALSE(topmost(w));
+    EXPECT_EQ(w.npc[4]->tip(), "置顶");
+}
+
+TEST_F(Frame, CloseAsksOnceThenTheAnswerDecides) {
+    BA1& w = start();
+    ASSERT_EQ(client.setting("S_q", "ts"), "3");
+    client.dialogs.answers = {MsgAnswer::Yes};
+    click(w.npc[2]);
+    ASSERT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(client.dialogs.boxes[0].text, "关闭 Kelvara 最小化到托盘吗？");
+    EXPECT_EQ(client.dialogs.boxes[0].title, "提示：");
+    EXPECT_EQ(client.dialogs.boxes[0].icon, MsgIcon::Question);
+    EXPECT_EQ(client.setting("S_q", "ts"), "1");
+    EXPECT_EQ(client.setting("S_q", "quit"), "2");
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(client.tray.present());
+
+    // Shown again from the tray, closed again: hidden without a question.
+    client.tray.on_left_click();
+    ASSERT_TRUE(w.isVisible());
+    w.npc_Click(2);
+    EXPECT_EQ(client.dialogs.boxes.size(), 1u);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(client.tray.present());
+}
+
+TEST_F(Frame, CloseMinimisesWhereTheDesktopHasNoTray) {
+    BA1& w = start();
+    client.set_setting("S_q", "ts", "1");
+    client.set_setting("S_q", "quit", "2");
+    client.tray.shown = false; // the desktop could not show the icon
+    w.npc_Click(2);
+    EXPECT_TRUE(w.isMinimized());
+}
+
+TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
+    struct Case {
+        const char* ts;
+        const char* quit;
+        MsgAnswer answer;
+        bool asks;
+        bool quits;
+    };
+    const Case cases[] = {
+        {"3", "2", MsgAnswer::No, true, true},    {"1", "2", MsgAnswer::Yes, false, false},
+        {"1", "1", MsgAnswer::Yes, false, true},  {"2", "1", MsgAnswer::Yes, false, true},
+        {"2", "2", MsgAnswer::Yes, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ts " << c.ts << " quit " << c.quit);
+        SimulatedClient other;
+        other.set_setting("S_q", "ts", c.ts);
+        BA1& w = other.start();
+        // The start-up repairs ts and quit; set them again for the case.
+        other.set_setting("S_q", "ts", c.ts);
+        other.set_setting("S_q", "quit", c.quit);
+        w.show();
+        other.dialogs.answers = {c.answer};
+        w.npc_Click(2);
+        EXPECT_EQ(other.dialogs.boxes.size(), c.asks ? 1u : 0u);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(other.tray.present(), !c.quits); // quitting removes the icon
+        if (c.asks) {
+            EXPECT_EQ(other.setting("S_q", "quit"), "1");
+        }
+    }
+}
+
+TEST_F(Frame, HeaderTabsSwitchTheContent) {
+    BA1& w = start();
+    EXPECT_EQ(w.main_tab, 8);
+    EXPECT_FALSE(w.npc[8]->isEnabled());
+    EXPECT_TRUE(w.Pic1->isVisible());
+    EXPECT_TRUE(shows(w.npc[8], header_tab_cell(8, true)));
+    EXPECT_TRUE(shows(w.npc[9], header_tab_cell(9, false)));
+
+    click(w.npc[9]);
+    EXPECT_EQ(w.main_tab, 9);
+    EXPECT_FALSE(w.npc[9]->isEnabled());
+    EXPECT_TRUE(w.npc[8]->isEnabled());
+    EXPECT_FALSE(w.Pic1->isVisible());
+    EXPECT_TRUE(w.qvod->isVisible());
+    EXPECT_FALSE(w.Pic2->isVisible());
+    EXPECT_TRUE(w.Pic5->isVisible()); // the episode page in place of the list
+    EXPECT_EQ(client.pane("Web2").requested.last(), "about:blank");
+    EXPECT_TRUE(shows(w.npc[9], header_tab_cell(9, true)));
+    EXPECT_TRUE(shows(w.npc[8], header_tab_cell(8, false)));
+
+    // Online TV: its page once, however often the tab is clicked.
+    client.player().state = kStateStopped;
+    w.npc_Click(13);
+    w.npc_Click(8);
+    w.npc_Click(13);
+    EXPECT_EQ(client.pane("Web9").requested.filter("/tv"), QStringList{client.base + "/tv"});
+    EXPECT_TRUE(w.ying->isVisible());
+    EXPECT_FALSE(w.zz->isVisible());
+    w.npc_Click(14);
+    EXPECT_EQ(client.pane("Web9").requested.last(), client.base + "/yy");
+    EXPECT_EQ(w.tv_page, 2);
+    // Compact mode is not offered from these pages.
+    w.npc_Click(15);
+    EXPECT_EQ(w.compact_mode, 0);
+    w.npc_Click(8);
+    EXPECT_FALSE(w.ying->isVisible());
+    EXPECT_TRUE(w.zz->isVisible());
+    EXPECT_TRUE(w.Pic1->isVisible());
+}
+
+TEST_F(Frame, HistorySubTabsSwitchTheListAndTheCaption) {
+    BA1& w = start();
+    click(w.npc[12]);
+    EXPECT_EQ(w.qk->caption(), "∴ 清空列表");
+    EXPECT_TRUE(w.Pic4->isVisible());
+    EXPECT_FALSE(w.Pic3->isVisible());
+    EXPECT_FALSE(w.npc[12]->isEnabled());
+    EXPECT_TRUE(shows(w.npc[12], sub_tab_cell(12, true)));
+    EXPECT_TRUE(shows(w.npc[11], sub_tab_cell(11, false)));
+    // The film-library tab keeps the local list.
+    w.npc_Click(9);
+    w.npc_Click(8);
+    EXPECT_TRUE(w.Pic4->isVisible());
+
+    click(w.npc[11]);
+    EXPECT_EQ(w.qk->caption(), "∴ 管理任务");
+    EXPECT_TRUE(w.Pic3->isVisible());
+    EXPECT_FALSE(w.Pic4->isVisible());
+    // On the now-playing tab the network tab shows the episode page.
+    w.play_kind = 1;
+    w.npc_Click(9);
+    EXPECT_TRUE(w.Pic5->isVisible());
+    EXPECT_FALSE(w.Pic3->isVisible());
+    w.play_kind = 2;
+    w.npc_Click(9);
+    EXPECT_TRUE(w.Pic4->isVisible());
+    EXPECT_EQ(w.qk->caption(), "∴ 清空列表");
+}
+
+TEST_F(Frame, CompactModeInAndOut) {
+    client.set_setting("S_q", "h_w", "15000");
+    client.set_setting("S_q", "h_h", "9000");
+    BA1& w = start();
+    ASSERT_EQ(w.size(), QSize(1000, 600));
+    w.Timer7->set_enabled(true);
+    click(w.npc[15]);
+    EXPECT_EQ(w.compact_mode, 1);
+    EXPECT_EQ(w.main_tab, 9);
+    EXPECT_EQ(w.size(), QSize(5800 / 15, 4800 / 15));
+    EXPECT_TRUE(topmost(w));
+    for (int i = 0; i <= 15; ++i)
+        EXPECT_FALSE(w.npc[i]->isVisible()) << i;
+    EXPECT_TRUE(w.npc[16]->isVisible());
+    for (PictureBox* b : w.bo_but)
+        EXPECT_FALSE(b->isVisible());
+    EXPECT_FALSE(w.yin->isVisible());
+    EXPECT_FALSE(w.l2->isVisible());
+    EXPECT_FALSE(w.ni_name->isVisible());
+    EXPECT_TRUE(w.ni_bo1->isVisible());
+    EXPECT_TRUE(w.jbi->isVisible());
+    EXPECT_FALSE(w.Timer7->enabled());
+    EXPECT_FALSE(w.Lab2[0]->isVisible());
+
+    // No double-click maximise and no saved size while compact.
+    QTest::mouseDClick(handle(), Qt::LeftButton, {}, {1, w.height() / 2});
+    EXPECT_FALSE(w.isMaximized());
+    EXPECT_EQ(client.setting("S_q", "h_w"), "15000");
+
+    w.text_ad_switch = "1";
+    click(w.jbi);
+    EXPECT_EQ(w.compact_mode, 0);
+    EXPECT_EQ(w.size(), QSize(1000, 600));
+    const QRect screen = w.screen()->geometry();
+    EXPECT_EQ(w.pos(), QPoint((screen.width() - 1000) / 2, (screen.height() - 600) / 2));
+    EXPECT_FALSE(topmost(w));
+    EXPECT_TRUE(w.l2->isVisible());
+    EXPECT_TRUE(w.npc[4]->isVisible());
+    EXPECT_TRUE(w.bo_but[0]->isVisible());
+    EXPECT_TRUE(w.ni_name->isVisible());
+    EXPECT_EQ(w.ni_name->text(), "Kelvara 2.1");
+    EXPECT_FALSE(w.jbi->isVisible());
+    EXPECT_TRUE(w.Timer7->enabled());
+    EXPECT_EQ(w.zz->geometry(), QRect(2, 51, 996, 510));
+}
+
+TEST_F(Frame, TopmostChosenBeforeCompactModeStaysAfterIt) {
+    BA1& w = start();
+    w.npc_Click(6); // side bar hidden stays hidden after compact mode
+    w.npc_Click(4);
+    w.npc_Click(15);
+    w.jbi_Click();
+    EXPECT_TRUE(topmost(w));
+    EXPECT_EQ(w.npc[4]->tip(), "取消置顶");
+    EXPECT_FALSE(w.l2->isVisible());
+}
+
+TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
+    BA1& w = start();
+    EXPECT_EQ(w.npc[7]->tip(), "打开");
+    EXPECT_FALSE(w.u_k->isVisible());
+    client.clock.advance(1999);
+    EXPECT_FALSE(w.u_k->isVisible());
+    client.clock.advance(1);
+    EXPECT_EQ(w.npc[7]->tip(), "关闭");
+    EXPECT_TRUE(w.u_k->isVisible());
+    EXPECT_FALSE(w.Timer6->enabled());
+
+    SimulatedClient failed;
+    BA1& v = failed.start();
+    v.softad_failed = 1;
+    failed.clock.advance(5000);
+    EXPECT_EQ(v.npc[7]->tip(), "打开");
+    EXPECT_FALSE(v.Timer6->enabled());
+}
+
+TEST_F(Frame, MenuButtonsPopTheirMenusBesideThemselves) {
+    BA1& w = start();
+    tip& menus = w.menus();
+    w.npc_Click(3);
+    EXPECT_EQ(menus.last_popup(), menus.pifu);
+    EXPECT_EQ(menus.pifu->pos(), w.mapToGlobal(w.npc[3]->pos() + QPoint(-15, 20)));
+    menus.pifu->close();
+    w.npc_Click(5);
+    EXPECT_EQ(menus.last_popup(), menus.r_m);
+    EXPECT_EQ(menus.r_m->pos(), w.mapToGlobal(w.npc[5]->pos() + QPoint(-15, 20)));
+    menus.r_m->close();
+    w.npc_Click(16);
+    EXPECT_EQ(menus.r_m->pos(), w.mapToGlobal(w.npc[16]->pos() + QPoint(20, 25)));
+    menus.r_m->close();
+}

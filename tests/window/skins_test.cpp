@@ -1,0 +1,167 @@
+// Skins and hover art: the strips, the switch, and the hover cells that
+// follow the mouse through the buttons' capture.
+
+#include "window/frame_fixture.h"
+
+#include "tray/tip.h"
+#include "window/skin_strips.h"
+
+#include <QAction>
+
+using namespace kelvara;
+using namespace kelvara::test;
+
+namespace {
+
+bool same_image(const QPixmap& a, const QPixmap& b) {
+    return !a.isNull() && !b.isNull() &&
+           a.toImage().convertToFormat(QImage::Format_ARGB32) ==
+               b.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class Skins : public ShownWindow {};
+
+TEST_F(Skins, HoverFollowsTheMouseFromOneTitleButtonToTheNext) {
+    BA1& w = start();
+    const ButtonLook plain;
+    ASSERT_FALSE(same_image(w.ppt[1].copy(72, 0, 24, 19), w.ppt[2].copy(72, 0, 24, 19)));
+
+    move_to(centre_of(w.npc[0]));
+    EXPECT_TRUE(shows(w.npc[0], npc_cell(0, true, plain)));
+    EXPECT_EQ(QWidget::mouseGrabber(), w.npc[0]);
+    ASSERT_TRUE(w.p1->isVisible());
+    EXPECT_EQ(w.bo_tip->text(), "最小化");
+    EXPECT_EQ(w.p1->pos(), w.npc[0]->pos() + QPoint(-5, 19 + 3));
+    EXPECT_EQ(w.p1->size(), w.bo_tip->size() + QSize(5, 5));
+
+    // Onto the maximise button: the minimise button holds the mouse, so it
+    // sees the first move outside itself and lets go; the next move reaches
+    // the maximise button.
+    const QPoint next = centre_of(w.npc[1]);
+    move_to(next);
+    EXPECT_TRUE(shows(w.npc[0], npc_cell(0, false, plain)));
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_FALSE(w.p1->isVisible());
+    move_to(next + QPoint(1, 0));
+    EXPECT_TRUE(shows(w.npc[1], npc_cell(1, true, plain)));
+    EXPECT_EQ(QWidget::mouseGrabber(), w.npc[1]);
+    EXPECT_EQ(w.bo_tip->text(), "最大化");
+
+    move_to({600, 30});
+    EXPECT_TRUE(shows(w.npc[1], npc_cell(1, false, plain)));
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST_F(Skins, GripToggleAndLogoShowNoTipPanel) {
+    BA1& w = start();
+    move_to(centre_of(w.npc[16]));
+    EXPECT_TRUE(shows(w.npc[16], npc_cell(16, true, {})));
+    EXPECT_FALSE(w.p1->isVisible());
+    move_to({600, 30});
+    move_to({600, 31});
+    move_to(centre_of(w.npc[6]));
+    EXPECT_FALSE(w.p1->isVisible());
+    EXPECT_TRUE(shows(w.npc[6], grip_cell(true)));
+    move_to({600, 30});
+    move_to({600, 31});
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST_F(Skins, TransportButtonsHoverByTheirState) {
+    BA1& w = start();
+    w.bo_but[0]->set_tip("暂停");
+    move_to(centre_of(w.bo_but[0]));
+    EXPECT_TRUE(shows(w.bo_but[0], bo_but_cell(0, true, {.pause = true})));
+    EXPECT_EQ(QWidget::mouseGrabber(), w.bo_but[0]);
+    move_to({600, 30});
+    EXPECT_TRUE(shows(w.bo_but[0], bo_but_cell(0, false, {.pause = true})));
+
+    // The shutdown button keeps what its state painted.
+    const QImage armed = w.bo_but[6]->picture().toImage();
+    w.bo_but[6]->paint_cell(w.ppt[17], 0, 0, 25, 24);
+    const QImage painted = w.bo_but[6]->picture().toImage();
+    ASSERT_NE(armed, painted);
+    move_to(centre_of(w.bo_but[6]));
+    move_to({600, 30});
+    EXPECT_EQ(w.bo_but[6]->picture().toImage(), painted);
+}
+
+TEST_F(Skins, LabelsChangeColourUnderThePointer) {
+    BA1& w = start();
+    w.npc_Click(12); // the local list
+    move_to(centre_of(w.qk));
+    EXPECT_EQ(w.qk->fore_color(), QColor(128, 0, 0));
+    move_to(w.shan->mapTo(&w, QPoint(5, 10)));
+    EXPECT_EQ(w.qk->fore_color(), QColor(90, 90, 90));
+
+    w.npc_Click(15);
+    move_to(centre_of(w.jbi));
+    EXPECT_EQ(w.jbi->fore_color(), QColor(128, 0, 0));
+    move_to(w.bo_ad->mapTo(&w, QPoint(5, 5)));
+    EXPECT_EQ(w.jbi->fore_color(), QColor(Qt::white));
+}
+
+TEST_F(Skins, SwitchRepaintsEverythingKeepsTheTabsAndIsSaved) {
+    BA1& w = start();
+    w.npc_Click(9);
+    w.npc_Click(12);
+    const QImage frame_before = w.frame_picture.toImage();
+    w.menus().blue->trigger();
+    EXPECT_EQ(client.setting("Skin", "Num"), "1");
+    for (int i = 0; i < 21; ++i)
+        EXPECT_TRUE(same_image(w.ppt[i], load_strip(1, i))) << i;
+    EXPECT_NE(w.frame_picture.toImage(), frame_before);
+    EXPECT_EQ(w.L1->back_color(), QColor(51, 51, 51));
+    EXPECT_EQ(w.main_tab, 9);
+    EXPECT_FALSE(w.npc[9]->isEnabled());
+    EXPECT_EQ(w.qk->caption(), "∴ 清空列表");
+    EXPECT_TRUE(shows(w.npc[9], header_tab_cell(9, true)));
+    EXPECT_TRUE(shows(w.npc[12], sub_tab_cell(12, true)));
+    EXPECT_TRUE(shows(w.npc[6], grip_cell(true)));
+    EXPECT_TRUE(shows(w.npc[7], npc_cell(7, false, {})));
+    EXPECT_TRUE(shows(w.npc[2], npc_cell(2, false, {})));
+    EXPECT_TRUE(shows(w.bo_but[7], bo_but_cell(7, false, {})));
+    EXPECT_TRUE(same_image(w.yin->picture(), w.ppt[15]));
+
+    w.menus().green->trigger();
+    EXPECT_EQ(client.setting("Skin", "Num"), "0");
+    EXPECT_EQ(w.L1->back_color(), QColor(0, 38, 81));
+    EXPECT_TRUE(same_image(w.ppt[0], load_strip(0, 0)));
+}
+
+TEST_F(Skins, StartingWithASkinDoesNotRewriteTheSettings) {
+    SimulatedClient first;
+    first.start({}, false);
+    first.set_setting("Skin", "Num", "1");
+    const QByteArray before = first.read("config.ini");
+    BA1& w = first.window();
+    w.Form_Load({});
+    EXPECT_EQ(first.read("config.ini"), before);
+    EXPECT_TRUE(same_image(w.ppt[3], load_strip(1, 3)));
+    EXPECT_EQ(w.main_tab, 8);
+}
+
+TEST_F(Skins, SkinNumbersWithoutArt) {
+    // Above 3: the first skin.
+    SimulatedClient five;
+    five.start({}, false);
+    five.set_setting("Skin", "Num", "5");
+    five.window().Form_Load({});
+    EXPECT_TRUE(same_image(five.window().ppt[0], load_strip(0, 0)));
+
+    // 2: no pictures at all, every button blank.
+    SimulatedClient two;
+    two.start({}, false);
+    two.set_setting("Skin", "Num", "2");
+    BA1& w = two.window();
+    w.Form_Load({});
+    for (const QPixmap& strip : w.ppt)
+        EXPECT_TRUE(strip.isNull());
+    EXPECT_TRUE(w.npc[2]->picture().isNull());
+    // A later switch to a skin without art keeps the strips it has.
+    w.p_p(0);
+    w.p_p(3);
+    EXPECT_TRUE(same_image(w.ppt[0], load_strip(0, 0)));
+}
