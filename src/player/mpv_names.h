@@ -61,6 +61,8 @@ inline constexpr const char* kLoadAppend = "append";
 // which otherwise takes http_proxy from the environment for every host
 // that no_proxy does not name.
 inline constexpr const char* kLoadWithoutProxy = "stream-lavf-o-append=http_proxy=";
+// Per-file option of loadfile: where the file starts playing, in seconds.
+inline constexpr const char* kStart = "start";
 inline constexpr const char* kStop = "stop";
 inline constexpr const char* kSeek = "seek";
 inline constexpr const char* kSeekAbsolute = "absolute";

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -88,6 +90,21 @@ struct Sample {
     int position;
 };
 
+// "state@position/permille" each time one of them changed.
+std::string states_seen(const std::vector<Sample>& samples) {
+    std::string seen;
+    const Sample* last = nullptr;
+    for (const Sample& s : samples) {
+        if (last && last->state == s.state && last->position == s.position &&
+            last->permille == s.permille)
+            continue;
+        seen += std::to_string(s.state) + "@" + std::to_string(s.position) + "/" +
+                std::to_string(s.permille) + " ";
+        last = &s;
+    }
+    return seen;
+}
+
 class QvodPlay : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,10 +124,14 @@ protected:
         ASSERT_TRUE(qvod.use_only_source(QString::fromStdString(demo_.seed_url())));
 
         streams_ = std::make_unique<TerminalStreams>(folder_);
-        container_.resize(320, 240);
+        // Small and in the screen's far corner: tests that run alongside on
+        // the same display look at what is drawn near its top left.
+        container_.resize(160, 120);
+        container_.move(QGuiApplication::primaryScreen()->geometry().bottomRight() -
+                        QPoint(160, 120));
         container_.show();
         player_ = MpvPlayerFactory(streams_.get()).create_player(&container_);
-        player_->widget()->setGeometry(0, 0, 320, 240);
+        player_->widget()->setGeometry(0, 0, 160, 120);
         player_->widget()->show();
         g_proxy_hits = 0;
     }
@@ -247,13 +268,10 @@ TEST_F(QvodPlay, StalledSeedShowsReconnectingAndPlaysOnOnceItMoves) {
     ASSERT_TRUE(watch(
         samples, [&] { return player_->PlayState() == 8 || player_->PlayState() == 10; }, 22000))
         << "state " << player_->PlayState();
-    bool waited = false;
-    for (const Sample& s : samples) {
+    // Buffering (4) until the terminal gives up on the silent connection.
+    for (const Sample& s : samples)
         EXPECT_TRUE(s.state == 3 || s.state == 4 || s.state == 8 || s.state == 10)
-            << "state " << s.state << " at a stalled seed";
-        waited |= s.state == 4;
-    }
-    EXPECT_TRUE(waited) << "buffering before the terminal gives up on the connection";
+            << "state " << s.state << " at a stalled seed: " << states_seen(samples);
     const int stuck_at = player_->Position();
     EXPECT_LT(stuck_at, 8);
     EXPECT_LT(player_->DownloadPermille(), 500);
@@ -298,6 +316,38 @@ TEST_F(QvodPlay, PreloadNextFetchesTheNextEpisodeInTheBackground) {
     ASSERT_TRUE(wait_for([&] { return player_->PlayState() == 3; }, 5000));
     EXPECT_TRUE(wait_for([&] { return player_->DownloadPermille() == 1000; }, 2500))
         << "the terminal's figures come with its next poll";
+}
+
+TEST_F(QvodPlay, FilmGoesOnWhereItStoodWhenItsTerminalDies) {
+    DemoClip clip;
+    const QString name = QStringLiteral("纸飞机.mp4");
+    const QString address = address_of("film_1004.mp4", name, &clip);
+    // Slower than the film: mpv runs out of data soon after the terminal goes.
+    demo_.set_seed_rate(6 * 1024);
+    player_->setUrl(address);
+    player_->Play();
+    ASSERT_TRUE(
+        wait_for([&] { return player_->PlayState() == 3 && player_->Position() >= 2; }, 10000));
+    const QString port_file = folder_ + QStringLiteral("/QvodTerminal.port");
+    const int old_pid = file_text(port_file).split(u'\n').value(1).toInt();
+    ASSERT_GT(old_pid, 0);
+    ::kill(old_pid, SIGKILL);
+    const int stood_at = player_->Position();
+    demo_.set_seed_rate(64 * 1024);
+
+    std::vector<Sample> samples;
+    ASSERT_TRUE(watch(
+        samples, [&] { return player_->PlayState() == 3 && player_->Position() >= stood_at + 2; },
+        10000))
+        << "state " << player_->PlayState() << " at " << player_->Position();
+    for (const Sample& s : samples)
+        EXPECT_TRUE(s.state == 3 || s.state == 4 || s.state == 10)
+            << "state " << s.state << " after the terminal died: " << states_seen(samples);
+    const int new_pid = file_text(port_file).split(u'\n').value(1).toInt();
+    EXPECT_GT(new_pid, 0);
+    EXPECT_NE(new_pid, old_pid) << "a new terminal took over";
+    ASSERT_TRUE(wait_for([&] { return QFileInfo::exists(downloads_ + name); }, 10000));
+    expect_finished_film(name, clip);
 }
 
 TEST_F(QvodPlay, TerminalThatCannotStartLeavesTheWindowResponsive) {

@@ -7,6 +7,7 @@
 #include "platform/desktop/qvod_streams.h"
 #include "player/mpv_names.h"
 
+#include <QByteArrayList>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
@@ -276,10 +277,25 @@ void MpvPlayer::open_qvod_stream() {
         qCDebug(lc_player) << "no stream from the terminal yet for" << loaded_url_;
         return;
     }
+    stream_url_ = stream;
     load(stream, SourceKind::Qvod);
 }
 
-void MpvPlayer::load(const QString& mpv_address, SourceKind kind) {
+// The terminal ended under a playing film (it crashed or was restarted):
+// its stream is cut off, so the film is opened again from a new terminal
+// where it stood, instead of playing out what mpv holds and ending early.
+void MpvPlayer::reopen_qvod_stream() {
+    if (state_.at_end() && state_.position() + 1 >= state_.duration())
+        return; // it had played to its end anyway
+    const QString stream = streams_->open(loaded_url_);
+    if (stream.isEmpty() || stream == stream_url_)
+        return;
+    qCInfo(lc_player) << "the terminal's stream moved; opening it again at" << state_.position();
+    stream_url_ = stream;
+    load(stream, SourceKind::Qvod, state_.position());
+}
+
+void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start_seconds) {
     if (!mpv_) {
         state_.apply(player_event::LoadFailed{});
         return;
@@ -288,10 +304,16 @@ void MpvPlayer::load(const QString& mpv_address, SourceKind kind) {
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
     const auto tag = static_cast<std::uint64_t>(entry);
+    QByteArrayList options;
     if (loopback_address(mpv_address))
-        command({n::kLoadfile, address.constData(), n::kLoadReplace, n::kLoadWithoutProxy}, tag);
-    else
+        options.append(n::kLoadWithoutProxy);
+    if (start_seconds > 0)
+        options.append(QByteArray(n::kStart) + '=' + QByteArray::number(start_seconds));
+    const QByteArray joined = options.join(',');
+    if (joined.isEmpty())
         command({n::kLoadfile, address.constData(), n::kLoadReplace}, tag);
+    else
+        command({n::kLoadfile, address.constData(), n::kLoadReplace, joined.constData()}, tag);
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
 }
@@ -392,6 +414,8 @@ void MpvPlayer::poll_terminal() {
     state_.apply(player_event::Terminal{status});
     if (state_.phase() == PlayPhase::StreamPending)
         open_qvod_stream();
+    else if (!status && state_.phase() == PlayPhase::Running)
+        reopen_qvod_stream();
 }
 
 std::unique_ptr<PlayerControl> MpvPlayerFactory::create_player(QWidget* container) {

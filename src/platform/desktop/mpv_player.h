@@ -94,8 +94,9 @@ private:
     void after_events();
 
     void start_loading();
-    void load(const QString& mpv_address, SourceKind kind);
+    void load(const QString& mpv_address, SourceKind kind, int start_seconds = 0);
     void open_qvod_stream();
+    void reopen_qvod_stream();
     void poll_terminal();
     void append_preload();
 
@@ -111,6 +112,7 @@ private:
     MpvState state_;
     QString url_;
     QString loaded_url_; // the Url the current file was loaded from
+    QString stream_url_; // the terminal's stream a qvod:// address plays from
     QString ad_page_;
     // mpv numbers playlist entries in the order they are added.
     std::int64_t next_entry_id_ = 1;
