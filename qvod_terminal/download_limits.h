@@ -7,6 +7,7 @@
 namespace kelvara::download_limits {
 
 constexpr int kWorkers = 6;
+constexpr int kWorkerNice = 10; // the workers' niceness; replies keep the process's
 constexpr int kForegroundConnections = 4;
 constexpr int kConnectionsPerSource = 2;
 constexpr int kBackgroundConnections = 1;

@@ -7,12 +7,17 @@
 #include "source_fetch.h"
 
 #include <algorithm>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace kelvara {
 
 using namespace download_limits;
 
 void Downloads::run_worker() {
+    // Downloading gives way to the player's decoding and to the replies
+    // that feed it, whenever the processor is short.
+    ::setpriority(PRIO_PROCESS, ::gettid(), kWorkerNice);
     SourceFetch fetcher(config_.stall_ms);
     std::vector<char> buffer;
     while (const std::unique_ptr<Job> job = next_job()) {

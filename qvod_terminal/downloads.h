@@ -18,7 +18,7 @@ class SourceFetch;
 struct DownloadConfig {
     std::string save_folder; // ends in "/"
     std::vector<std::string> sources;
-    int64_t piece_bytes = 256 * 1024;
+    int64_t piece_bytes = 64 * 1024;
     int stall_ms = 15000;
     int backoff_ms = 1000;
     int read_timeout_ms = 90000;

@@ -55,6 +55,10 @@ LocalServer::LocalServer(Downloads& downloads)
     server_->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     server_->set_write_timeout(kWriteTimeoutSeconds, 0);
     server_->set_keep_alive_max_count(1000);
+    // Replies go out in several writes (headers, then the body); held back
+    // until the first is acknowledged, each small reply would wait out the
+    // client's delayed acknowledgement, some 40 ms.
+    server_->set_tcp_nodelay(true);
     add_routes();
 }
 

@@ -9,9 +9,9 @@ namespace kelvara {
 namespace {
 
 constexpr int kMostPieces = 65536;
-constexpr int kFewestPieces = 64;
-constexpr int64_t kSmallestHalvedPiece = 16 * 1024;
 constexpr int64_t kLargestPiece = 16 * 1024 * 1024; // the size of a worker's buffer
+constexpr int kFewestPieces = 32;
+constexpr int64_t kSmallestHalvedPiece = 16 * 1024;
 
 } // namespace
 
@@ -83,10 +83,10 @@ bool PieceMap::from_hex(std::string_view hex) {
 
 int64_t choose_piece_size(int64_t file_size, int64_t wanted) {
     int64_t piece = std::clamp<int64_t>(wanted, 4096, kLargestPiece);
-    while ((file_size + piece - 1) / piece < kFewestPieces && piece > kSmallestHalvedPiece)
-        piece = std::max(piece / 2, kSmallestHalvedPiece);
     while ((file_size + piece - 1) / piece > kMostPieces && piece < kLargestPiece)
         piece *= 2;
+    while ((file_size + piece - 1) / piece < kFewestPieces && piece / 2 >= kSmallestHalvedPiece)
+        piece /= 2;
     return piece;
 }
 

@@ -43,11 +43,11 @@ private:
     std::vector<uint8_t> bits_;
 };
 
-// The piece size for a file: `wanted`, halved while the file has fewer than
-// 64 pieces and the piece is larger than 16 KiB, doubled until the file has
-// at most 65536 pieces (so that the record stays small) or the piece is
-// 16 MiB. Readers wait for whole pieces and progress counts whole pieces, so
-// a small file needs small pieces to play and report while it downloads.
+// The piece size for a file: `wanted`, doubled until the file has at most
+// 65536 pieces (so that the record stays small) or the piece is 16 MiB, and
+// halved, down to 16 KiB, until a small file has at least 32: a read waits
+// for a whole piece, so a film of one piece would play only once it is all
+// there, and its progress would jump from nothing to all.
 int64_t choose_piece_size(int64_t file_size, int64_t wanted);
 
 } // namespace kelvara

@@ -24,18 +24,18 @@ namespace kelvara {
 
 namespace {
 
-// Holds the folder's lock for the life of the process; false when another
-// terminal holds it.
-bool lock_folder(const std::string& folder) {
+// Takes the folder's lock: its descriptor, or -1 when another terminal
+// holds it.
+int lock_folder(const std::string& folder) {
     const std::string path = folder + "/" + terminal_api::kLockFile;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
-        return false;
+        return -1;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return false;
+        return -1;
     }
-    return true;
+    return fd;
 }
 
 bool write_port_file(const std::string& path, int port) {
@@ -61,7 +61,8 @@ sigset_t ending_signals() {
 }
 
 int run(const TerminalOptions& options) {
-    if (!lock_folder(options.folder))
+    const int lock = lock_folder(options.folder);
+    if (lock < 0)
         return 0; // this folder's terminal already runs
     const TerminalSettings settings = read_settings(options.folder);
     DownloadConfig config;
@@ -95,6 +96,9 @@ int run(const TerminalOptions& options) {
 
     downloads.stop();
     std::remove(port_file.c_str());
+    // The files are done with: a new terminal may start while this one
+    // lets go of its players.
+    ::close(lock);
     server.stop();
     // A player that stopped reading holds a connection until the write
     // time-out; the partial files are safe by now, so do not wait for it.

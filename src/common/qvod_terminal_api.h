@@ -12,7 +12,8 @@
 //
 // The terminal runs once per QVOD folder (the folder of its executable):
 // an exclusive flock on <folder>/QvodTerminal.lock keeps a second one out
-// (it exits at once with status 0). It listens on 127.0.0.1 on a free port
+// (it exits at once with status 0). An ending terminal lets go of the lock
+// once its port file is gone, before its last replies end. It listens on 127.0.0.1 on a free port
 // and writes "<port>\n<pid>\n" to <folder>/QvodTerminal.port once it
 // listens; the file goes away when it exits on SIGTERM or SIGINT.
 //

@@ -57,8 +57,12 @@ inline constexpr const char* kCacheIdle = "idle";
 inline constexpr const char* kLoadfile = "loadfile";
 inline constexpr const char* kLoadReplace = "replace";
 inline constexpr const char* kLoadAppend = "append";
-// Per-file option of loadfile (its third argument): where the file starts.
-inline constexpr const char* kStartOption = "start=";
+// Per-file options of loadfile: an empty proxy for ffmpeg's http reader,
+// which otherwise takes http_proxy from the environment for every host
+// that no_proxy does not name.
+inline constexpr const char* kLoadWithoutProxy = "stream-lavf-o-append=http_proxy=";
+// Per-file option of loadfile: where the file starts playing, in seconds.
+inline constexpr const char* kStart = "start";
 inline constexpr const char* kStop = "stop";
 inline constexpr const char* kSeek = "seek";
 inline constexpr const char* kSeekAbsolute = "absolute";

@@ -2,6 +2,8 @@
 
 #include "player/mpv_names.h"
 
+#include <QStringList>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,6 +18,22 @@ SourceKind source_kind(const QString& address) {
         a.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
         return SourceKind::Network;
     return SourceKind::Local;
+}
+
+bool loopback_address(const QString& address) {
+    if (source_kind(address) != SourceKind::Network)
+        return false;
+    const QString host = QUrl(address.trimmed()).host().toLower();
+    if (host == QLatin1String("localhost") || host == QLatin1String("::1"))
+        return true;
+    const QStringList parts = host.split(u'.');
+    if (parts.size() != 4 || parts[0] != QLatin1String("127"))
+        return false;
+    return std::all_of(parts.begin(), parts.end(), [](const QString& part) {
+        bool number = false;
+        const int value = part.toInt(&number);
+        return number && value >= 0 && value <= 255;
+    });
 }
 
 std::span<const ObservedProperty> observed_properties() {

@@ -12,6 +12,9 @@ namespace kelvara {
 // fetches itself, or a qvod:// address the QVOD terminal fetches and serves.
 enum class SourceKind { Local, Network, Qvod };
 SourceKind source_kind(const QString& address);
+// An http(s) address of this machine (localhost, 127.0.0.0/8, [::1]): the
+// QVOD terminal's streams and local servers, never read through a proxy.
+bool loopback_address(const QString& address);
 
 // The properties the player control observes. The id travels with each
 // observation as its user data.

@@ -41,6 +41,20 @@ TEST(SourceKind, ClassifiesAddresses) {
     EXPECT_EQ(source_kind("httpfile.mp4"), SourceKind::Local);
 }
 
+TEST(SourceKind, LoopbackAddressesAreThisMachines) {
+    EXPECT_TRUE(loopback_address("http://127.0.0.1:41234/stream/ab?size=1&name=a"));
+    EXPECT_TRUE(loopback_address("http://127.8.0.255/a.mp4"));
+    EXPECT_TRUE(loopback_address("HTTP://LocalHost:8080/a.mp4"));
+    EXPECT_TRUE(loopback_address("https://[::1]:9/a.mp4"));
+    EXPECT_FALSE(loopback_address("http://127.0.0.1.example.org/a.mp4"));
+    EXPECT_FALSE(loopback_address("http://127.0.0.256/a.mp4"));
+    EXPECT_FALSE(loopback_address("http://128.0.0.1/a.mp4"));
+    EXPECT_FALSE(loopback_address("http://localhost.example.org/a.mp4"));
+    EXPECT_FALSE(loopback_address("http://user@example.org/127.0.0.1"));
+    EXPECT_FALSE(loopback_address("/tmp/127.0.0.1.mp4"));
+    EXPECT_FALSE(loopback_address("qvod://1|AB|127.0.0.1|"));
+}
+
 TEST_F(MpvStateTest, LocalFileLifecycle) {
     EXPECT_EQ(s.play_state(), 0);
     EXPECT_EQ(s.download_permille(), 0);

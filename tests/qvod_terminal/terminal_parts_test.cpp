@@ -61,15 +61,13 @@ TEST(PieceMap, PieceSizeGrowsForHugeFiles) {
     EXPECT_EQ(choose_piece_size(int64_t(1) << 42, 256 << 10), 16 << 20) << "buffers stay bounded";
 }
 
-TEST(PieceMap, SmallFilesGetPiecesSmallEnoughToStreamAndReport) {
-    // A 70 KB clip in one 256 KiB piece could only be read, and would only
-    // show progress, once it was all there.
-    EXPECT_EQ(choose_piece_size(71167, 256 << 10), 16 << 10);
-    // Halved until the file has 64 pieces.
-    EXPECT_EQ(choose_piece_size(4 << 20, 256 << 10), 64 << 10);
-    EXPECT_EQ(choose_piece_size(16 << 20, 256 << 10), 256 << 10);
-    // A size asked for below the floor is kept.
-    EXPECT_EQ(choose_piece_size(71167, 4 << 10), 4 << 10);
+TEST(PieceMap, SmallFilesGetSmallerPieces) {
+    // A short film is read while it downloads and shows its progress.
+    EXPECT_EQ(choose_piece_size(117763, 256 << 10), 16 << 10);
+    EXPECT_EQ(choose_piece_size(4LL << 20, 256 << 10), 128 << 10);
+    EXPECT_EQ(choose_piece_size(8LL << 20, 256 << 10), 256 << 10);
+    EXPECT_EQ(choose_piece_size(300 << 10, 16 << 10), 16 << 10) << "never below 16 KiB by halving";
+    EXPECT_EQ(choose_piece_size(100, 4096), 4096) << "a smaller piece asked for stays";
 }
 
 TEST(PartRecord, RoundTripsAndRefusesDamagedRecords) {

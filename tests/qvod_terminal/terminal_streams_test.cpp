@@ -8,9 +8,11 @@
 #include "terminal_settings.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <httplib.h>
+#include <sys/file.h>
 #include <thread>
 
 namespace kelvara::testing {
@@ -33,16 +35,19 @@ protected:
 
     ~Streams() override {
         // The terminal runs detached; end it through the pid in its port file.
-        const std::string port_file = read_file(folder_ + "/" + terminal_api::kPortFile);
-        const size_t line = port_file.find('\n');
-        const pid_t pid = line == std::string::npos ? 0 : std::atoi(port_file.c_str() + line + 1);
-        if (pid > 0) {
+        if (const pid_t pid = terminal_pid(); pid > 0) {
             ::kill(pid, SIGTERM);
             const auto deadline = Clock::now() + 5s;
             while (running(pid) && Clock::now() < deadline)
                 std::this_thread::sleep_for(20ms);
         }
         std::filesystem::remove_all(root_);
+    }
+
+    pid_t terminal_pid() const {
+        const std::string port_file = read_file(folder_ + "/" + terminal_api::kPortFile);
+        const size_t line = port_file.find('\n');
+        return line == std::string::npos ? 0 : std::atoi(port_file.c_str() + line + 1);
     }
 
     // Not yet ended: a detached process's zombie waits for a reaper we do
@@ -104,6 +109,17 @@ TEST_F(Streams, StartsTheFoldersTerminalAndStreamsTheAddress) {
     ASSERT_TRUE(status);
     EXPECT_EQ(status->permille, 1000);
     EXPECT_FALSE(status->connecting || status->reconnecting || status->failed);
+
+    // The window asks on its own thread: a round trip takes well under the
+    // 40 ms that TCP's delayed acknowledgement would add to each.
+    auto quickest = Clock::duration::max();
+    for (int i = 0; i < 10; ++i) {
+        const auto asked = Clock::now();
+        EXPECT_TRUE(streams.status(address));
+        EXPECT_FALSE(streams.open(address).isEmpty());
+        quickest = std::min(quickest, Clock::now() - asked);
+    }
+    EXPECT_LT(quickest, 20ms);
     EXPECT_TRUE(read_file(root_ + "/Media/第一集.mp4") == content);
 }
 
@@ -118,6 +134,48 @@ TEST_F(Streams, ReusesTheRunningTerminalAndReplacesADeadOne) {
     TerminalStreams second(QString::fromStdString(folder_));
     EXPECT_EQ(second.open(address), url);
     EXPECT_EQ(second.running_port(), port);
+}
+
+TEST_F(Streams, StartsAStoppedTerminalAgainAtOnceButWaitsOutOneThatCannotStart) {
+    const QString address = address_of("a.mp4", make_content(64 * 1024, 24));
+    TerminalStreams streams(QString::fromStdString(folder_));
+    ASSERT_FALSE(streams.open(address).isEmpty());
+    const std::string port_file = folder_ + "/" + terminal_api::kPortFile;
+    // Ends as a restart of the terminal does: the old one may still be
+    // letting go of its connections when the next address is opened.
+    const auto stop_terminal = [&] {
+        const pid_t pid = terminal_pid();
+        EXPECT_GT(pid, 0);
+        if (pid > 0)
+            ::kill(pid, SIGTERM);
+        const auto deadline = Clock::now() + 5s;
+        while (std::filesystem::exists(port_file) && Clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        return pid;
+    };
+    stop_terminal();
+    const QString url = streams.open(address);
+    ASSERT_FALSE(url.isEmpty()) << "a stopped terminal is started again at once";
+    const int port = streams.running_port();
+    EXPECT_GT(port, 0);
+    EXPECT_TRUE(url.startsWith(QStringLiteral("http://127.0.0.1:%1/").arg(port)))
+        << "the new terminal's stream, not the ending one's";
+
+    // Another process holds the folder: each terminal started ends at once.
+    const pid_t ended = stop_terminal();
+    const auto deadline = Clock::now() + 5s;
+    while (running(ended) && Clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const int lock = ::open((folder_ + "/" + terminal_api::kLockFile).c_str(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    auto asked = Clock::now();
+    EXPECT_TRUE(streams.open(address).isEmpty());
+    EXPECT_LT(Clock::now() - asked, 2500ms) << "a terminal that ended is not waited for";
+    asked = Clock::now();
+    EXPECT_TRUE(streams.open(address).isEmpty());
+    EXPECT_LT(Clock::now() - asked, 300ms) << "no second start right after a failed one";
+    ::close(lock);
 }
 
 TEST_F(Streams, PreloadsAndRefusesOtherAddresses) {

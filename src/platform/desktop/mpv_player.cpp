@@ -7,6 +7,7 @@
 #include "platform/desktop/qvod_streams.h"
 #include "player/mpv_names.h"
 
+#include <QByteArrayList>
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
@@ -22,9 +23,6 @@ namespace n = mpv_names;
 namespace {
 
 constexpr int kTerminalPollMs = 1000;
-// Polls without an answer before a playing stream counts as lost; one can
-// be missed on a busy machine.
-constexpr int kLostStreamPolls = 2;
 
 // mpv refuses to start under any other numeric locale.
 void ensure_c_numeric_locale() {
@@ -259,7 +257,6 @@ void MpvPlayer::start_loading() {
     if (preload_address_ != url_)
         preload_address_.clear();
     preload_appended_ = false;
-    unanswered_polls_ = 0;
     const SourceKind kind = source_kind(url_);
     if (kind != SourceKind::Qvod) {
         terminal_poll_.stop();
@@ -280,20 +277,43 @@ void MpvPlayer::open_qvod_stream() {
         qCDebug(lc_player) << "no stream from the terminal yet for" << loaded_url_;
         return;
     }
+    stream_url_ = stream;
     load(stream, SourceKind::Qvod);
 }
 
-void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start) {
+// The terminal ended under a playing film (it crashed or was restarted):
+// its stream is cut off, so the film is opened again from a new terminal
+// where it stood, instead of playing out what mpv holds and ending early.
+void MpvPlayer::reopen_qvod_stream() {
+    if (state_.at_end() && state_.position() + 1 >= state_.duration())
+        return; // it had played to its end anyway
+    const QString stream = streams_->open(loaded_url_);
+    if (stream.isEmpty() || stream == stream_url_)
+        return;
+    qCInfo(lc_player) << "the terminal's stream moved; opening it again at" << state_.position();
+    stream_url_ = stream;
+    load(stream, SourceKind::Qvod, state_.position());
+}
+
+void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start_seconds) {
     if (!mpv_) {
         state_.apply(player_event::LoadFailed{});
         return;
     }
     const QByteArray address = mpv_address.toUtf8();
-    const QByteArray options = n::kStartOption + QByteArray::number(std::max(0, start));
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
-    command({n::kLoadfile, address.constData(), n::kLoadReplace, options.constData()},
-            static_cast<std::uint64_t>(entry));
+    const auto tag = static_cast<std::uint64_t>(entry);
+    QByteArrayList options;
+    if (loopback_address(mpv_address))
+        options.append(n::kLoadWithoutProxy);
+    if (start_seconds > 0)
+        options.append(QByteArray(n::kStart) + '=' + QByteArray::number(start_seconds));
+    const QByteArray joined = options.join(',');
+    if (joined.isEmpty())
+        command({n::kLoadfile, address.constData(), n::kLoadReplace}, tag);
+    else
+        command({n::kLoadfile, address.constData(), n::kLoadReplace, joined.constData()}, tag);
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
 }
@@ -373,7 +393,10 @@ void MpvPlayer::append_preload() {
     if (preload_address_.isEmpty() || preload_appended_ || !state_.fully_read())
         return;
     const QByteArray address = mpv_address(preload_address_).toUtf8();
-    command({n::kLoadfile, address.constData(), n::kLoadAppend});
+    if (loopback_address(preload_address_))
+        command({n::kLoadfile, address.constData(), n::kLoadAppend, n::kLoadWithoutProxy});
+    else
+        command({n::kLoadfile, address.constData(), n::kLoadAppend});
     ++next_entry_id_;
     preload_appended_ = true;
     qCDebug(lc_player) << "preloading" << preload_address_;
@@ -389,34 +412,10 @@ void MpvPlayer::poll_terminal() {
         status =
             TerminalStatus{s->permille, s->rate_kbs, s->connecting, s->reconnecting, s->failed};
     state_.apply(player_event::Terminal{status});
-    if (state_.phase() == PlayPhase::StreamPending) {
+    if (state_.phase() == PlayPhase::StreamPending)
         open_qvod_stream();
-        return;
-    }
-    if (status)
-        unanswered_polls_ = 0;
-    else
-        reopen_lost_stream();
-}
-
-// Without its terminal the stream ends early, and mpv would show the film
-// as ended where it stopped. Only a running film counts: before, the
-// terminal may not know the address until mpv's first read reaches it.
-void MpvPlayer::reopen_lost_stream() {
-    const bool finished = state_.at_end() && state_.position() >= state_.duration() - 1;
-    if (state_.phase() != PlayPhase::Running || finished) {
-        unanswered_polls_ = 0;
-        return;
-    }
-    if (++unanswered_polls_ < kLostStreamPolls)
-        return;
-    const QString stream = streams_->open(loaded_url_);
-    if (stream.isEmpty())
-        return; // tried again on the next poll
-    unanswered_polls_ = 0;
-    qCInfo(lc_player) << "the terminal went away; reopening" << loaded_url_ << "at"
-                      << state_.position();
-    load(stream, SourceKind::Qvod, state_.position());
+    else if (!status && state_.phase() == PlayPhase::Running)
+        reopen_qvod_stream();
 }
 
 std::unique_ptr<PlayerControl> MpvPlayerFactory::create_player(QWidget* container) {

@@ -43,10 +43,6 @@ class QvodStreams;
 // address the terminal serves them on, and their download figures come from
 // the terminal, polled once a second.
 //
-// A qvod:// stream whose terminal stops answering while it plays (the
-// terminal ended, or was ended) is opened again: the terminal is started
-// anew and the film goes on from where it was.
-//
 // PreloadNext: a qvod:// address is handed to the terminal's preload. An
 // http(s) address is put after the current file in mpv's playlist, once the
 // current file is wholly in mpv's cache, so that mpv opens it ahead of time
@@ -98,11 +94,10 @@ private:
     void after_events();
 
     void start_loading();
-    // `start`: where the file starts playing, in seconds.
-    void load(const QString& mpv_address, SourceKind kind, int start = 0);
+    void load(const QString& mpv_address, SourceKind kind, int start_seconds = 0);
     void open_qvod_stream();
+    void reopen_qvod_stream();
     void poll_terminal();
-    void reopen_lost_stream();
     void append_preload();
 
     void command(std::initializer_list<const char*> args, std::uint64_t tag = 0);
@@ -117,6 +112,7 @@ private:
     MpvState state_;
     QString url_;
     QString loaded_url_; // the Url the current file was loaded from
+    QString stream_url_; // the terminal's stream a qvod:// address plays from
     QString ad_page_;
     // mpv numbers playlist entries in the order they are added.
     std::int64_t next_entry_id_ = 1;
@@ -125,7 +121,6 @@ private:
     QString preload_address_;
     bool preload_appended_ = false;
     QTimer terminal_poll_;
-    int unanswered_polls_ = 0; // the terminal's silence while its stream plays
     std::atomic_bool wakeup_posted_{false};
 };
 

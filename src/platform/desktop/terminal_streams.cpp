@@ -20,8 +20,20 @@ using namespace std::chrono_literals;
 
 constexpr auto kHelloTimeout = 300ms;
 constexpr auto kStatusTimeout = 500ms;
-constexpr auto kStartTimeout = 5000ms;
-constexpr auto kStartPoll = 50ms;
+constexpr auto kStartWait = 3000ms;
+constexpr auto kStartPoll = 20ms;
+constexpr auto kRestartInterval = 5000ms;
+
+// Not yet ended: a detached process's zombie waits for a reaper that may
+// never come.
+bool process_alive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype paren = text.lastIndexOf(')');
+    return paren > 0 && paren + 2 < text.size() && text[paren + 2] != 'Z';
+}
 
 size_t append_body(char* data, size_t size, size_t count, void* user) {
     static_cast<QByteArray*>(user)->append(data, qsizetype(size * count));
@@ -52,17 +64,12 @@ std::optional<QvodStreams::Status> TerminalStreams::status(const QString& qvod_a
     const auto address = parse_qvod_address(qvod_address);
     if (!address)
         return std::nullopt;
-    if (port_ == 0)
+    // The terminal may have been restarted on another port.
+    if (port_ == 0 || port_from_file() != port_)
         port_ = running_port();
     if (port_ == 0)
         return std::nullopt;
-    auto reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
-    if (!reply) {
-        // The terminal may have been restarted on another port.
-        port_ = running_port();
-        if (port_ != 0)
-            reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
-    }
+    const auto reply = get(port_, terminal_api::status_target(*address), kStatusTimeout);
     if (!reply)
         return std::nullopt;
     const auto parsed = terminal_api::parse_status(reply->toStdString());
@@ -102,24 +109,47 @@ int TerminalStreams::running_port() {
 
 // The port of the running terminal; starts it first when it does not answer.
 int TerminalStreams::ensure_running() {
-    if (port_ != 0 && get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
+    // A terminal that is ending has removed its port file, though it may
+    // still answer on a connection kept open from before.
+    if (port_ != 0 && port_from_file() == port_ &&
+        get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
         return port_;
     port_ = running_port();
-    if (port_ != 0)
+    if (port_ != 0) {
+        failed_start_.reset();
         return port_;
+    }
+    // One started a moment ago is still coming up, or cannot run at all.
+    if (failed_start_ && std::chrono::steady_clock::now() - *failed_start_ < kRestartInterval)
+        return 0;
+    return start_terminal();
+}
+
+int TerminalStreams::start_terminal() {
     const QString program = folder_ + u'/' + QLatin1String(terminal_api::kProgram);
-    if (!QFileInfo(program).isExecutable() || !QProcess::startDetached(program, {}, folder_)) {
+    const auto started = std::chrono::steady_clock::now();
+    // After a start that failed, the next ones are not waited for here: a
+    // later call finds the terminal once it answers.
+    const bool wait = !failed_start_;
+    failed_start_ = started;
+    qint64 pid = 0;
+    if (!QFileInfo(program).isExecutable() ||
+        !QProcess::startDetached(program, {}, folder_, &pid)) {
         qCWarning(lcQvod) << "cannot start" << program;
         return 0;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (std::chrono::steady_clock::now() < deadline) {
+    while (wait && std::chrono::steady_clock::now() < started + kStartWait) {
         QThread::msleep(kStartPoll.count());
         port_ = running_port();
-        if (port_ != 0)
+        if (port_ != 0) {
+            failed_start_.reset();
             return port_;
+        }
+        if (!process_alive(pid))
+            break;
     }
-    qCWarning(lcQvod) << program << "did not answer";
+    if (wait)
+        qCWarning(lcQvod) << program << "did not answer yet";
     return 0;
 }
 

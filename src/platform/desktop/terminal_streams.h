@@ -4,12 +4,20 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <optional>
 
 namespace kelvara {
 
 // The player control's link to the QVOD terminal of a QVOD folder: starts
 // <folder>/QvodTerminal.exe when it does not run and talks to it on
 // 127.0.0.1 (see common/qvod_terminal_api.h).
+//
+// Every call runs on the caller's (the window's) thread, so none waits
+// long: a start is waited for at most three seconds, and less when the
+// started process ends at once. After a start that did not answer in time,
+// calls answer at once: no terminal is started for a few seconds, then one
+// is started without waiting for it, until one answers. A terminal that ran
+// and was stopped is started again at once.
 class TerminalStreams : public QvodStreams {
 public:
     explicit TerminalStreams(QString qvod_folder);
@@ -30,6 +38,7 @@ public:
 
 private:
     int ensure_running();
+    int start_terminal();
     int port_from_file() const;
     std::optional<QByteArray> get(int port, const QString& target,
                                   std::chrono::milliseconds timeout);
@@ -37,6 +46,8 @@ private:
     QString folder_;
     void* curl_ = nullptr;
     int port_ = 0;
+    // When a terminal last failed to answer in time after its start.
+    std::optional<std::chrono::steady_clock::time_point> failed_start_;
 };
 
 } // namespace kelvara
