@@ -24,8 +24,6 @@ void BA1::connect_main_path() {
     connect(m.wenjianb, &QAction::triggered, this, [this] { qk_xw(); });
     connect(qk, &Label::clicked, this, [this] { qk_Click(); });
 
-    Timer2->set_on_tick([this] { Timer2_Timer(); });
-    Timer4->set_on_tick([this] { Timer4_Timer(); });
 }
 
 } // namespace kelvara

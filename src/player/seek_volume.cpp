@@ -142,7 +142,6 @@ void key_forward(BA1& w) {
 } // namespace
 
 void BA1::wire_player_controls() {
-    Timer1->set_on_tick([this] { Timer1_Timer(); });
     for (PictureBox* button : bo_but)
         connect(button, &PictureBox::clicked, this, &BA1::bo_but_Click, Qt::UniqueConnection);
 

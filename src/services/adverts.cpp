@@ -9,9 +9,6 @@
 namespace kelvara {
 
 void BA1::connect_services() {
-    Timer5->set_on_tick([this] { Timer5_Timer(); });
-    Timer7->set_on_tick([this] { Timer7_Timer(); });
-    Timer8->set_on_tick([this] { Timer8_Timer(); });
     for (Label* label : Lab2)
         connect(label, &Label::clicked, this, [this](int index) { Lab2_Click(index); });
     connect(adp, &PictureBox::clicked, this, [this] { adp_Click(); });

@@ -167,14 +167,14 @@ void BA1::create_panes() {
 
 void BA1::create_timers() {
     TimerHost& host = platform_.timers;
-    Timer1 = std::make_unique<Timer>(host, 1000, true);
-    Timer2 = std::make_unique<Timer>(host, 2000, false);
-    Timer3 = std::make_unique<Timer>(host, 10, true);
-    Timer4 = std::make_unique<Timer>(host, 50000, false);
-    Timer5 = std::make_unique<Timer>(host, 6000, true);
-    Timer6 = std::make_unique<Timer>(host, 2000, true);
-    Timer7 = std::make_unique<Timer>(host, 4000, true);
-    Timer8 = std::make_unique<Timer>(host, 3000, false);
+    Timer1 = std::make_unique<Timer>(host, 1000, true, [this] { Timer1_Timer(); });
+    Timer2 = std::make_unique<Timer>(host, 2000, false, [this] { Timer2_Timer(); });
+    Timer3 = std::make_unique<Timer>(host, 10, true, [this] { Timer3_Timer(); });
+    Timer4 = std::make_unique<Timer>(host, 50000, false, [this] { Timer4_Timer(); });
+    Timer5 = std::make_unique<Timer>(host, 6000, true, [this] { Timer5_Timer(); });
+    Timer6 = std::make_unique<Timer>(host, 2000, true, [this] { Timer6_Timer(); });
+    Timer7 = std::make_unique<Timer>(host, 4000, true, [this] { Timer7_Timer(); });
+    Timer8 = std::make_unique<Timer>(host, 3000, false, [this] { Timer8_Timer(); });
 }
 
 } // namespace kelvara

@@ -56,7 +56,8 @@ public:
     void Timer3_Timer(); // the QVOD process check
     void ttt_v();        // quits the client
 
-    // ---- Instance hand-off and command line (app/instance_handoff.cpp) ----
+    // ---- Instance hand-off (app/link_execute.cpp) and command line
+    // (app/instance_handoff.cpp) ----
     void LinkExecute(const QString& CmdStr);
     void l_com(const QString& command);
 
@@ -75,8 +76,8 @@ public:
     void Web2_BeforeNavigate2(const QString& address, bool& cancel);
     void Web4_BeforeNavigate2(const QString& address, bool& cancel);
     void Web5_BeforeNavigate2(const QString& address, bool& cancel);
-    // Connects the link handlers of the panes, the history menus and label,
-    // and the episode timers (panes/link_wiring.cpp).
+    // Connects the link handlers of the panes and the history menus and
+    // label (panes/link_wiring.cpp).
     void connect_main_path();
     // The QVOD program folder: qvod_dir, else S_q/qvodw.
     QString qvod_program_folder();
@@ -105,8 +106,8 @@ public:
     // ---- Seek bar, volume and keys (player/seek_volume.cpp) ----
     // key_code: the Windows key code (32 space, 37 to 40 the arrows).
     void Form_KeyDown(int key_code);
-    // Connects the transport buttons, the seek bar, the volume slider, the
-    // status poll's timer and the key preview; run once by the constructor.
+    // Connects the transport buttons, the seek bar, the volume slider and the
+    // key preview; run once by the constructor.
     void wire_player_controls();
     // x: the pointer inside the control that raises the event.
     void gunt_MouseDown(Qt::MouseButton button, int x);

@@ -34,8 +34,6 @@ QPixmap reload_picture() {
 
 void BA1::setup_frame() {
     setFocusPolicy(Qt::StrongFocus);
-    Timer3->set_on_tick([this] { Timer3_Timer(); });
-    Timer6->set_on_tick([this] { Timer6_Timer(); });
     for (int i = 0; i < 17; ++i) {
         connect(npc[i], &PictureBox::clicked, this, [this](int index) { npc_Click(index); });
         connect(
