@@ -15,10 +15,8 @@
 
 #include "platform/desktop/desktop_client.h"
 #include "platform/desktop/web_engine_pane.h"
-#include "platform/desktop/web_engine_profile.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
-#include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
@@ -28,7 +26,6 @@
 #include <QTimer>
 #include <QWebEngineView>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <optional>
 
@@ -264,13 +261,9 @@ int main(int argc, char** argv) {
     qputenv("KELVARA_MPV_AO", "null");
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    bypass_proxies_for_loopback();
-    prepare_web_engine();
+    prepare_client_process();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kelvara"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(app_icon());
-    std::setlocale(LC_NUMERIC, "C");
+    set_up_application();
     g_clock.start();
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
     return run(rounds);

@@ -5,14 +5,6 @@ namespace kelvara::demo {
 
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-QString show_link(qint64 id) {
-    return u("/soft/") + title_page_path(*find_title(id));
-}
-
 const char kSoftadCss[] = R"(
 html,body{margin:0;width:163px;height:46px;overflow:hidden;font-family:"Microsoft YaHei","WenQuanYi Zen Hei",sans-serif}
 a{display:block;position:relative;width:163px;height:46px;overflow:hidden;color:#fff;text-decoration:none;background:linear-gradient(135deg,#6a2c70,#203a60)}

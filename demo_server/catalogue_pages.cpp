@@ -8,10 +8,6 @@ namespace kelvara::demo {
 
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 const char kHomeCss[] = R"(
 .hero{display:flex;gap:20px;background:linear-gradient(120deg,#0b1a30,#1f4d7a 70%,#2c7cc0);color:#fff;border-radius:6px;padding:18px;margin-bottom:14px}
 .hero .pic{width:150px;flex:none}

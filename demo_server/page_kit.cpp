@@ -44,10 +44,6 @@ ul{list-style:none}
 .foot{text-align:center;color:#999;padding:18px 0 26px;line-height:2}
 )";
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 // A small deterministic sequence, so a poster looks the same on every page.
 class Dice {
 public:
@@ -249,6 +245,10 @@ QString eeqvod_link(const CatalogueTitle& title, const CatalogueEpisode& episode
 
 QString title_page_path(const CatalogueTitle& title) {
     return u("show/") + QString::number(title.id) + u(".html");
+}
+
+QString show_link(qint64 id) {
+    return u("/soft/") + title_page_path(*find_title(id));
 }
 
 QString poster_tile(const CatalogueTitle& title, const QString& home) {

@@ -9,6 +9,11 @@ namespace kelvara::demo {
 // Building blocks of the demo site's pages. Pages are built as Unicode text
 // and sent as GBK, so every character used must exist in GBK.
 
+// Text of the source, which is UTF-8.
+inline QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
 QString html_escape(const QString& text);
 
 // A complete page declaring GBK, with `css` in its head and `body` inside
@@ -32,6 +37,8 @@ QString eeqvod_link(const CatalogueTitle& title, const CatalogueEpisode& episode
 
 // "show/<id>.html", relative to "/soft/".
 QString title_page_path(const CatalogueTitle& title);
+// The site address of the page of the title with that id.
+QString show_link(qint64 id);
 
 // A poster tile linking to the title's page; `home` as in site_header.
 QString poster_tile(const CatalogueTitle& title, const QString& home);

@@ -11,10 +11,6 @@ namespace kelvara::demo {
 
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 // A whole decimal number, or -1.
 int number(const QString& text) {
     bool ok = false;

@@ -8,14 +8,6 @@ namespace kelvara::demo {
 
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-QString show_link(qint64 id) {
-    return u("/soft/") + title_page_path(*find_title(id));
-}
-
 struct Channel {
     const char* name;
     const char* clip;

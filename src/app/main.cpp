@@ -3,25 +3,16 @@
 #include "app/app_paths.h"
 #include "platform/desktop/desktop_client.h"
 #include "platform/desktop/desktop_platform.h"
-#include "platform/desktop/web_engine_profile.h"
-#include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
-#include <clocale>
 
 using namespace kelvara;
 
 int main(int argc, char** argv) {
-    bypass_proxies_for_loopback();
-    prepare_web_engine();
+    prepare_client_process();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kelvara"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    // Before the platform: the tray icon takes the application's icon.
-    QApplication::setWindowIcon(app_icon());
-    // libmpv needs the C numeric locale.
-    std::setlocale(LC_NUMERIC, "C");
+    set_up_application();
 
     const QString app_dir = application_folder();
     const QString command = command_line_text(QCoreApplication::arguments().mid(1));

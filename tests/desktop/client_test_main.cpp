@@ -3,11 +3,8 @@
 // for the player's video.
 
 #include "platform/desktop/desktop_client.h"
-#include "platform/desktop/web_engine_profile.h"
-#include "window/app_icon.h"
 
 #include <QApplication>
-#include <clocale>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -19,12 +16,8 @@ int main(int argc, char** argv) {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
             qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
                 " --no-proxy-server --disable-component-update --disable-domain-reliability");
-    kelvara::bypass_proxies_for_loopback();
-    kelvara::prepare_web_engine();
+    kelvara::prepare_client_process();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kelvara"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(kelvara::app_icon());
-    std::setlocale(LC_NUMERIC, "C");
+    kelvara::set_up_application();
     return RUN_ALL_TESTS();
 }

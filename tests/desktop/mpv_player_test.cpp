@@ -1,6 +1,7 @@
 // The player control on real libmpv, drawing into a real OpenGL window
 // (run under Xvfb, without sound output).
 
+#include "desktop/event_wait.h"
 #include "clip_server.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/mpv_video_window.h"
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 using namespace kelvara;
+using namespace kelvara::test;
 using kelvara::test::ClipServer;
 
 namespace {
@@ -25,22 +27,6 @@ namespace {
 const QString kClip = QStringLiteral(KELVARA_TEST_DATA "/clip.mp4");
 
 // Runs the event loop until `done` holds or the time is up.
-bool wait_for(const std::function<bool()>& done, int timeout_ms = 8000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void pump(int ms) {
-    wait_for([] { return false; }, ms);
-}
-
 std::string clip_bytes() {
     QFile file(kClip);
     if (!file.open(QIODevice::ReadOnly))
@@ -144,7 +130,7 @@ protected:
     }
 
     bool wait_state(PlayerControl& p, int state, int timeout_ms = 8000) {
-        return wait_for([&] { return p.PlayState() == state; }, timeout_ms);
+        return run_until([&] { return p.PlayState() == state; }, timeout_ms);
     }
 
     QWidget container;
@@ -168,8 +154,8 @@ TEST_F(MpvPlayerTest, LocalClipPlaysPausesSeeksAndStops) {
     EXPECT_EQ(p->Duration(), 6);
     EXPECT_EQ(p->DownloadPermille(), 1000);
     EXPECT_EQ(p->DownloadRate(), 0);
-    ASSERT_TRUE(wait_for([&] { return p->Position() >= 1; })) << "the position moves";
-    EXPECT_TRUE(wait_for([&] { return p->BitRate() > 0; }));
+    ASSERT_TRUE(run_until([&] { return p->Position() >= 1; })) << "the position moves";
+    EXPECT_TRUE(run_until([&] { return p->BitRate() > 0; }));
 
     p->Pause();
     EXPECT_EQ(p->PlayState(), 2);
@@ -189,7 +175,7 @@ TEST_F(MpvPlayerTest, LocalClipPlaysPausesSeeksAndStops) {
 
     p->Play();
     EXPECT_EQ(p->PlayState(), 3);
-    ASSERT_TRUE(wait_for([&] { return p->Position() >= 2; }));
+    ASSERT_TRUE(run_until([&] { return p->Position() >= 2; }));
 
     p->Stop();
     EXPECT_EQ(p->PlayState(), 1);
@@ -287,7 +273,7 @@ TEST_F(MpvPlayerTest, HttpClipReportsItsDownload) {
 
     int max_rate = 0;
     bool partial = false;
-    ASSERT_TRUE(wait_for(
+    ASSERT_TRUE(run_until(
         [&] {
             max_rate = std::max(max_rate, p->DownloadRate());
             const int permille = p->DownloadPermille();
@@ -308,7 +294,7 @@ TEST_F(MpvPlayerTest, ReplacingThePlayingAddressPlaysTheNewOne) {
     p->setUrl(kClip);
     p->Play();
     ASSERT_TRUE(wait_state(*p, 3));
-    ASSERT_TRUE(wait_for([&] { return p->Position() >= 1; }));
+    ASSERT_TRUE(run_until([&] { return p->Position() >= 1; }));
 
     p->setUrl(server.url("clip.mp4"));
     p->Play();
@@ -342,7 +328,7 @@ TEST_F(MpvPlayerTest, HttpPreloadOpensTheNextAddressAhead) {
     p->Play();
     ASSERT_TRUE(wait_state(*p, 3));
     p->PreloadNext(server.url("episode2.mp4"));
-    ASSERT_TRUE(wait_for([&] { return server.requests("/episode2.mp4") >= 1; }))
+    ASSERT_TRUE(run_until([&] { return server.requests("/episode2.mp4") >= 1; }))
         << "mpv opens the next address while the current one plays";
     EXPECT_EQ(p->Url(), server.url("episode1.mp4"));
     EXPECT_NE(p->PlayState(), 1);
@@ -379,7 +365,7 @@ TEST_F(MpvPlayerTest, QvodAddressPlaysThroughTheTerminalStream) {
     ASSERT_TRUE(wait_state(*p, 3)) << "the next poll opens the stream";
     EXPECT_EQ(streams.opened.size(), 2);
     EXPECT_GE(server.requests("/stream.mp4"), 1);
-    ASSERT_TRUE(wait_for([&] { return p->DownloadPermille() == 420; }, 2500));
+    ASSERT_TRUE(run_until([&] { return p->DownloadPermille() == 420; }, 2500));
     EXPECT_EQ(p->DownloadRate(), 77);
     EXPECT_EQ(p->Url(), address);
     EXPECT_EQ(streams.asked.front(), address);
@@ -404,7 +390,7 @@ TEST_F(MpvPlayerTest, QvodStatesFollowTheTerminalWhileTheStreamWaits) {
     streams.current = QvodStreams::Status{30, 12, false, false, false};
     server.open_gate();
     ASSERT_TRUE(wait_state(*p, 3));
-    EXPECT_TRUE(wait_for([&] { return p->DownloadPermille() == 30; }, 2500))
+    EXPECT_TRUE(run_until([&] { return p->DownloadPermille() == 30; }, 2500))
         << "the next poll brings the new figures";
 }
 
@@ -420,7 +406,7 @@ TEST_F(MpvPlayerTest, QvodStreamGoesOnFromWhereItWasWhenItsTerminalGoesAway) {
     auto p = make(&streams);
     p->setUrl(QStringLiteral("qvod://67797|0123456789ABCDEF|clip.mp4|"));
     p->Play();
-    ASSERT_TRUE(wait_for([&] { return p->PlayState() == 3 && p->Position() >= 1; }));
+    ASSERT_TRUE(run_until([&] { return p->PlayState() == 3 && p->Position() >= 1; }));
     ASSERT_EQ(streams.opened.size(), 1);
 
     // Its terminal ends: no answer, the stream cut off. A new one serves
@@ -429,13 +415,13 @@ TEST_F(MpvPlayerTest, QvodStreamGoesOnFromWhereItWasWhenItsTerminalGoesAway) {
     streams.stream = second.url("again.mp4");
     const int at_loss = p->Position();
     first.reset();
-    ASSERT_TRUE(wait_for([&] { return second.requests("/again.mp4") > 0; }, 5000))
+    ASSERT_TRUE(run_until([&] { return second.requests("/again.mp4") > 0; }, 5000))
         << "the stream was not opened again";
     EXPECT_EQ(streams.opened.size(), 2);
     streams.current = QvodStreams::Status{1000, 0, false, false, false};
     ASSERT_TRUE(wait_state(*p, 3));
     EXPECT_GE(p->Position(), at_loss) << "it started over instead of going on";
-    EXPECT_TRUE(wait_for([&] { return p->Position() >= at_loss + 1; }, 4000));
+    EXPECT_TRUE(run_until([&] { return p->Position() >= at_loss + 1; }, 4000));
 }
 
 TEST_F(MpvPlayerTest, QvodAddressWithoutTerminalStaysConnecting) {
@@ -498,7 +484,7 @@ TEST_F(MpvPlayerTest, AHiddenVideoStartsTheFilmAndShowsItWhenShown) {
     p->setUrl(kClip);
     p->Play();
     ASSERT_TRUE(wait_state(*p, 3));
-    ASSERT_TRUE(wait_for([&] { return p->Position() >= 1; }));
+    ASSERT_TRUE(run_until([&] { return p->Position() >= 1; }));
     video->show();
     pump(700);
     EXPECT_GT(coloured_share(on_screen(container, video->geometry())), 0.5);
@@ -539,7 +525,7 @@ TEST_F(MpvPlayerTest, FullScreenShowsTheVideoAloneAndComesBack) {
     EXPECT_TRUE(player->full_screen());
     QWidget* window = video->window();
     EXPECT_NE(window, container.window());
-    ASSERT_TRUE(wait_for([&] { return window->isFullScreen() && surface->width() > 200; }, 3000));
+    ASSERT_TRUE(run_until([&] { return window->isFullScreen() && surface->width() > 200; }, 3000));
     pump(700);
     EXPECT_EQ(surface->size(), window->size());
     EXPECT_GT(coloured_share(on_screen(*window, window->rect()).scaled(160, 120)), 0.5)

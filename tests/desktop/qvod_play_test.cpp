@@ -3,6 +3,7 @@
 // control starts from it, and the demo server's throttled seeds, all on
 // 127.0.0.1 (run under Xvfb, without sound).
 
+#include "desktop/event_wait.h"
 #include "common/text_files.h"
 #include "demo_server/demo_server.h"
 #include "platform/desktop/mpv_player.h"
@@ -29,6 +30,7 @@
 #include <unistd.h>
 
 using namespace kelvara;
+using namespace kelvara::test;
 
 namespace {
 
@@ -36,18 +38,6 @@ namespace {
 int g_proxy_hits = 0;
 
 // Runs the event loop until `done` holds or the time is up.
-bool wait_for(const std::function<bool()>& done, int timeout_ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 QByteArray sha1_of_file(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -150,7 +140,7 @@ protected:
             file_text(folder_ + QStringLiteral("/QvodTerminal.port")).split(u'\n');
         if (lines.size() >= 2 && lines[1].toInt() > 0) {
             ::kill(lines[1].toInt(), SIGTERM);
-            wait_for([&] { return processes_under(folder_).empty(); }, 5000);
+            run_until([&] { return processes_under(folder_).empty(); }, 5000);
         }
         const std::vector<pid_t> left = processes_under(folder_);
         EXPECT_TRUE(left.empty()) << left.size() << " terminal processes left running";
@@ -180,7 +170,7 @@ protected:
 
     // Runs the event loop, recording what the control reports, until `done`.
     bool watch(std::vector<Sample>& samples, const std::function<bool()>& done, int timeout_ms) {
-        return wait_for(
+        return run_until(
             [&] {
                 samples.push_back(sample());
                 return done();
@@ -247,7 +237,7 @@ TEST_F(QvodPlay, PlaysWhileItDownloadsAndKeepsTheVerifiedFilm) {
     EXPECT_EQ(player_->Url(), address);
     EXPECT_EQ(player_->Duration(), 15);
     const int position = player_->Position();
-    EXPECT_TRUE(wait_for([&] { return player_->Position() >= position + 1; }, 3000))
+    EXPECT_TRUE(run_until([&] { return player_->Position() >= position + 1; }, 3000))
         << "plays on from the finished file";
     expect_finished_film(name, clip);
 }
@@ -262,7 +252,7 @@ TEST_F(QvodPlay, StalledSeedShowsReconnectingAndPlaysOnOnceItMoves) {
 
     player_->setUrl(address);
     player_->Play();
-    ASSERT_TRUE(wait_for([&] { return player_->PlayState() == 3; }, 8000));
+    ASSERT_TRUE(run_until([&] { return player_->PlayState() == 3; }, 8000));
     std::vector<Sample> samples;
     // The terminal gives a silent source 15 seconds before it reconnects.
     ASSERT_TRUE(watch(
@@ -278,10 +268,10 @@ TEST_F(QvodPlay, StalledSeedShowsReconnectingAndPlaysOnOnceItMoves) {
     EXPECT_EQ(player_->DownloadRate(), 0);
 
     demo_.set_seed_stall(clip.sha1, std::nullopt);
-    ASSERT_TRUE(wait_for([&] { return player_->PlayState() == 3; }, 8000))
+    ASSERT_TRUE(run_until([&] { return player_->PlayState() == 3; }, 8000))
         << "state " << player_->PlayState();
-    EXPECT_TRUE(wait_for([&] { return player_->Position() >= stuck_at + 2; }, 5000));
-    ASSERT_TRUE(wait_for([&] { return QFileInfo::exists(downloads_ + name); }, 10000));
+    EXPECT_TRUE(run_until([&] { return player_->Position() >= stuck_at + 2; }, 5000));
+    ASSERT_TRUE(run_until([&] { return QFileInfo::exists(downloads_ + name); }, 10000));
     expect_finished_film(name, clip);
 }
 
@@ -295,7 +285,7 @@ TEST_F(QvodPlay, PreloadNextFetchesTheNextEpisodeInTheBackground) {
 
     player_->setUrl(address);
     player_->Play();
-    ASSERT_TRUE(wait_for([&] { return player_->PlayState() == 3; }, 8000));
+    ASSERT_TRUE(run_until([&] { return player_->PlayState() == 3; }, 8000));
     EXPECT_FALSE(streams_->status(next_address)) << "not asked for yet";
     player_->PreloadNext(next_address);
     const std::optional<QvodStreams::Status> status = streams_->status(next_address);
@@ -303,7 +293,7 @@ TEST_F(QvodPlay, PreloadNextFetchesTheNextEpisodeInTheBackground) {
     EXPECT_FALSE(status->failed);
     EXPECT_LT(status->permille, 1000);
 
-    ASSERT_TRUE(wait_for([&] { return QFileInfo::exists(downloads_ + next_name); }, 10000));
+    ASSERT_TRUE(run_until([&] { return QFileInfo::exists(downloads_ + next_name); }, 10000));
     expect_finished_film(next_name, next);
     EXPECT_EQ(streams_->status(next_address)->permille, 1000);
     EXPECT_EQ(player_->Url(), address) << "the current episode plays on";
@@ -313,8 +303,8 @@ TEST_F(QvodPlay, PreloadNextFetchesTheNextEpisodeInTheBackground) {
     player_->Stop();
     player_->setUrl(next_address);
     player_->Play();
-    ASSERT_TRUE(wait_for([&] { return player_->PlayState() == 3; }, 5000));
-    EXPECT_TRUE(wait_for([&] { return player_->DownloadPermille() == 1000; }, 2500))
+    ASSERT_TRUE(run_until([&] { return player_->PlayState() == 3; }, 5000));
+    EXPECT_TRUE(run_until([&] { return player_->DownloadPermille() == 1000; }, 2500))
         << "the terminal's figures come with its next poll";
 }
 
@@ -327,7 +317,7 @@ TEST_F(QvodPlay, FilmGoesOnWhereItStoodWhenItsTerminalDies) {
     player_->setUrl(address);
     player_->Play();
     ASSERT_TRUE(
-        wait_for([&] { return player_->PlayState() == 3 && player_->Position() >= 1; }, 10000));
+        run_until([&] { return player_->PlayState() == 3 && player_->Position() >= 1; }, 10000));
     const QString port_file = folder_ + QStringLiteral("/QvodTerminal.port");
     const int old_pid = file_text(port_file).split(u'\n').value(1).toInt();
     ASSERT_GT(old_pid, 0);
@@ -346,7 +336,7 @@ TEST_F(QvodPlay, FilmGoesOnWhereItStoodWhenItsTerminalDies) {
     const int new_pid = file_text(port_file).split(u'\n').value(1).toInt();
     EXPECT_GT(new_pid, 0);
     EXPECT_NE(new_pid, old_pid) << "a new terminal took over";
-    ASSERT_TRUE(wait_for([&] { return QFileInfo::exists(downloads_ + name); }, 10000));
+    ASSERT_TRUE(run_until([&] { return QFileInfo::exists(downloads_ + name); }, 10000));
     expect_finished_film(name, clip);
 }
 
@@ -366,7 +356,7 @@ TEST_F(QvodPlay, TerminalThatCannotStartLeavesTheWindowResponsive) {
     EXPECT_EQ(player_->PlayState(), 10);
     qint64 longest_turn = 0;
     clock.restart();
-    wait_for(
+    run_until(
         [&] {
             longest_turn = std::max(longest_turn, clock.restart());
             EXPECT_EQ(player_->PlayState(), 10);
@@ -376,7 +366,7 @@ TEST_F(QvodPlay, TerminalThatCannotStartLeavesTheWindowResponsive) {
     EXPECT_LT(longest_turn, 1500) << "the event loop stalls while the terminal is sought";
 
     ::close(lock); // now a terminal can start, and the film plays
-    EXPECT_TRUE(wait_for([&] { return player_->PlayState() == 3; }, 10000))
+    EXPECT_TRUE(run_until([&] { return player_->PlayState() == 3; }, 10000))
         << "state " << player_->PlayState();
 }
 

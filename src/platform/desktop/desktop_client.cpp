@@ -3,10 +3,14 @@
 #include "app/startup.h"
 #include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
+#include "platform/desktop/web_engine_profile.h"
 #include "platform/processes.h"
+#include "window/app_icon.h"
 #include "window/ba1.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
+#include <clocale>
 
 namespace kelvara {
 
@@ -79,6 +83,19 @@ void bypass_proxies_for_loopback() {
             list += QByteArray(list.isEmpty() ? "" : ",") + "127.0.0.1,localhost";
         qputenv(name, list);
     }
+}
+
+void prepare_client_process() {
+    bypass_proxies_for_loopback();
+    prepare_web_engine();
+}
+
+void set_up_application() {
+    QApplication::setApplicationName(QStringLiteral("Kelvara"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Before the platform: the tray icon takes the application's icon.
+    QApplication::setWindowIcon(app_icon());
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 } // namespace kelvara
