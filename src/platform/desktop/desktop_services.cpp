@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QNetworkInterface>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -25,12 +26,16 @@ MsgAnswer QtDialogs::message_box(const QString& text, const QString& title, MsgB
     case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
     case MsgIcon::None: break;
     }
+    // The client speaks Chinese, its buttons too.
     if (buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
     return MsgAnswer::Ok;
 }
