@@ -15,8 +15,20 @@
 
 namespace kelvara {
 
+namespace {
+
+// A button under the pointer holds the mouse to see it leave; a dialog opened
+// from its click must get the mouse instead.
+void release_mouse_grab() {
+    if (QWidget* holder = QWidget::mouseGrabber())
+        holder->releaseMouse();
+}
+
+} // namespace
+
 MsgAnswer QtDialogs::message_box(const QString& text, const QString& title, MsgButtons buttons,
                                  MsgIcon icon) {
+    release_mouse_grab();
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(text);
@@ -55,11 +67,13 @@ QString qt_file_filter(const QString& filter) {
 }
 
 QString QtDialogs::open_file(const QString& filter, const QString& title) {
+    release_mouse_grab();
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(),
                                         qt_file_filter(filter));
 }
 
 QString QtDialogs::browse_folder(const QString& initial, const QString& title) {
+    release_mouse_grab();
     QString folder = QFileDialog::getExistingDirectory(
         QApplication::activeWindow(), title.isEmpty() ? QStringLiteral("请选择文件夹") : title,
         initial);
