@@ -58,7 +58,9 @@ const QString kQvodProcesses[2] = {QStringLiteral("QvodPlayer.exe"),
                                    QStringLiteral("QvodTerminal.exe")};
 
 void set_tab_colors(Label* tab, const QColor& back, const QColor& fore) {
+    // Labels are see-through by default; a tab paints its own background.
     tab->setAttribute(Qt::WA_TranslucentBackground, false);
+    tab->setAttribute(Qt::WA_NoSystemBackground, false);
     tab->setAutoFillBackground(true);
     QPalette pal = tab->palette();
     pal.setColor(QPalette::Window, back);

@@ -194,6 +194,9 @@ QString tip::home_page() const {
 }
 
 void tip::open_over_main(const std::function<void()>& show_window) {
+    // A hovered button still holding the mouse would eat the first click
+    // meant for the window about to open.
+    main_.release_capture();
     // A topmost main window would cover the window about to open.
     const bool was_topmost = main_.npc[4]->tip() == QStringLiteral("取消置顶");
     if (was_topmost)

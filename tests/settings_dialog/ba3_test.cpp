@@ -132,6 +132,16 @@ TEST_F(SettingsDialog, TrayMenuItemsOpenItOnTheirPages) {
     EXPECT_EQ(w->ba3->page(), 1);
 }
 
+TEST_F(SettingsDialog, TheMenuButtonGivesUpTheMouseToTheDialog) {
+    // The menu button holds the mouse while hovered; the dialog opened from
+    // its menu must get the next click.
+    w->npc_MouseMove(5, Qt::NoButton, 2, 2);
+    ASSERT_EQ(QWidget::mouseGrabber(), w->npc[5]);
+    w->menus().shezhi->trigger();
+    ASSERT_NE(w->ba3, nullptr);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
 TEST_F(SettingsDialog, TabsSelectTheirPagesAndShowWhichIsChosen) {
     BA3& d = open_settings();
     EXPECT_EQ(d.d_z[1]->caption(), "软件设置\r\n");
