@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     QTimer loop;
     loop.setInterval(50);
     QObject::connect(&loop, &QTimer::timeout, [&] {
-        if (player.PlayState() == 6)
+        if (player.PlayState() == kStateEnded)
             player.Play(); // starts over
     });
     loop.start();

@@ -12,6 +12,7 @@
 // first-frame rounds run unlimited and at that rate, the seek at that rate.
 // Run it under a display: bench/qvod_play.sh makes a clip and uses Xvfb.
 
+#include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/qvod_folder.h"
@@ -149,13 +150,13 @@ public:
     bool fresh_terminal(const QString& address) {
         end_terminal();
         const QString folder = root_.path() + QStringLiteral("/downloads-%1/").arg(++round_);
-        write_text_atomically(qvod_.folder() + QStringLiteral("/QvodPlayer.xml"),
+        write_text_atomically(qvod_.folder() + u'/' + QLatin1String(terminal_api::kSettingsFile),
                               default_qvod_settings(folder, {seeds_}));
         return !streams_->open(address).isEmpty();
     }
 
     void end_terminal() {
-        QFile file(qvod_.folder() + QStringLiteral("/QvodTerminal.port"));
+        QFile file(qvod_.folder() + u'/' + QLatin1String(terminal_api::kPortFile));
         if (!file.open(QIODevice::ReadOnly))
             return;
         file.readLine();
@@ -190,7 +191,7 @@ Start play_from_start(PlayerControl& player, const QString& url) {
     clock.start();
     player.setUrl(url);
     player.Play();
-    if (!wait_for([&] { return player.PlayState() == 3; }))
+    if (!wait_for([&] { return player.PlayState() == kStatePlaying; }))
         return result;
     result.first_frame = clock.nsecsElapsed() / 1e9;
     if (wait_for([&] { return player.Position() >= 1; }))
@@ -215,7 +216,8 @@ Seek seek_to_80(PlayerControl& player, const QString& url) {
     QElapsedTimer clock;
     clock.start();
     player.setPosition(target);
-    if (wait_for([&] { return player.PlayState() == 3 && player.Position() >= target + 1; }))
+    if (wait_for(
+            [&] { return player.PlayState() == kStatePlaying && player.Position() >= target + 1; }))
         result.seconds = clock.nsecsElapsed() / 1e9 - 1.0;
     return result;
 }

@@ -10,6 +10,23 @@ auto value_or(const Map& map, const std::string& key, typename Map::mapped_type 
     return it == map.end() ? fallback : it->second;
 }
 
+template <typename Map>
+std::optional<typename Map::mapped_type> value_if_set(const Map& map, const std::string& key) {
+    const auto it = map.find(key);
+    if (it == map.end())
+        return std::nullopt;
+    return it->second;
+}
+
+template <typename Map>
+void set_or_erase(Map& map, const std::string& key,
+                  std::optional<typename Map::mapped_type> value) {
+    if (value)
+        map[key] = std::move(*value);
+    else
+        map.erase(key);
+}
+
 } // namespace
 
 void Switches::set_delay(const std::string& path, std::chrono::milliseconds delay) {
@@ -47,20 +64,14 @@ DemoFailure Switches::failure(const std::string& path) const {
 void Switches::set_fixed_body(const std::string& path, std::optional<std::string> body) {
     {
         std::lock_guard lock(mutex_);
-        if (body)
-            fixed_bodies_[path] = std::move(*body);
-        else
-            fixed_bodies_.erase(path);
+        set_or_erase(fixed_bodies_, path, std::move(body));
     }
     changed();
 }
 
 std::optional<std::string> Switches::fixed_body(const std::string& path) const {
     std::lock_guard lock(mutex_);
-    const auto it = fixed_bodies_.find(path);
-    if (it == fixed_bodies_.end())
-        return std::nullopt;
-    return it->second;
+    return value_if_set(fixed_bodies_, path);
 }
 
 void Switches::set_seed_rate(std::int64_t bytes_per_second) {
@@ -79,20 +90,14 @@ std::int64_t Switches::seed_rate() const {
 void Switches::set_seed_stall(const std::string& sha1, std::optional<std::int64_t> offset) {
     {
         std::lock_guard lock(mutex_);
-        if (offset)
-            seed_stalls_[sha1] = *offset;
-        else
-            seed_stalls_.erase(sha1);
+        set_or_erase(seed_stalls_, sha1, offset);
     }
     changed();
 }
 
 std::optional<std::int64_t> Switches::seed_stall(const std::string& sha1) const {
     std::lock_guard lock(mutex_);
-    const auto it = seed_stalls_.find(sha1);
-    if (it == seed_stalls_.end())
-        return std::nullopt;
-    return it->second;
+    return value_if_set(seed_stalls_, sha1);
 }
 
 void Switches::set_seed_corrupt(const std::string& sha1, bool corrupt) {

@@ -78,7 +78,7 @@ void Downloads::fetch(SourceFetch& fetcher, std::vector<char>& buffer, Job& job)
         qCDebug(lcTerminal) << "source" << job.source << "failed:"
                             << (outcome.result == FetchResult::Stalled ? "stalled"
                                                                        : outcome.detail.c_str());
-    finish_job(job, int(outcome.result), outcome.bytes);
+    finish_job(job, outcome);
 }
 
 void Downloads::count_bytes(Task& task, size_t length) {
@@ -102,7 +102,7 @@ bool Downloads::piece_written(Job& job) {
     return !job.abandon && !(job.next >= job.end && job.end < job.fetch_end);
 }
 
-void Downloads::finish_job(Job& job, int result, int64_t bytes) {
+void Downloads::finish_job(Job& job, const FetchOutcome& outcome) {
     std::lock_guard lock(mutex_);
     Task& task = *job.task;
     for (int piece = job.next; piece < job.end; ++piece)
@@ -111,10 +111,10 @@ void Downloads::finish_job(Job& job, int result, int64_t bytes) {
     SourceSlot& slot = task.sources[size_t(job.source)];
     --slot.connections;
     std::erase(task.jobs, &job);
-    const auto outcome = FetchResult(result);
+    const FetchResult result = outcome.result;
     if (job.io_error != 0) {
         fail(task, io_failure_reason(job.io_error));
-    } else if (outcome == FetchResult::Failed || outcome == FetchResult::Stalled) {
+    } else if (result == FetchResult::Failed || result == FetchResult::Stalled) {
         const auto now = Clock::now();
         ++slot.failures;
         const auto wait = std::chrono::milliseconds(int64_t(config_.backoff_ms)
@@ -124,7 +124,7 @@ void Downloads::finish_job(Job& job, int result, int64_t bytes) {
         task.last_failure = now;
         if (task.only_source == job.source && slot.failures >= kFailuresBeforeNextSource)
             task.only_source = (job.source + 1) % int(task.sources.size());
-    } else if (bytes > 0 || outcome == FetchResult::Done) {
+    } else if (outcome.bytes > 0 || result == FetchResult::Done) {
         slot.failures = 0;
     }
     work_cv_.notify_all();

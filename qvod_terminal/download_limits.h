@@ -19,3 +19,18 @@ constexpr int kFailuresBeforeNextSource = 3;
 constexpr int kHashRun = 64; // pieces hashed at most in one go
 
 } // namespace kelvara::download_limits
+
+namespace kelvara {
+
+// How a terminal's downloads are cut into pieces and timed. The defaults are
+// the installed program's; tests and the benchmark shorten the timings.
+struct DownloadTuning {
+    // Piece size of new downloads: a read waits for a whole piece, so small
+    // pieces let a film start soon from a slow source.
+    int64_t piece_bytes = 64 * 1024;
+    int stall_ms = 15000;        // a source silent this long has stalled
+    int backoff_ms = 1000;       // first wait after a source failed
+    int read_timeout_ms = 90000; // longest wait of a read for its bytes
+};
+
+} // namespace kelvara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/qvod_terminal_api.h"
+#include "download_limits.h"
 #include "download_task.h"
 
 #include <condition_variable>
@@ -14,14 +15,11 @@
 namespace kelvara {
 
 class SourceFetch;
+struct FetchOutcome;
 
-struct DownloadConfig {
+struct DownloadConfig : DownloadTuning {
     std::string save_folder; // ends in "/"
     std::vector<std::string> sources;
-    int64_t piece_bytes = 64 * 1024;
-    int stall_ms = 15000;
-    int backoff_ms = 1000;
-    int read_timeout_ms = 90000;
 };
 
 // The downloads of a terminal: a fixed pool of workers fetches pieces from
@@ -65,7 +63,7 @@ private:
     friend class JobSink;
     void count_bytes(Task& task, size_t length);
     bool piece_written(Job& job);
-    void finish_job(Job& job, int result, int64_t bytes);
+    void finish_job(Job& job, const FetchOutcome& outcome);
     void hash_ahead(Task& task, int written, const std::vector<char>& buffer);
     void restart_hash(Task& task);
     void verify(const std::shared_ptr<Task>& task);

@@ -65,15 +65,7 @@ int run(const TerminalOptions& options) {
     if (lock < 0)
         return 0; // this folder's terminal already runs
     const TerminalSettings settings = read_settings(options.folder);
-    DownloadConfig config;
-    config.save_folder = settings.save_folder;
-    config.sources = settings.sources;
-    config.piece_bytes = options.piece_bytes;
-    config.stall_ms = options.stall_ms;
-    config.backoff_ms = options.backoff_ms;
-    config.read_timeout_ms = options.read_timeout_ms;
-
-    Downloads downloads(config);
+    Downloads downloads(DownloadConfig{options, settings.save_folder, settings.sources});
     LocalServer server(downloads);
     const int port = server.bind();
     if (port <= 0) {

@@ -1,21 +1,15 @@
 #pragma once
 
-#include <cstdint>
+#include "download_limits.h"
+
 #include <optional>
 #include <string>
 
 namespace kelvara {
 
-// How a terminal runs. The defaults are the installed program's; tests and
-// the benchmark shorten the timings.
-struct TerminalOptions {
+// How a terminal runs.
+struct TerminalOptions : DownloadTuning {
     std::string folder; // the QVOD folder
-    // Piece size of new downloads: a read waits for a whole piece, so small
-    // pieces let a film start soon from a slow source.
-    int64_t piece_bytes = 64 * 1024;
-    int stall_ms = 15000;        // a source silent this long has stalled
-    int backoff_ms = 1000;       // first wait after a source failed
-    int read_timeout_ms = 90000; // longest wait of a read for its bytes
 };
 
 // Reads "--folder <dir>", "--piece-kib <n>", "--stall-ms <n>",

@@ -25,6 +25,4 @@ QString configured_server() {
     return QString::fromUtf8(KELVARA_DEFAULT_SERVER);
 }
 
-QString command_line_text(const QStringList& arguments) { return arguments.join(u' '); }
-
 } // namespace kelvara

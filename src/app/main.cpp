@@ -15,23 +15,18 @@ int main(int argc, char** argv) {
     set_up_application();
 
     const QString app_dir = application_folder();
-    const QString command = command_line_text(QCoreApplication::arguments().mid(1));
+    // The arguments after the program's name, joined by blanks: the text the
+    // client plays.
+    const QString command = QCoreApplication::arguments().mid(1).join(u' ');
 
     // A later start hands its command text to the first instance and ends,
-    // before it sets anything up.
-    const auto later_start = [&command](InstanceChannel& channel) {
-        if (channel.claim())
-            return false;
-        channel.send(command.toUtf8());
-        return true;
-    };
-    if (LocalSocketChannel early(app_dir); later_start(early))
+    // before it sets anything up; the first keeps the channel it claimed.
+    auto channel = std::make_unique<LocalSocketChannel>(app_dir);
+    if (!channel->claim()) {
+        channel->send(command.toUtf8());
         return 0;
-
-    DesktopClient client(app_dir, configured_server());
-    // Claimed for good; a start that came in between is the first one.
-    if (later_start(client.platform().channel))
-        return 0;
+    }
+    DesktopClient client(app_dir, configured_server(), std::move(channel));
     if (!client.start(command))
         return 0;
     on_termination_signal([&client] { client.window()->ttt_v(); });

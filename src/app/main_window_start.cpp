@@ -2,7 +2,7 @@
 
 #include "app/guanbi.h"
 #include "app/settings.h"
-#include "app/startup.h"
+#include "common/qvod_terminal_api.h"
 #include "platform/event_loop.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/transfer.h"
 #include "platform/web_pane.h"
+#include "services/notice_file.h"
 #include "window/ba1.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ namespace kelvara {
 namespace {
 
 const QString kPlayer = QStringLiteral("QvodPlayer.exe");
-const QString kTerminal = QStringLiteral("QvodTerminal.exe");
+const QString kTerminal = QString::fromLatin1(terminal_api::kProgram);
 
 int setting_number(const BA1& w, const char* section, const char* key) {
     return static_cast<int>(ini_number(w.setting(section, key)));
@@ -39,8 +40,7 @@ void BA1::Form_Load(const QString& command_line) {
     // 2. Minimisable and maximisable from the taskbar, though borderless.
     set_window_flag_live(Qt::WindowMinMaxButtonsHint, true);
 
-    // 3. Settings.
-    ini_path = settings_path(app_dir());
+    // 3. Settings (the constructor set ini_path).
     skin_no = setting_number(*this, "Skin", "Num");
     user_id = setting("user", "Name");
     running_version = setting("ver", "Name");
@@ -140,11 +140,9 @@ void BA1::ttt_v() {
     if (platform().transfer.still_executing())
         platform().transfer.cancel();
     // The server's quit action: "1****<address>" opens a web address.
-    if (exit_action.contains(QStringLiteral("****"))) {
-        const QStringList parts = exit_action.split(QStringLiteral("****"));
-        if (parts.value(0) == QStringLiteral("1") && is_web_address(parts.value(1)))
-            platform().shell.open_url(parts.value(1));
-    }
+    const QString quit_address = quit_action_address(exit_action);
+    if (is_web_address(quit_address))
+        platform().shell.open_url(quit_address);
     // The other windows (menus and help, the advertisement window, the
     // settings dialog) go first, then this one; the client ends with it.
     for (QWidget* other : QApplication::topLevelWidgets()) {

@@ -1,6 +1,7 @@
 #include "window/ba1.h"
 
 #include "app/guanbi.h"
+#include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
 #include "history/downloads.h"
@@ -10,7 +11,6 @@
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/platform.h"
-#include "platform/player_control.h"
 #include "platform/shell.h"
 #include "platform/web_pane.h"
 #include "tray/tip.h"
@@ -27,13 +27,8 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kAsk = QStringLiteral("提示：");
 
-// The local list while the label above the lists offers to clear it.
-bool local_list_active(const BA1& w) {
-    return w.qk->caption().contains(QStringLiteral("列表"));
-}
-
 QString active_list(const BA1& w) {
-    return QString::fromLatin1(local_list_active(w) ? kLocalList : kNetworkList);
+    return QString::fromLatin1(w.local_list_shown() ? kLocalList : kNetworkList);
 }
 
 // Line `n` (from 1) of a list; empty when the list or the line is missing.
@@ -69,9 +64,7 @@ void replay_local(BA1& w, const QStringList& fields, qint64 n) {
         w.history().history_delete_line(QString::fromLatin1(kLocalList), n);
         return;
     }
-    w.QvodC->setUrl(path);
-    w.QvodC->Play();
-    w.Timer1->set_enabled(true);
+    w.start_playback(path);
     w.bo_name->set_caption(fit_width(js_unescape(fields.value(0)), 30));
     w.resume_done = 0;
     w.resume_pos = to_number(fields.value(2));
@@ -93,13 +86,11 @@ void replay_task(BA1& w, const QStringList& fields) {
     const QString v1 = fields.value(5);
     const QString key = id + u'-' + v + u'-' + v1 + u'-' + title;
     if (address.contains(QLatin1String("qvod"))) {
-        if (find_process_id(w.platform().processes, QStringLiteral("QvodTerminal.exe")) == 0) {
+        if (find_process_id(w.platform().processes, QLatin1String(terminal_api::kProgram)) == 0) {
             w.platform().events.do_events();
             w.start_qvod_terminal();
         }
-        w.QvodC->setUrl(js_unescape(address));
-        w.QvodC->Play();
-        w.Timer1->set_enabled(true);
+        w.start_playback(js_unescape(address));
         w.bo_name->set_caption(fit_width(js_unescape(title), 30) + u'-' + js_unescape(episode));
         w.resume_done = 0;
         w.resume_pos = to_number(fields.value(6));
@@ -127,7 +118,7 @@ void open_row(BA1& w, const QString& address) {
     if (!record.contains(u'|'))
         return;
     const QStringList fields = record.split(u'|');
-    if (local_list_active(w))
+    if (w.local_list_shown())
         replay_local(w, fields, n);
     else
         replay_task(w, fields);
@@ -225,7 +216,7 @@ void BA1::eee() {
 
 void BA1::qk_Click() {
     qk->set_fore_color(QColor(0x5A, 0x5A, 0x5A));
-    if (!local_list_active(*this)) {
+    if (!local_list_shown()) {
         menus().popup_global(menus().c_fie, QCursor::pos());
         return;
     }
@@ -239,7 +230,7 @@ void BA1::qk_Click() {
 }
 
 void BA1::qk_xl() {
-    if (local_list_active(*this))
+    if (local_list_shown())
         return;
     if (!ask(*this, QStringLiteral("确定要删除全部[网络任务]列表吗？")))
         return;

@@ -1,12 +1,12 @@
 #include "window/ba1.h"
 
 #include "app/guanbi.h"
+#include "common/qvod_terminal_api.h"
 #include "common/text_helpers.h"
 #include "history/history_files.h"
 #include "panes/js_escape.h"
 #include "panes/link_formats.h"
 #include "platform/platform.h"
-#include "platform/player_control.h"
 #include "platform/processes.h"
 #include "platform/web_pane.h"
 
@@ -14,7 +14,7 @@ namespace kelvara {
 
 namespace {
 
-const QString kQvodTerminal = QStringLiteral("QvodTerminal.exe");
+const QString kQvodTerminal = QString::fromLatin1(terminal_api::kProgram);
 
 bool starts_with_scheme(const QString& address, QLatin1String scheme) {
     return address.left(7) == scheme;
@@ -60,9 +60,7 @@ void play_episode(BA1& w, const QString& address) {
     if (link.player_type == QLatin1String("qvod")) {
         w.resume_pos = 0;
         w.web_mode = 0;
-        w.QvodC->setUrl(js_unescape(link.escaped_address));
-        w.QvodC->Play();
-        w.Timer1->set_enabled(true);
+        w.start_playback(js_unescape(link.escaped_address));
         w.play_key = key;
         w.next_link = QStringLiteral("0");
         w.next_pending = 0;
@@ -137,8 +135,7 @@ void BA1::start_qvod_terminal() {
     Processes& processes = platform().processes;
     if (find_process_id(processes, kQvodTerminal) != 0)
         return;
-    if (qvod_dir.isEmpty())
-        qvod_dir = setting("S_q", "qvodw");
+    qvod_dir = qvod_program_folder();
     if (!qvod_dir.isEmpty())
         processes.start_detached(join_path(qvod_dir, kQvodTerminal), {}, true);
 }

@@ -6,6 +6,7 @@
 #include "panes/link_formats.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
+#include "player/player_view.h"
 
 namespace kelvara {
 
@@ -14,13 +15,6 @@ namespace {
 // A series episode is playing: play_key holds id-v-v1-title.
 bool has_episode_key(const QString& play_key) {
     return play_key != QLatin1String("0") && play_key.contains(u'-');
-}
-
-// "0" nothing prepared, "1" no next episode, "3" the last request failed;
-// anything else is the next episode's link.
-bool is_prepared_link(const QString& next_link) {
-    return !next_link.isEmpty() && next_link != QLatin1String("0") &&
-           next_link != QLatin1String("1") && next_link != QLatin1String("3");
 }
 
 } // namespace
@@ -82,7 +76,7 @@ void BA1::Timer2_Timer() {
     zhun->set_caption(QStringLiteral("播放完毕"));
     Timer2->set_enabled(false);
 
-    if (bo_but[6]->tip().contains(QStringLiteral("已开启"))) {
+    if (shutdown_armed()) {
         Timer1->set_enabled(false);
         system_shutdown(true);
         return;
@@ -93,7 +87,7 @@ void BA1::Timer2_Timer() {
     last_pos = 1;
     if (next_link == QLatin1String("3")) {
         Web2->navigate(QString::fromLatin1(kEndOfEpisodeAddress));
-    } else if (is_prepared_link(next_link)) {
+    } else if (holds_next_link(next_link)) {
         Timer1->set_enabled(false);
         next_s->show();
         Web2->navigate(QString::fromLatin1(kEndOfEpisodeAddress));

@@ -1,5 +1,6 @@
 #include "player/mpv_state.h"
 
+#include "platform/player_control.h"
 #include "player/mpv_names.h"
 
 #include <QStringList>
@@ -64,7 +65,6 @@ void MpvState::on(const player_event::LoadIssued& e) {
     phase_ = PlayPhase::Opening;
     source_ = e.source;
     load_id_ = e.entry_id;
-    want_file_ = true;
     file_active_ = false;
     file_loaded_ = false;
     seek_target_.reset();
@@ -88,7 +88,6 @@ void MpvState::on(const player_event::StopIssued&) {
 }
 
 void MpvState::drop_file() {
-    want_file_ = false;
     file_active_ = false;
     file_loaded_ = false;
     seek_target_.reset();
@@ -104,7 +103,7 @@ void MpvState::on(const player_event::VolumeIssued& e) {
 }
 
 void MpvState::on(const player_event::StartFile& e) {
-    if (e.entry_id == load_id_ && want_file_) {
+    if (e.entry_id == load_id_ && file_wanted()) {
         file_active_ = true;
         file_loaded_ = false;
     } else if (e.entry_id > load_id_) {
@@ -153,7 +152,6 @@ void MpvState::on(const player_event::EndFile& e) {
         phase_ = PlayPhase::Stopped;
         break;
     }
-    want_file_ = false;
 }
 
 namespace {
@@ -216,8 +214,12 @@ void MpvState::on(const player_event::PropertyChanged& e) {
     }
 }
 
+bool MpvState::file_wanted() const {
+    return phase_ == PlayPhase::Opening || phase_ == PlayPhase::Running;
+}
+
 bool MpvState::per_file_values_valid() const {
-    return file_active_ && (phase_ == PlayPhase::Opening || phase_ == PlayPhase::Running);
+    return file_active_ && file_wanted();
 }
 
 bool MpvState::file_ready() const {
@@ -236,43 +238,39 @@ int MpvState::waiting_state(int otherwise) const {
     if (source_ != SourceKind::Qvod || !terminal_)
         return otherwise;
     if (terminal_->failed)
-        return 1;
+        return kStateStopped;
     if (terminal_->reconnecting)
-        return 8;
+        return kStateReconnecting;
     if (terminal_->connecting)
-        return 10;
+        return kStateConnecting;
     return otherwise;
-}
-
-int MpvState::stalled_state() const {
-    return waiting_state(4);
 }
 
 int MpvState::play_state() const {
     switch (phase_) {
     case PlayPhase::Empty:
-        return 0;
+        return kStateReady;
     case PlayPhase::StreamPending:
-        return waiting_state(10);
+        return waiting_state(kStateConnecting);
     case PlayPhase::Opening:
         if (source_ == SourceKind::Local)
-            return 5;
-        return waiting_state(10);
+            return kStateWaiting;
+        return waiting_state(kStateConnecting);
     case PlayPhase::Running:
         if (at_end())
-            return 6;
+            return kStateEnded;
         if (paused_)
-            return 2;
+            return kStatePaused;
         if (paused_for_cache_)
-            return stalled_state();
-        return 3;
+            return waiting_state(kStateBuffering);
+        return kStatePlaying;
     case PlayPhase::Stopped:
     case PlayPhase::Failed:
-        return 1;
+        return kStateStopped;
     case PlayPhase::Ended:
-        return 6;
+        return kStateEnded;
     }
-    return 0;
+    return kStateReady;
 }
 
 int MpvState::position() const {

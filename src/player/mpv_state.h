@@ -52,11 +52,11 @@ struct CacheState {
 
 // Progress of a qvod:// address as the terminal reports it.
 struct TerminalStatus {
-    int permille = 0;
-    int rate_kbs = 0;
-    bool connecting = false;
-    bool reconnecting = false;
-    bool failed = false;
+    int permille = 0;          // thousandths of the file on disk
+    int rate_kbs = 0;          // current download rate, KB/s
+    bool connecting = false;   // no source answered yet
+    bool reconnecting = false; // a source failed; retrying
+    bool failed = false;       // cannot go on (disk full, folder unwritable...)
 };
 
 enum class EndReason { Eof, Stop, Quit, Error, Redirect };
@@ -133,7 +133,7 @@ public:
 
     PlayPhase phase() const { return phase_; }
     SourceKind source() const { return source_; }
-    // The play-state code; see player_control.h and mpv_player.h.
+    // The play-state code (PlayStateCode); mpv_player.h says which apply when.
     int play_state() const;
     int position() const;
     int duration() const;
@@ -171,14 +171,15 @@ private:
     void on(const player_event::Terminal& e) { terminal_ = e.status; }
 
     void drop_file();
+    // The latest file loaded is still wanted: not stopped, ended or replaced
+    // by a stream that is not there yet.
+    bool file_wanted() const;
     bool per_file_values_valid() const;
-    int stalled_state() const;
     int waiting_state(int otherwise) const;
 
     PlayPhase phase_ = PlayPhase::Empty;
     SourceKind source_ = SourceKind::Local;
     std::int64_t load_id_ = 0; // entry of the latest file loaded
-    bool want_file_ = false;   // that file is still wanted
     bool file_active_ = false; // between its start and its end
     bool file_loaded_ = false;
     std::int64_t foreign_id_ = 0;

@@ -5,6 +5,7 @@
 #include "window/ba1.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace kelvara {
@@ -18,6 +19,14 @@ qint64 round_half_even(double value) {
     if (rest > 0.5 || (rest == 0.5 && whole % 2 != 0))
         ++whole;
     return whole;
+}
+
+int to_position(qint64 seconds) {
+    return static_cast<int>(std::clamp<qint64>(seconds, 0, INT_MAX));
+}
+
+bool holds_next_link(const QString& next_link) {
+    return !next_link.isEmpty() && next_link != u"0" && next_link != u"1" && next_link != u"3";
 }
 
 int seek_span(const BA1& w) {

@@ -14,6 +14,12 @@ Q_DECLARE_LOGGING_CATEGORY(lc_playback)
 
 // Nearest whole number, halves going to the even neighbour.
 qint64 round_half_even(double value);
+// A number of seconds as a position the player takes: held within 0..INT_MAX.
+int to_position(qint64 seconds);
+
+// next_link holds the next episode's link rather than one of the states "0"
+// (nothing prepared), "1" (no next episode) and "3" (the last request failed).
+bool holds_next_link(const QString& next_link);
 
 // The seek span (track width minus knob width) and the volume span (track
 // width minus knob width); never negative.

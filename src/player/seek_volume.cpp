@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <algorithm>
-#include <climits>
 #include <optional>
 
 namespace kelvara {
@@ -80,10 +79,6 @@ private:
     const QEvent* last_event_ = nullptr;
     QPointer<QWidget> last_target_;
 };
-
-int to_position(qint64 seconds) {
-    return static_cast<int>(std::clamp<qint64>(seconds, 0, INT_MAX));
-}
 
 // The knob's place as seconds of the film; nothing while the track has no
 // span to divide by.

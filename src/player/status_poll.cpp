@@ -10,7 +10,6 @@
 #include "window/ba1.h"
 
 #include <algorithm>
-#include <climits>
 #include <optional>
 
 namespace kelvara {
@@ -23,17 +22,8 @@ int to_int16(int value) {
     return std::clamp(value, -32768, 32767);
 }
 
-int to_seconds(qint64 value) {
-    return static_cast<int>(std::clamp<qint64>(value, 0, INT_MAX));
-}
-
 bool balloon_tips_on(const BA1& w) {
     return to_number(w.setting("S_q", "s_pao")) == 2;
-}
-
-// next_link holds a link rather than one of the states "0", "1" and "3".
-bool holds_link(const QString& next_link) {
-    return !next_link.isEmpty() && next_link != u"0" && next_link != u"1" && next_link != u"3";
 }
 
 // Status text of a state other than playing; nothing for an unknown code.
@@ -77,9 +67,9 @@ bool check_end_region(BA1& w) {
     w.Timer2->set_enabled(true);
     if (!balloon_tips_on(w))
         return false;
-    if (w.bo_but[6]->tip().contains(QStringLiteral("已开启")))
+    if (w.shutdown_armed())
         w.show_balloon(QStringLiteral("即将播放完毕，正准备自动关机！"));
-    else if (holds_link(w.next_link))
+    else if (holds_next_link(w.next_link))
         w.show_balloon(QStringLiteral("正在准备播放下一集！"));
     return true;
 }
@@ -106,7 +96,7 @@ void show_playing(BA1& w) {
     if (w.resume_pos > 0 && w.resume_done == 0) {
         if (player.Position() < w.resume_pos) {
             qCDebug(lc_playback) << "resuming at" << w.resume_pos;
-            player.setPosition(to_seconds(w.resume_pos));
+            player.setPosition(to_position(w.resume_pos));
         }
         w.resume_done = 1;
     }

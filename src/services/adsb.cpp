@@ -64,7 +64,6 @@ void adsb::Form_Load() {
     show_from(height() - 1);
     show();
     raise();
-    Timer1->set_interval(10);
     Timer1->set_enabled(true);
     Web1->navigate(base_url_ + QLatin1String("/js/ads/fudong.html"));
 }

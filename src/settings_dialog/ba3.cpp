@@ -77,6 +77,18 @@ QString qvod_program_folder(const QString& qvodw, const QString& app_dir) {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
+// The lines of a file, each with CR LF after it; empty optional when the file
+// cannot be read.
+std::optional<QString> read_crlf_lines(const QString& path) {
+    const std::optional<QStringList> lines = read_lines(path);
+    if (!lines)
+        return std::nullopt;
+    QString text;
+    for (const QString& line : *lines)
+        text += line + QLatin1String("\r\n");
+    return text;
+}
+
 } // namespace
 
 BA3::BA3(BA1& main) : QWidget(&main, Qt::Dialog), main_(main) {
@@ -191,11 +203,7 @@ void BA3::Form_Load() {
     qvod_folder =
         qvod_program_folder(ini_read(ini_path, s_q, QStringLiteral("qvodw")), main_.app_dir());
 
-    qvod_settings.clear();
-    if (const std::optional<QStringList> lines = read_lines(settings_file())) {
-        for (const QString& line : *lines)
-            qvod_settings += line + QLatin1String("\r\n");
-    }
+    qvod_settings = read_crlf_lines(settings_file()).value_or(QString());
     loaded_folder = qvod_save_path(qvod_settings);
     Text1->setText(loaded_folder.isEmpty() ? download_folder({}) : loaded_folder);
     shown_folder_ = Text1->text();
@@ -244,13 +252,8 @@ void BA3::change_download_folder() {
     // The file as it is now, so that what the terminal wrote since the
     // dialog opened is kept; only the folder changes.
     const QString path = settings_file();
-    QString settings = qvod_settings;
-    if (const std::optional<QStringList> lines = read_lines(path)) {
-        settings.clear();
-        for (const QString& line : *lines)
-            settings += line + QLatin1String("\r\n");
-    }
-    qvod_settings = with_qvod_save_path(settings, Text1->text());
+    qvod_settings =
+        with_qvod_save_path(read_crlf_lines(path).value_or(qvod_settings), Text1->text());
     if (!write_text_atomically(path, qvod_settings))
         qCWarning(lc_settings) << "cannot write" << path;
 

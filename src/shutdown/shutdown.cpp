@@ -18,22 +18,24 @@ Q_LOGGING_CATEGORY(lc_shutdown, "kelvara.shutdown", QtWarningMsg)
 const char kArmedTip[] = "已开启自动关机";
 const char kOffTip[] = "计划关机";
 
+// The menu's check marks, the button's tool-tip and its picture: strip 17
+// shows the armed shutdown, strip 16 the plain button.
+void show_armed(BA1& w, bool armed) {
+    w.menus().kaiqi->setChecked(armed);
+    w.menus().quxiao->setChecked(!armed);
+    PictureBox* button = w.bo_but[6];
+    button->set_tip(QString::fromUtf8(armed ? kArmedTip : kOffTip));
+    button->paint_cell(w.ppt[armed ? 17 : 16], 0, 0, 25, 24);
+}
+
 } // namespace
 
 void BA1::kaiqi_Click() {
-    menus().kaiqi->setChecked(true);
-    menus().quxiao->setChecked(false);
-    bo_but[6]->set_tip(QString::fromUtf8(kArmedTip));
-    bo_but[6]->paint_cell(ppt[17], 0, 0, 25, 24);
-    bo_but[6]->update();
+    show_armed(*this, true);
 }
 
 void BA1::quxiao_Click() {
-    menus().kaiqi->setChecked(false);
-    menus().quxiao->setChecked(true);
-    bo_but[6]->set_tip(QString::fromUtf8(kOffTip));
-    bo_but[6]->paint_cell(ppt[16], 0, 0, 25, 24);
-    bo_but[6]->update();
+    show_armed(*this, false);
 }
 
 bool BA1::shutdown_armed() const {

@@ -145,6 +145,9 @@ public:
     void border_hit(int mode, int x, int y);
     // The main menu `r_m` at the pointer (tray right click).
     void popup_main_menu(QPoint global_pos);
+    // The local list is the one shown while the label above the lists offers
+    // to clear it.
+    bool local_list_shown() const;
 
     // ---- Layout (window/layout.cpp) ----
     void Form_Resize();

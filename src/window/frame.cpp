@@ -71,10 +71,6 @@ Qt::Edges hit_edges(int code) {
     }
 }
 
-bool lists_local(const Label* qk) {
-    return qk->caption().contains(QStringLiteral("列表"));
-}
-
 } // namespace
 
 // ---- Edge band and dragging ----
@@ -164,6 +160,10 @@ void BA1::zhi_d(int mode) {
 
 void BA1::popup_main_menu(QPoint global_pos) {
     menus().popup_global(menus().r_m, global_pos);
+}
+
+bool BA1::local_list_shown() const {
+    return qk->caption().contains(QStringLiteral("列表"));
 }
 
 // ---- Buttons and tabs ----
@@ -300,7 +300,7 @@ void BA1::header_tab(int index) {
         Pic2->hide();
         qvod->hide();
         Pic5->hide();
-        (lists_local(qk) ? Pic4 : Pic3)->show();
+        (local_list_shown() ? Pic4 : Pic3)->show();
         back_from_pages();
         break;
     case 9:
@@ -312,7 +312,7 @@ void BA1::header_tab(int index) {
         else if (play_kind == 2)
             npc_Click(12);
         else
-            (lists_local(qk) ? Pic4 : Pic5)->show();
+            (local_list_shown() ? Pic4 : Pic5)->show();
         if (web_mode) {
             qvod->hide();
             Pic2->show();

@@ -5,7 +5,6 @@
 #include "platform/web_pane.h"
 #include "window/ba1.h"
 #include "window/layout_formulas.h"
-#include "window/skin_cells.h"
 
 namespace kelvara {
 
@@ -83,8 +82,7 @@ void BA1::layout_sidebar() {
     place(Pic1, s.Pic1);
     place(npc[6], s.npc6);
     npc[6]->raise(); // the grip lies over the side bar's edge
-    const Cell grip = grip_cell(shown);
-    npc[6]->paint_cell(ppt[grip.strip], grip.x, grip.y, grip.w, grip.h);
+    paint_npc(6);
     place(Pic2, s.Pic2);
     place(wait, s.Pic2);
     place(jia, s.jia);

@@ -25,9 +25,21 @@ ButtonLook look_of(BA1& w) {
     return look;
 }
 
+// Copying a cell repaints the button.
 void paint(PictureBox* box, const std::array<QPixmap, 21>& ppt, const Cell& cell) {
     if (cell.valid())
         box->paint_cell(ppt[cell.strip], cell.x, cell.y, cell.w, cell.h);
+}
+
+// Copies the pieces of the frame from the strips onto the window's picture.
+void draw_pieces(QPixmap& picture, const std::array<QPixmap, 21>& ppt,
+                 const std::vector<FramePiece>& pieces) {
+    QPainter p(&picture);
+    for (const FramePiece& piece : pieces) {
+        const QPixmap& strip = ppt[piece.strip];
+        if (!strip.isNull() && !piece.target.isEmpty())
+            p.drawPixmap(piece.target, strip, piece.source);
+    }
 }
 
 // The tool-tip panel: pale yellow with a thin border, sized to its text.
@@ -40,8 +52,15 @@ QPixmap tip_panel_picture(QSize size) {
     return pm;
 }
 
-bool lists_local(const Label* qk) {
-    return qk->caption().contains(QStringLiteral("列表"));
+// Whether the pointer is over the button. The button holds the mouse while it
+// is, so that leaving it makes one more move event, and gives it back after.
+bool track_hover(PictureBox* box, int x, int y) {
+    const bool over = x >= 0 && x <= box->width() && y >= 0 && y <= box->height();
+    if (over && QWidget::mouseGrabber() != box)
+        box->grabMouse();
+    else if (!over && QWidget::mouseGrabber() == box)
+        box->releaseMouse();
+    return over;
 }
 
 } // namespace
@@ -65,7 +84,7 @@ void BA1::p_p(int skin) {
     }
     skin_applied = true;
     paint_buttons();
-    if (lists_local(qk))
+    if (local_list_shown())
         npc_Click(12);
     npc_Click(main_tab);
 }
@@ -87,18 +106,16 @@ void BA1::paint_npc(int index, bool hover) {
         break;
     case 11:
     case 12:
-        paint(box, ppt, sub_tab_cell(index, (index == 12) == lists_local(qk)));
+        paint(box, ppt, sub_tab_cell(index, (index == 12) == local_list_shown()));
         break;
     default:
         paint(box, ppt, npc_cell(index, hover, look_of(*this)));
         break;
     }
-    box->update();
 }
 
 void BA1::paint_bo_but(int index, bool hover) {
     paint(bo_but[index], ppt, bo_but_cell(index, hover, look_of(*this)));
-    bo_but[index]->update();
 }
 
 void BA1::paint_buttons() {
@@ -114,10 +131,6 @@ void BA1::paint_buttons() {
         paint(bo_but[i], ppt, bo_but_cell(i, false, plain));
     yin->set_picture(ppt[15]);
     bo_v->set_picture(ppt[19]);
-    for (PictureBox* b : npc)
-        b->update();
-    for (PictureBox* b : bo_but)
-        b->update();
 }
 
 void BA1::paint_frame() {
@@ -125,14 +138,7 @@ void BA1::paint_frame() {
     const int H = height();
     frame_picture = QPixmap(std::max(W, 1), std::max(H, 1));
     frame_picture.fill(Qt::transparent);
-    {
-        QPainter p(&frame_picture);
-        for (const FramePiece& piece : normal_frame_pieces(W, H, ppt[3].size())) {
-            const QPixmap& strip = ppt[piece.strip];
-            if (!strip.isNull() && !piece.target.isEmpty())
-                p.drawPixmap(piece.target, strip, piece.source);
-        }
-    }
+    draw_pieces(frame_picture, ppt, normal_frame_pieces(W, H, ppt[3].size()));
     apply_round_region();
     update();
 }
@@ -150,14 +156,7 @@ void BA1::paint_compact_frame() {
         p.end();
         frame_picture = grown;
     }
-    {
-        QPainter p(&frame_picture);
-        for (const FramePiece& piece : compact_frame_pieces(W, H)) {
-            const QPixmap& strip = ppt[piece.strip];
-            if (!strip.isNull() && !piece.target.isEmpty())
-                p.drawPixmap(piece.target, strip, piece.source);
-        }
-    }
+    draw_pieces(frame_picture, ppt, compact_frame_pieces(W, H));
     update();
     apply_round_region();
 }
@@ -173,43 +172,27 @@ void BA1::npc_MouseMove(int index, Qt::MouseButtons, int x, int y) {
     if (index >= 8 && index <= 14)
         return;
     PictureBox* box = npc[index];
-    const bool over = x >= 0 && x <= box->width() && y >= 0 && y <= box->height();
+    const bool over = track_hover(box, x, y);
     if (index != 6)
         paint_npc(index, over);
-    if (over) {
-        // Holding the mouse makes leaving the button one more move event.
-        if (QWidget::mouseGrabber() != box)
-            box->grabMouse();
-        if (index <= 5 || index == 15) {
-            bo_tip->set_caption(box->tip());
-            bo_tip->move(2, 2);
-            p1->setGeometry(tip_panel_rect(box->geometry(), bo_tip->size()));
-            p1->set_picture(tip_panel_picture(p1->size()));
-            p1->show();
-            p1->raise();
-        }
-    } else {
-        if (QWidget::mouseGrabber() == box)
-            box->releaseMouse();
+    if (!over) {
         p1->hide();
+    } else if (index <= 5 || index == 15) {
+        bo_tip->set_caption(box->tip());
+        bo_tip->move(2, 2);
+        p1->setGeometry(tip_panel_rect(box->geometry(), bo_tip->size()));
+        p1->set_picture(tip_panel_picture(p1->size()));
+        p1->show();
+        p1->raise();
     }
-    box->update();
 }
 
 void BA1::bo_but_MouseMove(int index, Qt::MouseButtons, int x, int y) {
     setCursor(Qt::ArrowCursor);
-    PictureBox* box = bo_but[index];
-    const bool over = x >= 0 && x <= box->width() && y >= 0 && y <= box->height();
+    const bool over = track_hover(bo_but[index], x, y);
     // The shutdown button keeps whatever its state painted.
     if (index != 6)
         paint_bo_but(index, over);
-    if (over) {
-        if (QWidget::mouseGrabber() != box)
-            box->grabMouse();
-    } else if (QWidget::mouseGrabber() == box) {
-        box->releaseMouse();
-    }
-    box->update();
 }
 
 void BA1::jbi_MouseMove() {

@@ -12,10 +12,6 @@ namespace kelvara {
 
 namespace {
 
-void set_text_color(Label* label, const QColor& color) {
-    label->set_fore_color(color);
-}
-
 // The reload sign of the home area's error panel.
 QPixmap reload_picture() {
     QPixmap pm(48, 48);
@@ -62,7 +58,7 @@ void BA1::setup_frame() {
     title.setPointSizeF(title.pointSizeF() + 2);
     ni_name->setFont(title);
     for (Label* l : {ni_name, bo_name, ni_bo1, jbi, next_s})
-        set_text_color(l, Qt::white);
+        l->set_fore_color(Qt::white);
     for (Label* l : {ni_name, bo_name, jbi, qk, times, zhun, webe, next_s, bo_tip})
         l->set_auto_size(true);
     QFont bold = jbi->font();
@@ -71,14 +67,14 @@ void BA1::setup_frame() {
     jbi->set_auto_size(true);
     ni_bo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ni_bo1->setGeometry(13, 5, 200, 15);
-    set_text_color(qk, QColor(90, 90, 90));
+    qk->set_fore_color(QColor(90, 90, 90));
     for (Label* l : {times, zhun})
-        set_text_color(l, QColor(200, 206, 214));
+        l->set_fore_color(QColor(200, 206, 214));
     for (Label* l : Lab2) {
-        set_text_color(l, QColor(255, 196, 80));
+        l->set_fore_color(QColor(255, 196, 80));
         l->set_auto_size(true);
     }
-    set_text_color(webe, QColor(60, 70, 90));
+    webe->set_fore_color(QColor(60, 70, 90));
     bo_tip->set_fore_color(Qt::black);
     bo_tip->setContentsMargins(3, 1, 3, 1);
 

@@ -15,15 +15,11 @@
 
 namespace {
 
-QString read_text(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? kelvara::from_gbk(f.readAll()) : QString();
-}
-
 // The position field of the local-list record of `path`; empty when the
 // list has no record of it.
 QString stored_position(const QString& list, const QString& path) {
-    for (const QString& line : read_text(list).split(QStringLiteral("\r\n"))) {
+    const QString text = kelvara::from_gbk(kelvara::test::file_bytes(list));
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
         const QStringList fields = line.split(u'|');
         if (fields.size() == 3 && fields.at(1) == path)
             return fields.at(2);

@@ -15,8 +15,6 @@
 
 #include "app/process_helpers.h"
 
-namespace {} // namespace
-
 TEST(ClientStart, EmptyFolderGetsItsFilesAndTheClientQuitsOnSigterm) {
     QTemporaryDir home;
     QProcess client;

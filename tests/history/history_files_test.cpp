@@ -1,35 +1,19 @@
 #include "common/gbk.h"
-#include "fakes/recording_pane.h"
-#include "history/history_files.h"
+#include "history/history_fixture.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kelvara;
-using kelvara::test::RecordingPane;
+using kelvara::test::HistoryFolder;
 
 namespace {
 
-class HistoryFiles : public ::testing::Test {
+class HistoryFiles : public HistoryFolder {
 protected:
-    HistoryFiles() : history(dir.path()) { history.set_panes(&web3, &web4); }
-    void put(const char* name, const QByteArray& bytes) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray get(const char* name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     static QByteArray task(int id, int position = 0) {
         return QByteArray::number(id) + "|t" + QByteArray::number(id) + "|e|qvod%3A//x|1|" +
                QByteArray::number(id % 7) + "|" + QByteArray::number(position);
     }
-    QTemporaryDir dir;
-    RecordingPane web3{"Web3"}, web4{"Web4"};
-    History history;
 };
 
 } // namespace

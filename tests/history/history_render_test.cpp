@@ -1,14 +1,11 @@
 #include "common/gbk.h"
-#include "fakes/recording_pane.h"
-#include "history/history_files.h"
+#include "history/history_fixture.h"
 #include "history/history_render.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kelvara;
-using kelvara::test::RecordingPane;
+using kelvara::test::HistoryFolder;
 
 namespace {
 
@@ -33,27 +30,25 @@ QByteArray page_with(const QByteArray& rows) {
 
 QByteArray gbk(const char* utf8) { return to_gbk(QString::fromUtf8(utf8)); }
 
-class HistoryRender : public ::testing::Test {
-protected:
-    HistoryRender() : history(dir.path()) { history.set_panes(&web3, &web4); }
-    void put(const char* name, const QByteArray& bytes) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray get(const char* name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    QTemporaryDir dir;
-    RecordingPane web3{"Web3"}, web4{"Web4"};
-    History history;
-};
+class HistoryRender : public HistoryFolder {};
 
 } // namespace
 
 TEST(HistoryPage, HeadIsOneLineOf469Characters) {
     EXPECT_EQ(QString::fromUtf8(kPageHead).size(), 469);
+}
+
+// The rendering tests below build their expected pages from kPageHead; this
+// pins its text.
+TEST(HistoryPage, HeadIsTheFixedStyleBodyAndTableOpening) {
+    EXPECT_EQ(QByteArray(kPageHead),
+              "<html><head><title></title><style type=\"text/css\">*{margin:0;padding:0;"
+              "border:0px;}body{overflow:auto;backgrond:#ffffff;}a:link,a:visited,a:active,"
+              "a:hover{color:#020202;text-decoration:none;display:block}td{padding:3px 2px 3px "
+              "2px;font-size:12px; border-bottom:1PX solid #CCC;}td img{width:11px;height:11px;}"
+              "</style></head><body oncontextmenu=\"return false\" ondragstart=\"return "
+              "false\"><table id=\"v1\" width=\"100%\" cellpadding=\"0\" cellspacing=\"0\" "
+              "border=\"0\"><vod></table>");
 }
 
 TEST_F(HistoryRender, EmptyListGivesTheEmptyListRowExactly) {

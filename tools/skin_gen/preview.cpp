@@ -1,5 +1,7 @@
 #include "preview.h"
 
+#include "window/layout_formulas.h"
+
 #include <QDir>
 #include <QPainter>
 #include <QPainterPath>
@@ -78,29 +80,10 @@ void stretch(QPainter& g, const QImage& src, QRect from, QRect to) {
     g.drawImage(to, src, from);
 }
 
-void paint_normal_frame(QPainter& g, const Strips& s, int w, int h) {
-    const QImage& f = s[0];
-    stretch(g, f, QRect(0, 55, 35, 8), QRect(0, 55, 35, h - 55));
-    stretch(g, f, QRect(45, 55, 35, 8), QRect(w - 35, 55, 35, h - 55));
-    stretch(g, f, QRect(35, 63, 10, 45), QRect(35, h - 45, w - 70, 45));
-    stretch(g, f, QRect(0, 63, 35, 45), QRect(0, h - 45, 35, 45));
-    stretch(g, f, QRect(45, 63, 35, 45), QRect(w - 35, h - 45, 35, 45));
-    stretch(g, f, QRect(40, 0, 10, 55), QRect(40, 0, w - 70, 55));
-    stretch(g, f, QRect(0, 0, 40, 55), QRect(0, 0, 40, 55));
-    stretch(g, f, QRect(50, 0, 30, 55), QRect(w - 30, 0, 30, 55));
-    g.drawImage(QPoint(w - 247, h - 36), s[3]);
-}
-
-void paint_compact_frame(QPainter& g, const Strips& s, int w, int h) {
-    const QImage& f = s[0];
-    stretch(g, f, QRect(0, 78, 7, 10), QRect(0, 20, 7, h - 27));
-    stretch(g, f, QRect(73, 78, 7, 10), QRect(w - 7, 20, 7, h - 27));
-    stretch(g, f, QRect(35, 23, 10, 7), QRect(3, h - 7, w - 6, 7));
-    stretch(g, f, QRect(0, 101, 3, 7), QRect(0, h - 7, 3, 7));
-    stretch(g, f, QRect(73, 23, 7, 7), QRect(w - 7, h - 7, 7, 7));
-    stretch(g, f, QRect(35, 0, 10, 20), QRect(7, 0, w - 14, 20));
-    stretch(g, f, QRect(0, 0, 7, 20), QRect(0, 0, 7, 20));
-    stretch(g, f, QRect(73, 0, 7, 20), QRect(w - 7, 0, 7, 20));
+// The frame cut from the strips as the window cuts it.
+void paint_frame(QPainter& g, const Strips& s, const std::vector<FramePiece>& pieces) {
+    for (const FramePiece& piece : pieces)
+        stretch(g, s[piece.strip], piece.source, piece.target);
 }
 
 void put(QPainter& g, const Strips& s, const Put& b) {
@@ -143,7 +126,7 @@ QImage mock_window(const Strips& s, const Palette& p, const MockState& st) {
     QImage win(w, h, QImage::Format_ARGB32);
     win.fill(Qt::black);
     QPainter g(&win);
-    paint_normal_frame(g, s, w, h);
+    paint_frame(g, s, normal_frame_pieces(w, h, s[3].size()));
     // Content panel zz and what it holds.
     const QRect zz(2, 51, w - 4, h - 90);
     g.fillRect(zz, p.content);
@@ -203,7 +186,7 @@ QImage mock_compact(const Strips& s) {
     QImage win(w, h, QImage::Format_ARGB32);
     win.fill(Qt::black);
     QPainter g(&win);
-    paint_compact_frame(g, s, w, h);
+    paint_frame(g, s, compact_frame_pieces(w, h));
     QLinearGradient video(0, 20, 0, h);
     video.setColorAt(0, QColor(30, 30, 36));
     video.setColorAt(1, QColor(8, 8, 10));

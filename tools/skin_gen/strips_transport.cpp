@@ -14,7 +14,7 @@ QColor plate_fill() {
     return QColor(255, 255, 255, 30);
 }
 
-// A strip of 25 x 24 cells on the transport bar's colour.
+// A strip on the transport bar's colour.
 QImage transport_strip(int strip, const Palette& p) {
     QImage image = new_strip(strip);
     image.fill(p.frame);
@@ -34,8 +34,7 @@ QColor hover_symbol(QPainter& g, const Palette& p, int cell) {
 } // namespace
 
 QImage paint_play_pause(const Palette& p) {
-    QImage image = new_strip(12);
-    image.fill(p.frame);
+    QImage image = transport_strip(12, p);
     QPainter g;
     start_painter(g, image);
     // Cells: play, play under the pointer, pause, pause under the pointer.
@@ -121,8 +120,7 @@ QImage paint_skip(const Palette& p) {
 }
 
 QImage paint_volume_knob(const Palette& p) {
-    QImage image = new_strip(19);
-    image.fill(p.frame);
+    QImage image = transport_strip(19, p);
     QPainter g;
     start_painter(g, image);
     g.setPen(QPen(p.accent, 1.2));

@@ -1,6 +1,7 @@
 #include "platform/desktop/desktop_client.h"
 
 #include "app/startup.h"
+#include "common/qvod_terminal_api.h"
 #include "demo_server/demo_server.h"
 #include "platform/desktop/desktop_platform.h"
 #include "platform/desktop/web_engine_profile.h"
@@ -22,11 +23,24 @@ Q_LOGGING_CATEGORY(lc_client, "kelvara.app", QtWarningMsg)
 // the same from one run to the next.
 constexpr int kDemoPort = 17390;
 
+// The player reads the QVOD terminal on 127.0.0.1, and the demo server is
+// there too: never through a proxy. Before the first request and before
+// QApplication (the browser engine reads the same variables).
+void bypass_proxies_for_loopback() {
+    for (const char* name : {"no_proxy", "NO_PROXY"}) {
+        QByteArray list = qgetenv(name);
+        if (!list.contains("127.0.0.1"))
+            list += QByteArray(list.isEmpty() ? "" : ",") + "127.0.0.1,localhost";
+        qputenv(name, list);
+    }
+}
+
 } // namespace
 
-DesktopClient::DesktopClient(QString app_dir, QString base_url)
+DesktopClient::DesktopClient(QString app_dir, QString base_url,
+                             std::unique_ptr<LocalSocketChannel> channel)
     : app_dir_(std::move(app_dir)), base_url_(std::move(base_url)),
-      desktop_(std::make_unique<DesktopPlatform>(app_dir_)) {}
+      desktop_(std::make_unique<DesktopPlatform>(app_dir_, std::move(channel))) {}
 
 DesktopClient::~DesktopClient() {
     // The window's player and panes go before the server they read from.
@@ -71,17 +85,9 @@ void DesktopClient::start_demo_server() {
     // the player starts a new one when it needs it.
     Processes& processes = platform().processes;
     for (const ProcessInfo& p : processes.list()) {
-        if (p.name == QLatin1String("QvodTerminal.exe") && p.path.startsWith(qvod.folder() + u'/'))
+        if (p.name == QLatin1String(terminal_api::kProgram) &&
+            p.path.startsWith(qvod.folder() + u'/'))
             processes.terminate(p.pid);
-    }
-}
-
-void bypass_proxies_for_loopback() {
-    for (const char* name : {"no_proxy", "NO_PROXY"}) {
-        QByteArray list = qgetenv(name);
-        if (!list.contains("127.0.0.1"))
-            list += QByteArray(list.isEmpty() ? "" : ",") + "127.0.0.1,localhost";
-        qputenv(name, list);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/desktop/local_socket_channel.h"
+
 #include <QString>
 #include <memory>
 
@@ -20,8 +22,11 @@ struct Platform;
 class DesktopClient {
 public:
     // `base_url`: the content server (ending in "/soft/"); empty for the
-    // embedded demo server. Builds the platform only; nothing starts yet.
-    explicit DesktopClient(QString app_dir, QString base_url = {});
+    // embedded demo server. `channel`: the single-instance channel the
+    // program has claimed; none in tests. Builds the platform only; nothing
+    // starts yet.
+    explicit DesktopClient(QString app_dir, QString base_url = {},
+                           std::unique_ptr<LocalSocketChannel> channel = nullptr);
     ~DesktopClient();
     DesktopClient(const DesktopClient&) = delete;
     DesktopClient& operator=(const DesktopClient&) = delete;
@@ -51,11 +56,6 @@ private:
     std::unique_ptr<DemoServer> demo_;
     std::unique_ptr<BA1> window_;
 };
-
-// The player reads the QVOD terminal on 127.0.0.1, and the demo server is
-// there too: never through a proxy. Call before the first request and before
-// QApplication (the browser engine reads the same variables).
-void bypass_proxies_for_loopback();
 
 // What a process that runs a client sets before it makes its QApplication
 // (no proxy for 127.0.0.1, the browser engine's switches)...

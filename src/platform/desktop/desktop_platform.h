@@ -17,7 +17,10 @@ namespace kelvara {
 // The real platform: Qt, libcurl, /proc, the desktop.
 class DesktopPlatform {
 public:
-    explicit DesktopPlatform(const QString& app_dir);
+    // `channel`: the single-instance channel, claimed already; without one
+    // the platform makes its own, unclaimed.
+    explicit DesktopPlatform(const QString& app_dir,
+                             std::unique_ptr<LocalSocketChannel> channel = nullptr);
     Platform& platform() { return platform_; }
     QvodFolder& qvod() { return qvod_; }
 
@@ -31,7 +34,7 @@ private:
     QtTray tray_;
     DesktopPower power_;
     DesktopMachine machine_;
-    LocalSocketChannel channel_;
+    std::unique_ptr<LocalSocketChannel> channel_;
     QvodFolder qvod_;
     TerminalStreams streams_;
     std::unique_ptr<PaneFactory> panes_;

@@ -207,6 +207,23 @@ void MpvPlayer::command(std::initializer_list<const char*> args, std::uint64_t t
     mpv_command_async(mpv_, tag, argv.data());
 }
 
+// loadfile with the per-file options `address` needs: no proxy for this
+// machine's addresses, and where to start.
+void MpvPlayer::loadfile(const QString& address, const char* mode, int start_seconds,
+                         std::uint64_t tag) {
+    const QByteArray file = address.toUtf8();
+    QByteArrayList options;
+    if (loopback_address(address))
+        options.append(n::kLoadWithoutProxy);
+    if (start_seconds > 0)
+        options.append(QByteArray(n::kStart) + '=' + QByteArray::number(start_seconds));
+    const QByteArray joined = options.join(',');
+    if (joined.isEmpty())
+        command({n::kLoadfile, file.constData(), mode}, tag);
+    else
+        command({n::kLoadfile, file.constData(), mode, joined.constData()}, tag);
+}
+
 void MpvPlayer::set_flag(const char* name, bool value) {
     if (!mpv_)
         return;
@@ -300,20 +317,9 @@ void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start_seco
         state_.apply(player_event::LoadFailed{});
         return;
     }
-    const QByteArray address = mpv_address.toUtf8();
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
-    const auto tag = static_cast<std::uint64_t>(entry);
-    QByteArrayList options;
-    if (loopback_address(mpv_address))
-        options.append(n::kLoadWithoutProxy);
-    if (start_seconds > 0)
-        options.append(QByteArray(n::kStart) + '=' + QByteArray::number(start_seconds));
-    const QByteArray joined = options.join(',');
-    if (joined.isEmpty())
-        command({n::kLoadfile, address.constData(), n::kLoadReplace}, tag);
-    else
-        command({n::kLoadfile, address.constData(), n::kLoadReplace, joined.constData()}, tag);
+    loadfile(mpv_address, n::kLoadReplace, start_seconds, static_cast<std::uint64_t>(entry));
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
 }
@@ -392,11 +398,7 @@ void MpvPlayer::PreloadNext(const QString& address) {
 void MpvPlayer::append_preload() {
     if (preload_address_.isEmpty() || preload_appended_ || !state_.fully_read())
         return;
-    const QByteArray address = mpv_address(preload_address_).toUtf8();
-    if (loopback_address(preload_address_))
-        command({n::kLoadfile, address.constData(), n::kLoadAppend, n::kLoadWithoutProxy});
-    else
-        command({n::kLoadfile, address.constData(), n::kLoadAppend});
+    loadfile(mpv_address(preload_address_), n::kLoadAppend);
     ++next_entry_id_;
     preload_appended_ = true;
     qCDebug(lc_player) << "preloading" << preload_address_;
@@ -407,10 +409,7 @@ void MpvPlayer::poll_terminal() {
         terminal_poll_.stop();
         return;
     }
-    std::optional<TerminalStatus> status;
-    if (const std::optional<QvodStreams::Status> s = streams_->status(loaded_url_))
-        status =
-            TerminalStatus{s->permille, s->rate_kbs, s->connecting, s->reconnecting, s->failed};
+    const std::optional<TerminalStatus> status = streams_->status(loaded_url_);
     state_.apply(player_event::Terminal{status});
     if (state_.phase() == PlayPhase::StreamPending)
         open_qvod_stream();

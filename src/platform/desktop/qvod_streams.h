@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/mpv_state.h"
+
 #include <QString>
 #include <optional>
 
@@ -12,13 +14,8 @@ class QvodStreams {
 public:
     virtual ~QvodStreams() = default;
 
-    struct Status {
-        int permille = 0;  // thousandths of the file on disk
-        int rate_kbs = 0;  // current download rate, KB/s
-        bool connecting = false;   // no source answered yet
-        bool reconnecting = false; // a source failed; retrying
-        bool failed = false;       // cannot go on (disk full, folder unwritable...)
-    };
+    // The player control keeps the status as it comes.
+    using Status = TerminalStatus;
 
     // The local http address the player reads the file from; starts the
     // terminal when it is not running. Empty when it cannot be reached.

@@ -35,6 +35,11 @@ bool process_alive(qint64 pid) {
     return paren > 0 && paren + 2 < text.size() && text[paren + 2] != 'Z';
 }
 
+// The terminal's address on this machine, to which a target is appended.
+QString terminal_base(int port) {
+    return QStringLiteral("http://127.0.0.1:%1").arg(port);
+}
+
 size_t append_body(char* data, size_t size, size_t count, void* user) {
     static_cast<QByteArray*>(user)->append(data, qsizetype(size * count));
     return size * count;
@@ -57,7 +62,7 @@ QString TerminalStreams::open(const QString& qvod_address) {
     const int port = ensure_running();
     if (port == 0)
         return {};
-    return QStringLiteral("http://127.0.0.1:%1").arg(port) + terminal_api::stream_target(*address);
+    return terminal_base(port) + terminal_api::stream_target(*address);
 }
 
 std::optional<QvodStreams::Status> TerminalStreams::status(const QString& qvod_address) {
@@ -159,8 +164,7 @@ std::optional<QByteArray> TerminalStreams::get(int port, const QString& target,
     if (!curl)
         return std::nullopt;
     QByteArray body;
-    const QByteArray url =
-        QStringLiteral("http://127.0.0.1:%1").arg(port).toUtf8() + target.toUtf8();
+    const QByteArray url = (terminal_base(port) + target).toUtf8();
     curl_easy_reset(curl);
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");

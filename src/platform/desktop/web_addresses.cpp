@@ -16,11 +16,7 @@ bool has_scheme(const QString& address) {
 
 // The byte of an escape "%XX" at `i`, or -1.
 int escaped_byte(const QString& text, qsizetype i) {
-    if (i + 2 >= text.size() || text[i] != u'%')
-        return -1;
-    const int high = hex_digit(text[i + 1].unicode());
-    const int low = hex_digit(text[i + 2].unicode());
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
+    return i < text.size() && text[i] == u'%' ? hex_at(text, i + 1, 2) : -1;
 }
 
 // Length of the UTF-8 sequence a lead byte starts (0 when it starts none)
