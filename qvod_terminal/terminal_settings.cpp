@@ -3,6 +3,7 @@
 #include "common/gbk.h"
 #include "common/qvod_terminal_api.h"
 #include "common/text_helpers.h"
+#include "common/xml_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,15 +12,6 @@
 namespace kelvara {
 
 namespace {
-
-QString xml_unescape(QString text) {
-    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
-}
 
 QString save_folder_from(const QString& value, const QString& qvod_folder) {
     QString folder = value.trimmed();
@@ -45,12 +37,12 @@ TerminalSettings parse_settings(const QByteArray& gbk_text, const std::string& q
     TerminalSettings settings;
     for (const QString& line : lines) {
         if (!save_found && line.contains(save_marker)) {
-            save_value = xml_unescape(text_between(line, save_marker, quote, 2));
+            save_value = xml_text(text_between(line, save_marker, quote, 2));
             save_found = true;
         }
         if (!line.contains(QLatin1String("<Source"), Qt::CaseInsensitive))
             continue;
-        const QString url = xml_unescape(text_between(line, QStringLiteral("url=\""), quote, 2));
+        const QString url = xml_text(text_between(line, QStringLiteral("url=\""), quote, 2));
         if (url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
             url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
             settings.sources.push_back(url.trimmed().toStdString());

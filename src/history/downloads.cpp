@@ -2,6 +2,7 @@
 
 #include "common/text_files.h"
 #include "common/text_helpers.h"
+#include "common/xml_text.h"
 #include "panes/js_escape.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ QString default_save_path(const QString& xml_path) {
         return {};
     for (const QString& line : *lines) {
         if (line.contains(key))
-            return text_between(line, key + u'"', QStringLiteral("\""), 2);
+            return xml_text(text_between(line, key + u'"', QStringLiteral("\""), 2));
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "common/gbk.h"
 #include "history/downloads.h"
+#include "settings_dialog/qvod_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,19 @@ TEST(Downloads, SavePathIsReadFromTheFirstLineThatHoldsIt) {
     f.write("<Config Defaultsavepath=/unquoted/ />\r\n");
     f.close();
     EXPECT_EQ(default_save_path(xml), QString());
+}
+
+TEST(Downloads, SavePathReadsTheFolderAsTheSettingsDialogWroteIt) {
+    QTemporaryDir dir;
+    const QString xml = dir.filePath("QvodPlayer.xml");
+    for (const QString& folder : {QStringLiteral("/home/u/Films & \"TV\" <new>/"),
+                                  QStringLiteral("/home/u/\U0001F3AC 影视/")}) {
+        QFile f(xml);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(to_gbk(with_qvod_save_path(QString(), folder)));
+        f.close();
+        EXPECT_EQ(default_save_path(xml), folder);
+    }
 }
 
 TEST(Downloads, OnlyRegularFilesDirectlyInsideAnAbsoluteFolderAreDeleted) {

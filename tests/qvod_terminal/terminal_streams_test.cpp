@@ -4,6 +4,7 @@
 #include "common/gbk.h"
 #include "platform/desktop/qvod_folder.h"
 #include "platform/desktop/terminal_streams.h"
+#include "settings_dialog/qvod_settings.h"
 #include "terminal_fixture.h"
 #include "terminal_settings.h"
 
@@ -207,6 +208,26 @@ TEST(ClientSetUp, WritesSettingsTheTerminalReads) {
     ASSERT_EQ(settings.sources.size(), 2u);
     EXPECT_EQ(settings.sources[0], "http://127.0.0.1:8/seed/?a=1&b=2");
     EXPECT_EQ(settings.sources[1], "http://127.0.0.1:9/seed/");
+}
+
+// Folders with what XML escapes, and a character GBK cannot hold, as the
+// set-up, the demo run and the settings dialog write them.
+TEST(ClientSetUp, EveryWriterOfTheSettingsGivesTheTerminalTheSameFolder) {
+    const QStringList folders{QStringLiteral("/home/u/Films & \"TV\" <new>/"),
+                              QStringLiteral("/home/u/\U0001F3AC 影视/")};
+    const QString seed = QStringLiteral("http://127.0.0.1:8/seed/?a=1&b=\"2\"");
+    for (const QString& folder : folders) {
+        SCOPED_TRACE(folder.toStdString());
+        const QByteArray written = to_gbk(with_only_source(default_qvod_settings(folder), seed));
+        TerminalSettings settings = parse_settings(written, "/q");
+        EXPECT_EQ(settings.save_folder, folder.toStdString());
+        ASSERT_EQ(settings.sources.size(), 1u);
+        EXPECT_EQ(settings.sources[0], seed.toStdString());
+
+        const QString changed = folder + QStringLiteral("&more/");
+        settings = parse_settings(to_gbk(with_qvod_save_path(from_gbk(written), changed)), "/q");
+        EXPECT_EQ(settings.save_folder, changed.toStdString());
+    }
 }
 
 } // namespace

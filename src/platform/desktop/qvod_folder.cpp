@@ -3,6 +3,7 @@
 #include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
+#include "common/xml_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,9 +47,9 @@ QString default_qvod_settings(const QString& download_folder, const QStringList&
     QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n"
                                   "<QvodPlayer>\r\n"
                                   "<Config Defaultsavepath=\"%1\"/>\r\n")
-                       .arg(download_folder);
+                       .arg(xml_attribute(download_folder));
     for (const QString& source : sources)
-        text += QStringLiteral("<Source url=\"%1\"/>\r\n").arg(source.toHtmlEscaped());
+        text += QStringLiteral("<Source url=\"%1\"/>\r\n").arg(xml_attribute(source));
     return text + QStringLiteral("</QvodPlayer>\r\n");
 }
 
@@ -84,7 +85,7 @@ void QvodFolder::register_control() {
 QString with_only_source(const QString& settings, const QString& url) {
     QStringList out;
     bool placed = false;
-    const QString source = QStringLiteral("<Source url=\"%1\"/>").arg(url);
+    const QString source = QStringLiteral("<Source url=\"%1\"/>").arg(xml_attribute(url));
     for (const QString& line : settings.split(QLatin1String("\r\n"))) {
         if (line.trimmed().startsWith(QLatin1String("<Source")))
             continue;
