@@ -17,7 +17,7 @@ QString save_folder_from(const QString& value, const QString& qvod_folder) {
     QString folder = value.trimmed();
     folder.replace(u'\\', u'/');
     if (folder.isEmpty())
-        folder = QDir::homePath() + QLatin1String("/Media/");
+        folder = terminal_api::default_download_folder();
     else if (!folder.startsWith(u'/'))
         folder = join_path(qvod_folder, folder);
     if (!folder.endsWith(u'/'))

@@ -19,15 +19,8 @@ void BA1::l_com(const QString& command) {
     const QString name = path_file_name(target);
     bo_name->set_caption(fit_width(name, 30));
 
-    resume_done = 0;
-    resume_pos = 0;
-    next_link = next_addr = play_key = QStringLiteral("0");
-    next_pending = 0;
-    play_id = target;
-    web_mode = 0;
-
+    playing_local_file(target, 0);
     history().history_add_local(name, target, 0);
-    play_kind = 2;
     npc_Click(9);
 }
 

@@ -1,5 +1,6 @@
 #include "common/qvod_terminal_api.h"
 
+#include <QDir>
 #include <QUrl>
 #include <charconv>
 
@@ -94,6 +95,10 @@ std::optional<Status> parse_status(std::string_view text) {
     if (!has_state)
         return std::nullopt;
     return status;
+}
+
+QString default_download_folder() {
+    return QDir::homePath() + QLatin1String("/Media/");
 }
 
 QString stream_target(const QvodAddress& address) {

@@ -77,6 +77,10 @@ std::string format_status(const Status& status);
 std::optional<Status> parse_status(std::string_view text);
 
 // Request targets (path and query) for an address.
+// The download folder when the settings name none: "Media/" in the home
+// folder.
+QString default_download_folder();
+
 QString stream_target(const QvodAddress& address);
 QString preload_target(const QvodAddress& address);
 QString status_target(const QvodAddress& address);

@@ -37,10 +37,6 @@ QString default_save_path(const QString& xml_path) {
     return {};
 }
 
-QString fallback_download_folder() {
-    return QDir::homePath() + QLatin1String("/Media/");
-}
-
 QStringList matching_downloads(const QString& folder, const QString& prefix) {
     QStringList names;
     list_files(folder, QStringLiteral("*.*"), names);

@@ -22,9 +22,6 @@ QString download_prefix(const QString& base);
 // holds it; empty when the file, the line or the value is missing.
 QString default_save_path(const QString& xml_path);
 
-// The folder used when the QVOD settings name none: ~/Media/.
-QString fallback_download_folder();
-
 // The regular files directly inside `folder` whose names begin with
 // `prefix` (exact case), sorted by name.
 QStringList matching_downloads(const QString& folder, const QString& prefix);

@@ -46,7 +46,7 @@ bool ask(BA1& w, const QString& text) {
 
 // The QVOD download folder from its settings; empty when they name none.
 QString configured_download_folder(BA1& w) {
-    const QString xml = join_path(w.qvod_program_folder(), QStringLiteral("QvodPlayer.xml"));
+    const QString xml = join_path(w.qvod_program_folder(), QLatin1String(terminal_api::kSettingsFile));
     return QFileInfo::exists(xml) ? default_save_path(xml) : QString();
 }
 
@@ -66,13 +66,7 @@ void replay_local(BA1& w, const QStringList& fields, qint64 n) {
     }
     w.start_playback(path);
     w.bo_name->set_caption(fit_width(js_unescape(fields.value(0)), 30));
-    w.resume_done = 0;
-    w.resume_pos = to_number(fields.value(2));
-    w.play_key = w.next_link = w.next_addr = QStringLiteral("0");
-    w.next_pending = 0;
-    w.play_id = path;
-    w.play_kind = 2;
-    w.web_mode = 0;
+    w.playing_local_file(path, to_number(fields.value(2)));
     w.Web5->navigate(w.app_file(QStringLiteral("c.htm")));
     w.npc_Click(9);
 }
@@ -246,7 +240,7 @@ void BA1::qk_xl() {
 void BA1::qk_xw() {
     QString folder = configured_download_folder(*this);
     if (!QDir::isAbsolutePath(folder))
-        folder = fallback_download_folder();
+        folder = terminal_api::default_download_folder();
     QStringList names;
     if (!list_files(folder, QStringLiteral("*.*"), names))
         return;

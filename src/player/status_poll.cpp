@@ -174,4 +174,14 @@ void BA1::start_playback(const QString& address) {
     Timer1->set_enabled(true);
 }
 
+void BA1::playing_local_file(const QString& path, qint64 resume) {
+    resume_done = 0;
+    resume_pos = resume;
+    play_key = next_link = next_addr = QStringLiteral("0");
+    next_pending = 0;
+    play_id = path;
+    play_kind = 2;
+    web_mode = 0;
+}
+
 } // namespace kelvara

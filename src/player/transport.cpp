@@ -121,13 +121,7 @@ void open_file(BA1& w) {
     if (w.compact_mode == 1)
         show_compact_title(w);
     w.history().history_add_local(name, path, 0);
-    w.play_kind = 2;
-    w.play_id = path;
-    w.web_mode = 0;
-    w.resume_pos = 0;
-    w.resume_done = 0;
-    w.play_key = w.next_link = w.next_addr = QStringLiteral("0");
-    w.next_pending = 0;
+    w.playing_local_file(path, 0);
     w.npc_Click(9);
 }
 

@@ -1,6 +1,7 @@
 #include "settings_dialog/ba3.h"
 
 #include "app/settings.h"
+#include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
 #include "platform/dialogs.h"
@@ -185,7 +186,7 @@ void BA3::closeEvent(QCloseEvent* event) {
 }
 
 QString BA3::settings_file() const {
-    return qvod_folder + QLatin1String(kQvodSettingsFile);
+    return qvod_folder + QLatin1String(terminal_api::kSettingsFile);
 }
 
 void BA3::Form_Load() {

@@ -1,14 +1,12 @@
 #include "settings_dialog/qvod_settings.h"
 
+#include "common/qvod_terminal_api.h"
 #include "common/text_helpers.h"
 #include "common/xml_text.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 namespace kelvara {
-
-const char kQvodSettingsFile[] = "QvodPlayer.xml";
 
 namespace {
 
@@ -41,7 +39,7 @@ QString with_qvod_save_path(const QString& settings, const QString& folder) {
 
 QString download_folder(const QString& text) {
     if (!text.startsWith(u'/'))
-        return QDir::homePath() + QLatin1String("/Media/");
+        return terminal_api::default_download_folder();
     return text.endsWith(u'/') ? text : text + u'/';
 }
 

@@ -4,9 +4,6 @@
 
 namespace kelvara {
 
-// The QVOD player's settings file in the QVOD folder.
-extern const char kQvodSettingsFile[]; // "QvodPlayer.xml"
-
 // The download folder of a QvodPlayer.xml text: the first Defaultsavepath
 // value with its XML escapes read; empty when the text has none.
 QString qvod_save_path(const QString& settings);

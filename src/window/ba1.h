@@ -93,6 +93,9 @@ public:
     void Timer1_Timer();
     // Url, Play and the status poll on.
     void start_playback(const QString& address);
+    // What is known of a local file that plays: no series, no web player,
+    // resumed at `resume` seconds (0 from the start).
+    void playing_local_file(const QString& path, qint64 resume);
 
     // ---- Transport buttons (player/transport.cpp) ----
     void bo_but_Click(int index);

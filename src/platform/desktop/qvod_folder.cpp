@@ -15,8 +15,6 @@ namespace kelvara {
 
 namespace {
 
-const char kSettingsFile[] = "QvodPlayer.xml";
-
 // Files of the installed copy that the folder lacks or holds in another
 // version.
 QStringList stale_files(const QString& installed, const QString& folder) {
@@ -25,7 +23,7 @@ QStringList stale_files(const QString& installed, const QString& folder) {
     for (const QFileInfo& source : files) {
         // The settings and a running terminal's own files are not part of
         // the installed copy.
-        if (source.fileName() == QLatin1String(kSettingsFile) ||
+        if (source.fileName() == QLatin1String(terminal_api::kSettingsFile) ||
             source.fileName() == QLatin1String(terminal_api::kPortFile) ||
             source.fileName() == QLatin1String(terminal_api::kLockFile))
             continue;
@@ -59,7 +57,7 @@ QvodFolder::QvodFolder(QString app_dir, QString installed_dir)
 QString QvodFolder::folder() const { return join_path(app_dir_, QStringLiteral("Qvod")); }
 
 bool QvodFolder::control_available() {
-    if (!QFileInfo::exists(join_path(folder(), QLatin1String(kSettingsFile))))
+    if (!QFileInfo::exists(join_path(folder(), QLatin1String(terminal_api::kSettingsFile))))
         return false;
     return !installed_copy_present() || stale_files(installed_dir_, folder()).isEmpty();
 }
@@ -77,9 +75,9 @@ void QvodFolder::register_control() {
             ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData());
         }
     }
-    const QString settings = join_path(folder(), QLatin1String(kSettingsFile));
+    const QString settings = join_path(folder(), QLatin1String(terminal_api::kSettingsFile));
     if (!QFileInfo::exists(settings))
-        write_text_atomically(settings, default_qvod_settings(QDir::homePath() + QLatin1String("/Media/")));
+        write_text_atomically(settings, default_qvod_settings(terminal_api::default_download_folder()));
 }
 
 QString with_only_source(const QString& settings, const QString& url) {
@@ -101,7 +99,7 @@ QString with_only_source(const QString& settings, const QString& url) {
 }
 
 bool QvodFolder::use_only_source(const QString& url) {
-    const QString path = join_path(folder(), QLatin1String(kSettingsFile));
+    const QString path = join_path(folder(), QLatin1String(terminal_api::kSettingsFile));
     const std::optional<QString> settings = read_text(path);
     if (!settings)
         return false;
