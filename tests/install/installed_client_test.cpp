@@ -87,9 +87,9 @@ TEST_F(InstalledClient, DesktopEntryAndMetadataValidate) {
     const ProgramRun desktop = run("desktop-file-validate", {entry});
     EXPECT_EQ(desktop.exit_code, 0) << desktop.output.toStdString();
     EXPECT_EQ(desktop.output, "");
+    // The metadata together with the desktop entry it launches, in the tree.
     const ProgramRun metadata =
-        run("appstreamcli", {"validate", "--no-net", "--no-color",
-                             installed("share/metainfo/" + kAppId + ".metainfo.xml")});
+        run("appstreamcli", {"validate-tree", "--no-net", "--no-color", QFileInfo(prefix).path()});
     EXPECT_EQ(metadata.exit_code, 0) << metadata.output.toStdString();
     // The icon the entry names is in the theme at every size it is drawn at.
     const QString desktop_text = QString::fromUtf8(kelvara::test::file_bytes(entry));
