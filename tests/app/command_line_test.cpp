@@ -4,7 +4,7 @@
 
 using namespace kelvara;
 
-TEST(CommandLine, OptionsCountOnlyAloneAndEverythingElseIsTheFilmToPlay) {
+TEST(ProgramArguments, OptionsCountOnlyAloneAndEverythingElseIsTheFilmToPlay) {
     EXPECT_TRUE(asks_for_program_option({"--version"}));
     EXPECT_TRUE(asks_for_program_option({"-h"}));
     EXPECT_FALSE(asks_for_program_option({"--version", "/films/a.mp4"}));
