@@ -8,6 +8,7 @@
 #include "switches.h"
 
 #include "common/gbk.h"
+#include "common/program_files.h"
 
 #include <QLoggingCategory>
 #include <csignal>
@@ -301,7 +302,7 @@ DemoServer::~DemoServer() {
 bool DemoServer::start(int port, const std::string& media_dir) {
     if (running())
         return false;
-    const QString folder = media_dir.empty() ? QStringLiteral(KELVARA_DEMO_MEDIA_DIR)
+    const QString folder = media_dir.empty() ? program_files().data_dir + QLatin1String("/media")
                                              : QString::fromStdString(media_dir);
     if (impl_->media.load(folder) == 0)
         qCWarning(lc_demo) << "no clips in" << folder << "- episodes have no play address";

@@ -43,8 +43,9 @@ public:
     DemoServer& operator=(const DemoServer&) = delete;
 
     // Binds 127.0.0.1:port (0: a free port), reads the clips from media_dir
-    // (empty: the media folder of the source tree) and starts serving. False
-    // when already running or the port cannot be bound.
+    // (empty: the clips installed with the programs, media/ in their data
+    // folder) and starts serving. False when already running or the port
+    // cannot be bound.
     bool start(int port = 0, const std::string& media_dir = {});
     // Stops serving and waits for the server's threads; held replies
     // (delays, stalls, throttled seeds) are cut off.

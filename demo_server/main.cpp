@@ -15,7 +15,7 @@ namespace {
 void usage() {
     std::cerr << "usage: kelvara-demo-server [--port N] [--media DIR]\n"
                  "  --port N     listen on 127.0.0.1:N (default: a free port)\n"
-                 "  --media DIR  folder of the clips (default: the source tree's)\n";
+                 "  --media DIR  folder of the clips (default: the installed ones)\n";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Kelvara: a desktop client for films and series.
 
 #include "app/app_paths.h"
+#include "app/command_line.h"
 #include "platform/desktop/desktop_client.h"
 #include "platform/desktop/desktop_platform.h"
 #include "window/ba1.h"
@@ -10,14 +11,19 @@
 using namespace kelvara;
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Only alone are these options; anything else is the film to play.
+    if (asks_for_program_option(arguments))
+        answer_program_option(argc, argv);
+
     prepare_client_process();
     QApplication app(argc, argv);
     set_up_application();
 
     const QString app_dir = application_folder();
-    // The arguments after the program's name, joined by blanks: the text the
-    // client plays.
-    const QString command = QCoreApplication::arguments().mid(1).join(u' ');
+    const QString command = command_text(QCoreApplication::arguments().mid(1));
 
     // A later start hands its command text to the first instance and ends,
     // before it sets anything up; the first keeps the channel it claimed.

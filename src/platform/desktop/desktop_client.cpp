@@ -1,5 +1,6 @@
 #include "platform/desktop/desktop_client.h"
 
+#include "app/command_line.h"
 #include "app/startup.h"
 #include "common/qvod_terminal_api.h"
 #include "demo_server/demo_server.h"
@@ -97,7 +98,10 @@ void prepare_client_process() {
 }
 
 void set_up_application() {
-    QApplication::setApplicationName(QStringLiteral("Kelvara"));
+    // The window's class (X11) and app id (Wayland) name the desktop entry.
+    QApplication::setApplicationName(client_name());
+    QApplication::setApplicationVersion(client_version());
+    QApplication::setDesktopFileName(desktop_app_id());
     QApplication::setQuitOnLastWindowClosed(false);
     // Before the platform: the tray icon takes the application's icon.
     QApplication::setWindowIcon(app_icon());

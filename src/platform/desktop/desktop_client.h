@@ -60,8 +60,9 @@ private:
 // What a process that runs a client sets before it makes its QApplication
 // (no proxy for 127.0.0.1, the browser engine's switches)...
 void prepare_client_process();
-// ...and right after: the application's name and icon, no quit with the last
-// window (the tray keeps it), and the C numeric locale libmpv needs.
+// ...and right after: the application's name, version, desktop entry and
+// icon, no quit with the last window (the tray keeps it), and the C numeric
+// locale libmpv needs.
 void set_up_application();
 
 } // namespace kelvara

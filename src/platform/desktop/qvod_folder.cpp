@@ -1,11 +1,11 @@
 #include "platform/desktop/qvod_folder.h"
 
+#include "common/program_files.h"
 #include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
 #include "common/xml_text.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,7 +38,7 @@ QStringList stale_files(const QString& installed, const QString& folder) {
 } // namespace
 
 QString installed_qvod_dir() {
-    return QCoreApplication::applicationDirPath() + QLatin1String("/Qvod");
+    return program_files().qvod_dir;
 }
 
 QString default_qvod_settings(const QString& download_folder, const QStringList& sources) {

@@ -7,7 +7,7 @@
 namespace kelvara {
 
 // The QVOD folder `<application folder>/Qvod/`, set up from the copy
-// installed with the client (`<program folder>/Qvod/`): the terminal
+// installed with the client (installed_qvod_dir()): the terminal
 // QvodTerminal.exe and the settings file QvodPlayer.xml.
 class QvodFolder : public QvodComponent {
 public:
@@ -36,7 +36,7 @@ QString default_qvod_settings(const QString& download_folder, const QStringList&
 // placed after the Config line.
 QString with_only_source(const QString& settings, const QString& url);
 
-// The installed copy next to the running program.
+// The installed copy of the QVOD folder, found from the running program.
 QString installed_qvod_dir();
 
 } // namespace kelvara
