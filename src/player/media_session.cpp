@@ -72,7 +72,10 @@ void BA1::connect_media_controls() {
         if (track == film_number && !QvodC->Url().isEmpty() && position_us >= 0)
             seek_to(double(position_us) / kMicroseconds);
     };
-    media.on_set_volume = [this](int percent) { set_volume(percent); };
+    media.on_set_volume = [this](int percent) {
+        set_volume(percent);
+        update_media_session();
+    };
     media.on_raise = [this] { raise_window(); };
     media.on_quit = [this] { ttt_v(); };
 }

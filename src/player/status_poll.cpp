@@ -126,12 +126,11 @@ void show_not_playing(BA1& w) {
     if (w.player_state == kStateReady || w.player_state == kStateStopped ||
         w.player_state == kStatePaused)
         w.bo_but[0]->set_tip(QStringLiteral("播放"));
-    // An ended film shows its last frame with the button still offering
-    // pause; for the desktop it has stopped.
+    // Follows the play/pause button; the end of a film is the
+    // end-of-playback timer's to tell.
     if (w.player_state == kStatePaused)
         w.playback_status = PlaybackStatus::Paused;
-    else if (w.player_state == kStateReady || w.player_state == kStateStopped ||
-             w.player_state == kStateEnded)
+    else if (w.player_state == kStateReady || w.player_state == kStateStopped)
         w.playback_status = PlaybackStatus::Stopped;
 }
 
