@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # CPU time of the player control against plain mpv playing the same clip
 # with the same output settings, each for the same wall time, on one Xvfb
-# display; rounds alternate between the two.
+# display; rounds alternate between them. The control runs twice: with its
+# default hardware decoding (auto-safe, which falls back to software where
+# the machine has no decoder) and with KELVARA_MPV_HWDEC=no (software only).
 #
 #   bench/player_cpu.sh [clip] [seconds=20] [rounds=3]
 #
@@ -54,6 +56,10 @@ run_control() {
     KELVARA_MPV_AO=null QT_XCB_GL_INTEGRATION=xcb_egl cpu_of "$bench" "$clip" "$seconds" "$width" "$height"
 }
 
+run_control_software() {
+    KELVARA_MPV_HWDEC=no run_control
+}
+
 # The same settings as the control: OpenGL through EGL on X11 (Qt is told to
 # use EGL too; Debian's mpv has no GLX context), software decoding, no audio
 # device, no on-screen display or scripts.
@@ -65,14 +71,16 @@ run_mpv() {
 }
 
 echo "clip $clip, ${seconds} s a run, ${width}x${height} window, $rounds rounds"
-printf "%-6s %12s %12s %14s %14s\n" round control mpv "Xvfb(control)" "Xvfb(mpv)"
-control_all=() mpv_all=()
+printf "%-6s %12s %12s %12s %14s %14s\n" round control control-sw mpv "Xvfb(control)" "Xvfb(mpv)"
+control_all=() software_all=() mpv_all=()
 for r in $(seq "$rounds"); do
-    x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); m=$(run_mpv); x2=$(xvfb_cpu)
-    control_all+=("$c") mpv_all+=("$m")
-    printf "%-6s %12s %12s %14s %14s\n" "$r" "$c" "$m" \
-        "$(echo "$x1 - $x0" | bc)" "$(echo "$x2 - $x1" | bc)"
+    x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software)
+    x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu)
+    control_all+=("$c") software_all+=("$s") mpv_all+=("$m")
+    printf "%-6s %12s %12s %12s %14s %14s\n" "$r" "$c" "$s" "$m" \
+        "$(echo "$x1 - $x0" | bc)" "$(echo "$x3 - $x2" | bc)"
 done
 median() { printf "%s\n" "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-c=$(median "${control_all[@]}") m=$(median "${mpv_all[@]}")
-echo "median CPU seconds: control $c, mpv $m, ratio $(echo "scale=3; $c / $m" | bc)"
+c=$(median "${control_all[@]}") s=$(median "${software_all[@]}") m=$(median "${mpv_all[@]}")
+echo "median CPU seconds: control $c, control-sw $s, mpv $m"
+echo "ratios: control / control-sw $(echo "scale=3; $c / $s" | bc), control / mpv $(echo "scale=3; $c / $m" | bc)"

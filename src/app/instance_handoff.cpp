@@ -3,6 +3,7 @@
 
 #include "common/text_helpers.h"
 #include "history/history_files.h"
+#include "player/player_view.h"
 #include "window/ba1.h"
 
 namespace kelvara {
@@ -17,7 +18,7 @@ void BA1::l_com(const QString& command) {
 
     start_playback(target);
     const QString name = path_file_name(target);
-    bo_name->set_caption(fit_width(name, 30));
+    show_now_playing(*this, name);
 
     playing_local_file(target, 0);
     history().history_add_local(name, target, 0);

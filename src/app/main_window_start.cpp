@@ -68,8 +68,10 @@ void BA1::Form_Load(const QString& command_line) {
     Web9->navigate(QStringLiteral("about:blank"));
     Web7->navigate(base + QStringLiteral("js/ads/qvodad.html"));
 
-    // 7. The tray icon, with the caption as its tip.
+    // 7. The tray icon, with the caption as its tip; the desktop's media
+    // controls.
     tray_add(windowTitle());
+    connect_media_controls();
 
     // 8. Variables.
     play_id = QStringLiteral("0");
@@ -88,6 +90,7 @@ void BA1::Form_Load(const QString& command_line) {
     // 11. A command line plays.
     if (!command_line.isEmpty())
         l_com(command_line);
+    update_media_session();
 }
 
 void BA1::Timer3_Timer() {

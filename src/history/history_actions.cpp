@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/shell.h"
 #include "platform/web_pane.h"
+#include "player/player_view.h"
 #include "tray/tip.h"
 
 #include <QCursor>
@@ -46,7 +47,8 @@ bool ask(BA1& w, const QString& text) {
 
 // The QVOD download folder from its settings; empty when they name none.
 QString configured_download_folder(BA1& w) {
-    const QString xml = join_path(w.qvod_program_folder(), QLatin1String(terminal_api::kSettingsFile));
+    const QString xml =
+        join_path(w.qvod_program_folder(), QLatin1String(terminal_api::kSettingsFile));
     return QFileInfo::exists(xml) ? default_save_path(xml) : QString();
 }
 
@@ -65,7 +67,7 @@ void replay_local(BA1& w, const QStringList& fields, qint64 n) {
         return;
     }
     w.start_playback(path);
-    w.bo_name->set_caption(fit_width(js_unescape(fields.value(0)), 30));
+    show_now_playing(w, js_unescape(fields.value(0)));
     w.playing_local_file(path, to_number(fields.value(2)));
     w.Web5->navigate(w.app_file(QStringLiteral("c.htm")));
     w.npc_Click(9);
@@ -85,7 +87,7 @@ void replay_task(BA1& w, const QStringList& fields) {
             w.start_qvod_terminal();
         }
         w.start_playback(js_unescape(address));
-        w.bo_name->set_caption(fit_width(js_unescape(title), 30) + u'-' + js_unescape(episode));
+        show_now_playing(w, js_unescape(title), js_unescape(episode));
         w.resume_done = 0;
         w.resume_pos = to_number(fields.value(6));
         w.Web5->navigate(episode_page_address(w.base_url(), key, QStringLiteral("0")));

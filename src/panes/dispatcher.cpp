@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/processes.h"
 #include "platform/web_pane.h"
+#include "player/player_view.h"
 
 namespace kelvara {
 
@@ -74,8 +75,7 @@ void play_episode(BA1& w, const QString& address) {
         w.next_addr = QStringLiteral("0");
         w.play_id = QStringLiteral("0");
     }
-    w.bo_name->set_caption(fit_width(js_unescape(link.title), 30) + u'-' +
-                           js_unescape(link.episode_name));
+    show_now_playing(w, js_unescape(link.title), js_unescape(link.episode_name));
 
     if (!link.title.isEmpty() && !link.id.isEmpty() && !link.escaped_address.isEmpty()) {
         w.Web5->navigate(episode_page_address(w.base_url(), key, QStringLiteral("0")));

@@ -15,6 +15,8 @@ class PaneFactory;
 class PlayerFactory;
 class InstanceChannel;
 class QvodComponent;
+class MediaControls;
+class ScreenSaver;
 
 // Everything the client reaches outside itself. The desktop fills it with the
 // real implementations, tests with their doubles.
@@ -32,6 +34,8 @@ struct Platform {
     PlayerFactory& players;
     InstanceChannel& channel;
     QvodComponent& qvod;
+    MediaControls& media;
+    ScreenSaver& screen_saver;
 };
 
 } // namespace kelvara

@@ -75,6 +75,8 @@ void BA1::Timer2_Timer() {
     QvodC->widget()->hide();
     zhun->set_caption(QStringLiteral("播放完毕"));
     Timer2->set_enabled(false);
+    playback_status = PlaybackStatus::Stopped;
+    update_media_session();
 
     if (shutdown_armed()) {
         Timer1->set_enabled(false);
@@ -92,6 +94,16 @@ void BA1::Timer2_Timer() {
         next_s->show();
         Web2->navigate(QString::fromLatin1(kEndOfEpisodeAddress));
     }
+}
+
+bool BA1::can_step_episode(int direction) const {
+    const PictureBox* button = bo_but[direction == 1 ? 5 : 7];
+    if (!button->isEnabled() || !has_episode_key(play_key))
+        return false;
+    if (direction == 1)
+        return to_number(split_episode_key(play_key).v1) != 0;
+    // "1": the server said there is no next episode.
+    return next_link != QLatin1String("1");
 }
 
 void BA1::step_episode(int direction) {

@@ -12,6 +12,9 @@ inline constexpr const char* kVoLibmpv = "libmpv";
 inline constexpr const char* kAo = "ao";
 inline constexpr const char* kHwdec = "hwdec";
 inline constexpr const char* kGpuHwdecInterop = "gpu-hwdec-interop";
+// Hardware decoding only through the decoders mpv knows to decode right,
+// falling back to software decoding where the machine has none.
+inline constexpr const char* kHwdecAutoSafe = "auto-safe";
 inline constexpr const char* kKeepOpen = "keep-open";
 // "always": the end of a file never moves on to the next playlist entry;
 // the client moves between episodes itself.

@@ -1,6 +1,7 @@
 #include "player/player_view.h"
 
 #include "common/format_time.h"
+#include "common/text_helpers.h"
 #include "platform/player_control.h"
 #include "window/ba1.h"
 
@@ -68,6 +69,18 @@ void paint_play_button(BA1& w, bool offering_pause) {
 void paint_mute_button(BA1& w, bool muted) {
     w.bo_but[2]->paint_cell(w.ppt[14], muted ? 50 : 0, 0, 25, 24);
     w.bo_but[2]->update();
+}
+
+void show_now_playing(BA1& w, const QString& title) {
+    w.bo_name->set_caption(fit_width(title, 30));
+    w.now_playing_title = title;
+    w.update_media_session();
+}
+
+void show_now_playing(BA1& w, const QString& title, const QString& episode) {
+    w.bo_name->set_caption(fit_width(title, 30) + u'-' + episode);
+    w.now_playing_title = title + u'-' + episode;
+    w.update_media_session();
 }
 
 void sound_on(BA1& w) {

@@ -40,6 +40,11 @@ void show_volume(BA1& w);
 void paint_play_button(BA1& w, bool offering_pause);
 void paint_mute_button(BA1& w, bool muted);
 
+// The now-playing label, cut to fit, and the whole title for the desktop's
+// media controls; a network film shows "title-episode".
+void show_now_playing(BA1& w, const QString& title);
+void show_now_playing(BA1& w, const QString& title, const QString& episode);
+
 // Sound on, with the mute button back in its "静音" state.
 void sound_on(BA1& w);
 

@@ -3,6 +3,7 @@
 // L / span of the film or L / span × 100 of the volume.
 
 #include "platform/event_loop.h"
+#include "platform/media_controls.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "player/player_view.h"
@@ -103,10 +104,7 @@ void move_knob(BA1& w, int left) {
 }
 
 void volume_by(BA1& w, int step) {
-    sound_on(w);
-    w.QvodC->setVolume(w.QvodC->Volume() + step);
-    show_volume(w);
-    place_volume_knob(w, w.QvodC->Volume());
+    w.set_volume(w.QvodC->Volume() + step);
 }
 
 void key_back(BA1& w) {
@@ -157,6 +155,21 @@ void BA1::wire_player_controls() {
             [this](int, Qt::MouseButtons buttons, int x, int) { bo_v_MouseMove(buttons, x); });
 
     new KeyPreview(*this);
+}
+
+void BA1::seek_to(double seconds) {
+    PlayerControl& player = *QvodC;
+    seek(*this, seconds);
+    place_knob(*this, player.Position(), player.Duration());
+    show_times(*this, player.Position(), player.Duration());
+    platform().media.seeked(player.Position());
+}
+
+void BA1::set_volume(int percent) {
+    sound_on(*this);
+    QvodC->setVolume(percent);
+    show_volume(*this);
+    place_volume_knob(*this, QvodC->Volume());
 }
 
 void BA1::gunt_MouseDown(Qt::MouseButton button, int x) {

@@ -105,6 +105,7 @@ void show_playing(BA1& w) {
     w.resume_pos = player.Position();
     w.next_s->hide();
     w.bo_but[0]->set_tip(QStringLiteral("暂停"));
+    w.playback_status = PlaybackStatus::Playing;
     paint_play_button(w, true);
     // The transfer rate means little in the first seconds; the stream's own
     // bit rate is shown instead.
@@ -125,6 +126,12 @@ void show_not_playing(BA1& w) {
     if (w.player_state == kStateReady || w.player_state == kStateStopped ||
         w.player_state == kStatePaused)
         w.bo_but[0]->set_tip(QStringLiteral("播放"));
+    // Follows the play/pause button; the end of a film is the
+    // end-of-playback timer's to tell.
+    if (w.player_state == kStatePaused)
+        w.playback_status = PlaybackStatus::Paused;
+    else if (w.player_state == kStateReady || w.player_state == kStateStopped)
+        w.playback_status = PlaybackStatus::Stopped;
 }
 
 void show_progress(BA1& w) {
@@ -145,32 +152,40 @@ void show_progress(BA1& w) {
     }
 }
 
+void poll_player(BA1& w) {
+    PlayerControl& player = *w.QvodC;
+    if (player.Url().isEmpty()) {
+        w.bo_but[0]->set_tip(QStringLiteral("播放"));
+        w.playback_status = PlaybackStatus::Stopped;
+        w.zhun->set_caption(QStringLiteral("准备就绪"));
+        w.huan->move(-30, w.huan->y());
+        return;
+    }
+    w.last_pos = player.Position();
+    if (!check_end_region(w))
+        return;
+    w.down_rate = to_int16(player.DownloadRate());
+    prebuffer_next(w);
+    w.player_state = to_int16(player.PlayState());
+    if (w.player_state == kStatePlaying)
+        show_playing(w);
+    else
+        show_not_playing(w);
+    show_progress(w);
+}
+
 } // namespace
 
 void BA1::Timer1_Timer() {
-    if (QvodC->Url().isEmpty()) {
-        bo_but[0]->set_tip(QStringLiteral("播放"));
-        zhun->set_caption(QStringLiteral("准备就绪"));
-        huan->move(-30, huan->y());
-        return;
-    }
-    last_pos = QvodC->Position();
-    if (!check_end_region(*this))
-        return;
-    down_rate = to_int16(QvodC->DownloadRate());
-    prebuffer_next(*this);
-    player_state = to_int16(QvodC->PlayState());
-    if (player_state == kStatePlaying)
-        show_playing(*this);
-    else
-        show_not_playing(*this);
-    show_progress(*this);
+    poll_player(*this);
+    update_media_session();
 }
 
 void BA1::start_playback(const QString& address) {
     qCDebug(lc_playback) << "playing" << address;
     QvodC->setUrl(address);
     QvodC->Play();
+    ++film_number;
     Timer1->set_enabled(true);
 }
 

@@ -38,6 +38,7 @@ void play_pause(BA1& w) {
         player.Pause();
         w.bo_but[0]->set_tip(QStringLiteral("播放"));
         w.zhun->set_caption(QStringLiteral("已暂停"));
+        w.playback_status = PlaybackStatus::Paused;
         paint_play_button(w, false);
     } else {
         // The next playing tick considers resume_pos again, so a position
@@ -46,6 +47,7 @@ void play_pause(BA1& w) {
         player.Play();
         w.bo_but[0]->set_tip(QStringLiteral("暂停"));
         w.zhun->set_caption(QStringLiteral("正在播放"));
+        w.playback_status = PlaybackStatus::Playing;
         w.Timer1->set_enabled(true);
         paint_play_button(w, true);
     }
@@ -69,6 +71,7 @@ void stop(BA1& w) {
     w.bo_but[0]->set_tip(QStringLiteral("播放"));
     paint_play_button(w, false);
     w.zhun->set_caption(QStringLiteral("已停止"));
+    w.playback_status = PlaybackStatus::Stopped;
 }
 
 void toggle_mute(BA1& w) {
@@ -117,7 +120,7 @@ void open_file(BA1& w) {
     w.bo_but_Click(1);
     w.start_playback(path);
     const QString name = path_file_name(path);
-    w.bo_name->set_caption(fit_width(name, 30));
+    show_now_playing(w, name);
     if (w.compact_mode == 1)
         show_compact_title(w);
     w.history().history_add_local(name, path, 0);
@@ -165,6 +168,7 @@ void BA1::bo_but_Click(int index) {
     default:
         break;
     }
+    update_media_session();
 }
 
 } // namespace kelvara

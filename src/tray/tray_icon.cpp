@@ -34,9 +34,7 @@ void BA1::tray_left_click() {
         release_capture();
         hide();
     } else {
-        show();
-        raise();
-        activateWindow();
+        raise_window();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "history/history_files.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
+#include "platform/screen_saver.h"
 #include "platform/web_pane.h"
 #include "services/adsb.h"
 #include "tray/tip.h"
@@ -49,6 +50,10 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
 }
 
 BA1::~BA1() {
+    // The desktop's controls outlive the window: they reach it no more, and
+    // the screen saver is let go.
+    platform_.media.clear_handlers();
+    platform_.screen_saver.set_inhibited(false, {});
     // The panes and the player go before the containers that hold their
     // widgets.
     Web1.reset();
@@ -64,9 +69,13 @@ BA1::~BA1() {
     adsb_.reset();
 }
 
-void BA1::set_size_twips(int width, int height) { resize(width / 15, height / 15); }
+void BA1::set_size_twips(int width, int height) {
+    resize(width / 15, height / 15);
+}
 
-QString BA1::app_file(const QString& name) const { return join_path(app_dir_, name); }
+QString BA1::app_file(const QString& name) const {
+    return join_path(app_dir_, name);
+}
 
 QString BA1::setting(const char* section, const char* key) const {
     return ini_read(ini_path, QString::fromLatin1(section), QString::fromLatin1(key));
@@ -77,11 +86,11 @@ void BA1::write_setting(const char* section, const char* key, const QString& val
 }
 
 void BA1::create_controls() {
-    static const char* const npc_tips[17] = {"最小化", "最大化", "关闭", "换肤", "置顶", "菜单",
-                                             "关闭侧栏", "打开", "", "", "", "", "", "", "",
-                                             "精简模式", "精简模式"};
-    static const char* const bo_but_tips[9] = {"播放", "停止", "静音", "视频调节", "全屏",
-                                               "视频调节", "计划关机", "打开文件", "打开文件"};
+    static const char* const npc_tips[17] = {
+        "最小化", "最大化", "关闭", "换肤", "置顶", "菜单", "关闭侧栏", "打开",    "",
+        "",       "",       "",     "",     "",     "",     "精简模式", "精简模式"};
+    static const char* const bo_but_tips[9] = {
+        "播放", "停止", "静音", "视频调节", "全屏", "视频调节", "计划关机", "打开文件", "打开文件"};
 
     ying = box(this, "ying", false);
     zz = box(this, "zz");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/media_controls.h"
 #include "platform/timers.h"
 #include "window/controls.h"
 
@@ -106,7 +107,27 @@ public:
     void Timer2_Timer();
     void Timer4_Timer();
 
+    // ---- The desktop's media controls and screen saver
+    // (player/media_session.cpp) ----
+    // Hands the media controls' requests to the transport buttons' handlers.
+    void connect_media_controls();
+    // Tells the media controls what plays, and holds the screen saver off
+    // while a film plays in the shown window. Run after every change of the
+    // playback status, the film, the episode buttons or the window's
+    // visibility.
+    void update_media_session();
+    // The previous (1) or next (2) episode button would ask the server for
+    // an episode.
+    bool can_step_episode(int direction) const;
+    // Shows and raises the window, as the tray icon's click does for a
+    // hidden or minimised one.
+    void raise_window();
+
     // ---- Seek bar, volume and keys (player/seek_volume.cpp) ----
+    // Seeks to `seconds` as the seek bar does and moves the knob there.
+    void seek_to(double seconds);
+    // The volume, as the volume keys set it: sound on, the slider moved.
+    void set_volume(int percent);
     // key_code: the Windows key code (32 space, 37 to 40 the arrows).
     void Form_KeyDown(int key_code);
     // Connects the transport buttons, the seek bar, the volume slider and the
@@ -243,7 +264,7 @@ public:
     Label* next_s = nullptr;
     PictureBox* bo_zt = nullptr; // status bar
     std::array<Label*, 4> Lab2{};
-    std::array<QString, 4> Te;   // links of the text advertisements
+    std::array<QString, 4> Te;          // links of the text advertisements
     QString Lab0 = QStringLiteral("0"); // index of the text advertisement shown
     Label* times = nullptr;
     Label* zhun = nullptr;
@@ -256,7 +277,7 @@ public:
     PictureBox* shan = nullptr; // bottom strip of the side bar
     Label* qk = nullptr;
     QWidget* Line1 = nullptr;
-    PictureBox* tj = nullptr; // never shown
+    PictureBox* tj = nullptr;  // never shown
     PictureBox* yin = nullptr; // volume track
     PictureBox* bo_v = nullptr;
     PictureBox* bo_y = nullptr;
@@ -306,6 +327,13 @@ public:
     int next_pending = 0;
     int retry_ticks = 0;
     int web_mode = 0;
+    // What the transport shows: set with the play/pause button's state by
+    // the buttons and the poll, and stopped at the end of a film.
+    PlaybackStatus playback_status = PlaybackStatus::Stopped;
+    // The whole title of what plays, with its episode; counts the films
+    // started in this run.
+    QString now_playing_title;
+    quint64 film_number = 0;
 
 protected:
     // Window events, handed to the handlers above (window/window_events.cpp).
@@ -316,6 +344,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Parts of npc_Click (window/frame.cpp).

@@ -165,6 +165,17 @@ void BA1::changeEvent(QEvent* event) {
     Form_Resize();
 }
 
+// Hidden to the tray, the film no longer keeps the screen on.
+void BA1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    update_media_session();
+}
+
+void BA1::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    update_media_session();
+}
+
 void BA1::begin_manual_drag(Qt::Edges edges, QPoint global_pos) {
     manual_drag_ = edges;
     drag_origin_ = global_pos;

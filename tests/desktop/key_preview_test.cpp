@@ -61,8 +61,9 @@ TEST(KeyPreview, KeysTypedIntoABrowserPaneReachTheWindowOnceAndThenThePage) {
     Platform& d = desktop.platform();
     VolumePlayers players;
     WebEnginePaneFactory panes{QString()}; // off the record: nothing left in the folder
-    Platform platform{d.timers, d.events,  d.transfer, d.processes, d.shell,   d.dialogs, d.tray,
-                      d.power,  d.machine, panes,      players,     d.channel, d.qvod};
+    Platform platform{d.timers,  d.events,  d.transfer, d.processes, d.shell,
+                      d.dialogs, d.tray,    d.power,    d.machine,   panes,
+                      players,   d.channel, d.qvod,     d.media,     d.screen_saver};
     BA1 w(platform, dir.path(), QStringLiteral("http://127.0.0.1:9/soft/"));
     PaneEvents events;
     events.attach(*w.Web1);

@@ -3,9 +3,11 @@
 #include "platform/dialogs.h"
 #include "platform/instance_channel.h"
 #include "platform/machine.h"
+#include "platform/media_controls.h"
 #include "platform/power.h"
 #include "platform/processes.h"
 #include "platform/qvod_component.h"
+#include "platform/screen_saver.h"
 #include "platform/shell.h"
 #include "platform/transfer.h"
 #include "platform/tray.h"
@@ -44,7 +46,7 @@ public:
     QString browse_folder(const QString& initial, const QString& title) override;
 
     std::vector<Box> boxes;
-    std::deque<MsgAnswer> answers; // Yes/No answers in order; Yes when empty
+    std::deque<MsgAnswer> answers;          // Yes/No answers in order; Yes when empty
     std::function<void(const Box&)> on_box; // runs while a box is "open"
     QString file_to_open;
     QString last_filter, last_title, last_initial;
@@ -104,8 +106,8 @@ public:
     bool still_executing() const override { return executing; }
     void cancel() override { ++cancels; }
 
-    std::map<QString, std::optional<QString>> replies; // exact address → reply
-    std::optional<QString> default_reply;               // for other addresses
+    std::map<QString, std::optional<QString>> replies;               // exact address → reply
+    std::optional<QString> default_reply;                            // for other addresses
     std::function<std::optional<QString>(const QString&)> responder; // wins when set
     QStringList requests;
     bool executing = false;
@@ -154,6 +156,23 @@ public:
     }
     bool first = true;
     QList<QByteArray> sent;
+};
+
+// Records what the window publishes; a test calls the handlers as the
+// desktop's controls would.
+class FakeMediaControls : public MediaControls {
+public:
+    void publish(const MediaState& state) override { published.push_back(state); }
+    void seeked(qint64 seconds) override { seeks.push_back(seconds); }
+
+    std::vector<MediaState> published;
+    std::vector<qint64> seeks;
+};
+
+class FakeScreenSaver : public ScreenSaver {
+public:
+    void set_inhibited(bool on, const QString&) override { inhibited = on; }
+    bool inhibited = false;
 };
 
 } // namespace kelvara::test

@@ -12,8 +12,8 @@ namespace kelvara::test {
 SimulatedClient::SimulatedClient() : SimulatedClient(processes) {}
 
 SimulatedClient::SimulatedClient(Processes& process_table)
-    : platform{clock, events,  transfer, process_table, shell,   dialogs, tray,
-               power, machine, panes,    players,       channel, qvod} {}
+    : platform{clock,   events, transfer, process_table, shell, dialogs, tray,        power,
+               machine, panes,  players,  channel,       qvod,  media,   screen_saver} {}
 
 SimulatedClient::~SimulatedClient() = default;
 

@@ -56,6 +56,8 @@ public:
     FakePlayerFactory players;
     FakeChannel channel;
     FakeQvod qvod;
+    FakeMediaControls media;
+    FakeScreenSaver screen_saver;
     Platform platform;
 
 private:

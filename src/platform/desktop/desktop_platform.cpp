@@ -18,8 +18,8 @@ DesktopPlatform::DesktopPlatform(const QString& app_dir,
       qvod_(app_dir, installed_qvod_dir()), streams_(qvod_.folder()),
       panes_(std::make_unique<WebEnginePaneFactory>(app_dir + QLatin1String("/web"))),
       players_(std::make_unique<MpvPlayerFactory>(&streams_)),
-      platform_{timers_, events_,  transfer_, processes_, shell_,    dialogs_, tray_,
-                power_,  machine_, *panes_,   *players_,  *channel_, qvod_} {}
+      platform_{timers_,  events_, transfer_, processes_, shell_, dialogs_, tray_,        power_,
+                machine_, *panes_, *players_, *channel_,  qvod_,  media_,   screen_saver_} {}
 
 namespace {
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/desktop/curl_transfer.h"
+#include "platform/desktop/dbus_screen_saver.h"
 #include "platform/desktop/desktop_services.h"
 #include "platform/desktop/local_socket_channel.h"
+#include "platform/desktop/mpris_controls.h"
 #include "platform/desktop/proc_processes.h"
 #include "platform/desktop/qt_timer_host.h"
 #include "platform/desktop/qt_tray.h"
@@ -23,6 +25,7 @@ public:
                              std::unique_ptr<LocalSocketChannel> channel = nullptr);
     Platform& platform() { return platform_; }
     QvodFolder& qvod() { return qvod_; }
+    MprisControls& media() { return media_; }
 
 private:
     QtTimerHost timers_;
@@ -39,6 +42,8 @@ private:
     TerminalStreams streams_;
     std::unique_ptr<PaneFactory> panes_;
     std::unique_ptr<PlayerFactory> players_;
+    MprisControls media_;
+    DBusScreenSaver screen_saver_;
     Platform platform_;
 };
 

@@ -46,7 +46,8 @@ mpv_handle* create_mpv() {
         return nullptr;
     }
     const QByteArray ao = qgetenv("KELVARA_MPV_AO");
-    const QByteArray hwdec = env_or("KELVARA_MPV_HWDEC", n::kNo);
+    // KELVARA_MPV_HWDEC=no decodes in software only.
+    const QByteArray hwdec = env_or("KELVARA_MPV_HWDEC", n::kHwdecAutoSafe);
     const std::pair<const char*, const char*> options[] = {
         {n::kConfig, n::kNo},
         {n::kTerminal, n::kNo},

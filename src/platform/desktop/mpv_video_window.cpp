@@ -3,6 +3,7 @@
 #include "platform/desktop/player_log.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlatformSurfaceEvent>
@@ -78,10 +79,16 @@ void MpvVideoWindow::create_render_context() {
     }
     mpv_opengl_init_params gl_init{get_proc_address, nullptr};
     int advanced = 0;
+    // The hardware decoders' OpenGL interop (VA-API through EGL) needs the X
+    // display the context draws on.
+    Display* x11 = nullptr;
+    if (const auto* x11_app = qApp->nativeInterface<QNativeInterface::QX11Application>())
+        x11 = x11_app->display();
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl_init},
         {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
+        {x11 ? MPV_RENDER_PARAM_X11_DISPLAY : MPV_RENDER_PARAM_INVALID, x11},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     if (mpv_render_context_create(&render_, mpv_, params) < 0) {
