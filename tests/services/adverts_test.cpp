@@ -200,13 +200,23 @@ TEST_F(Notice, FloatingWindowComesThreeSecondsLaterAndRisesThenSinksWhenClosed) 
     EXPECT_TRUE(ad->isHidden());
 }
 
-TEST_F(Notice, FloatingWindowClosesWhenItsPageOpensAWindow) {
+TEST_F(Notice, FloatingWindowOpensItsLinkInTheBrowserAndCloses) {
+    const QString offer = client.base + QStringLiteral("show/江湖夜雨%20第5集.html");
     w.show_floating_ad();
     adsb* ad = w.floating_ad();
     client.clock.advance(1000);
     EXPECT_EQ(ad->edge(), 0);
     EXPECT_FALSE(ad->rising());
-    client.pane("adsb.Web1").new_window("http://127.0.0.1:9/offer");
+    client.pane("adsb.Web1").new_window(offer);
+    EXPECT_EQ(client.shell.opened_urls, QStringList{offer});
+    EXPECT_TRUE(ad->isHidden());
+
+    // Only web addresses leave the client; the window closes all the same.
+    w.show_floating_ad();
+    ad = w.floating_ad();
+    client.clock.advance(1000);
+    client.pane("adsb.Web1").new_window(QStringLiteral("file:///etc/passwd"));
+    EXPECT_EQ(client.shell.opened_urls, QStringList{offer});
     EXPECT_TRUE(ad->isHidden());
 }
 
