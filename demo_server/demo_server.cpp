@@ -155,6 +155,7 @@ DemoServer::Impl::Impl() {
     }
     pages["/soft/update/setup.exe"] = placeholder("Kelvara 2.1 setup (demo placeholder)\r\n");
     pages["/soft/update/update.exe"] = placeholder("Kelvara 2.1 updater (demo placeholder)\r\n");
+    pages["/soft/update/qvod.html"] = page(demo::qvod_download_page);
     pages["/"] = [](const Request&, Response& res) { res.set_redirect("/soft/"); };
     pages["/soft"] = pages["/"];
 }

@@ -193,6 +193,21 @@ QString notice_file(const SiteContext& site) {
            u("2.1");
 }
 
+// The QVOD download page, offered when a client finds its QVOD component
+// missing: the component comes with the client's own installer.
+QString qvod_download_page() {
+    return html_page(
+        u("快播(Qvod)组件 - Kelvara影视"),
+        u(".qvod{max-width:560px;margin:40px auto;line-height:1.8}.qvod h1{font-size:22px;"
+          "color:#1c5fb0}"),
+        u("<div class=\"main\"><div class=\"box qvod\"><h1>快播(Qvod)组件</h1>"
+          "<p>Kelvara 用快播(Qvod)组件边下边播。这个组件随 Kelvara 一起安装，"
+          "不需要另外下载：重新安装 Kelvara 即可恢复。</p>"
+          "<p><a class=\"btn\" href=\"/soft/update/setup.exe\">下载 Kelvara "
+          "安装程序</a></p></div></div>") +
+            site_footer());
+}
+
 QString stats_page() {
     return html_page(u("tj"), QString(), u("<p>ok</p>"), false);
 }

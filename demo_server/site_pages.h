@@ -38,6 +38,8 @@ QString qvodad_page();
 QString fudong_page();
 QString notice_file(const SiteContext& site);
 QString stats_page();
+// update/qvod.html: where a client without its QVOD component is sent.
+QString qvod_download_page();
 QString not_found_page();
 QString error_page();
 

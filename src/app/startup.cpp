@@ -14,7 +14,7 @@ namespace kelvara {
 
 namespace {
 
-bool check_qvod(QvodComponent& qvod, Dialogs& dialogs, Shell& shell) {
+bool check_qvod(QvodComponent& qvod, const QString& base_url, Dialogs& dialogs, Shell& shell) {
     if (qvod.control_available())
         return true;
     if (qvod.installed_copy_present()) {
@@ -24,8 +24,9 @@ bool check_qvod(QvodComponent& qvod, Dialogs& dialogs, Shell& shell) {
     const MsgAnswer answer = dialogs.message_box(
         QStringLiteral("程序检测到您的电脑未安装快播(Qvod)播放器，是否要下载Qvod播放器？"),
         QStringLiteral("提示："), MsgButtons::YesNo, MsgIcon::Question);
-    if (answer == MsgAnswer::Yes && is_web_address(qvod.download_page()))
-        shell.open_url(qvod.download_page());
+    const QString page = qvod_download_page(base_url);
+    if (answer == MsgAnswer::Yes && is_web_address(page))
+        shell.open_url(page);
     return false;
 }
 
@@ -39,13 +40,17 @@ void put_delete_icon(const QString& app_dir) {
 
 } // namespace
 
+QString qvod_download_page(const QString& base_url) {
+    return base_url + QStringLiteral("update/qvod.html");
+}
+
 QString settings_path(const QString& app_dir) {
     return join_path(app_dir, QStringLiteral("config.ini"));
 }
 
-bool run_startup(const QString& app_dir, QvodComponent& qvod, Dialogs& dialogs, Shell& shell,
-                 Machine& machine) {
-    if (!check_qvod(qvod, dialogs, shell))
+bool run_startup(const QString& app_dir, const QString& base_url, QvodComponent& qvod,
+                 Dialogs& dialogs, Shell& shell, Machine& machine) {
+    if (!check_qvod(qvod, base_url, dialogs, shell))
         return false;
 
     const QString ini = settings_path(app_dir);

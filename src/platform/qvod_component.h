@@ -16,8 +16,6 @@ public:
     virtual bool installed_copy_present() = 0;
     // "Registration": sets the QVOD folder up from the installed copy.
     virtual void register_control() = 0;
-    // Where the QVOD player can be downloaded.
-    virtual QString download_page() const = 0;
 };
 
 } // namespace kelvara

@@ -45,9 +45,19 @@ int windows_key_code(int qt_key) {
     return 0;
 }
 
+// A key typed while an editable field has the focus (a page's search box,
+// a text box) belongs to the field. Browser panes and text boxes ask for the
+// input method exactly while such a field has the focus; the focus widget is
+// asked too, for keys the page left alone and sent on to the pane's parent.
+bool typing_into_a_field(const QWidget& target) {
+    const QWidget* focus = QApplication::focusWidget();
+    return target.testAttribute(Qt::WA_InputMethodEnabled) ||
+           (focus && focus->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
 // Key preview: the window sees every key meant for it or one of its controls
 // (browser panes included) before the control does; the control still gets
-// the key afterwards.
+// the key afterwards. Keys typed into an editable field are left to it.
 class KeyPreview : public QObject {
 public:
     explicit KeyPreview(BA1& window) : QObject(&window), window_(window) {
@@ -71,6 +81,8 @@ public:
             return false;
         last_event_ = event;
         last_target_ = target;
+        if (typing_into_a_field(*target))
+            return false;
         window_.Form_KeyDown(windows_key_code(static_cast<QKeyEvent*>(event)->key()));
         return false;
     }

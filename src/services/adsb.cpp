@@ -1,6 +1,7 @@
 #include "services/adsb.h"
 
 #include "platform/platform.h"
+#include "platform/shell.h"
 #include "platform/web_pane.h"
 
 #include <QGuiApplication>
@@ -48,8 +49,13 @@ adsb::adsb(Platform& platform, const QString& base_url)
     Picture1->setCursor(Qt::PointingHandCursor);
     connect(Picture1, &PictureBox::clicked, this, [this] { Picture1_Click(); });
     Web1->download_begin = [pane = Web1.get()] { pane->set_silent(true); };
-    // The advertisement opened a link in a window of its own: this one goes.
-    Web1->new_window = [this](const QString&) { unload(); };
+    // The advertisement opened a link in a window of its own: the user's
+    // browser shows it, and this window goes.
+    Web1->new_window = [this](const QString& address) {
+        if (is_web_address(address))
+            platform_.shell.open_url(address);
+        unload();
+    };
     Web1->context_menu = [](QPoint, const QString&) {};
     Timer1 = std::make_unique<Timer>(platform_.timers, 10, false, [this] { Timer1_Timer(); });
 }

@@ -8,6 +8,7 @@
 #include "platform/transfer.h"
 #include "services/notice_file.h"
 #include "window/ba1.h"
+#include "window/contrast.h"
 
 #include <QFileInfo>
 
@@ -38,7 +39,9 @@ void BA1::Timer5_Timer() {
         const std::vector<TextAd> items = text_ads(ads);
         for (size_t i = 0; i < items.size(); ++i) {
             Lab2[i]->set_caption(items[i].text);
-            Lab2[i]->set_fore_color(kTextAdColor);
+            // The operator's colour, lightened as far as the dark status bar
+            // needs to keep it readable.
+            Lab2[i]->set_fore_color(readable_on(kTextAdColor, bo_zt->back_color()));
             Te[i] = items[i].link;
         }
         if (compact_mode != 1)

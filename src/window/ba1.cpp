@@ -11,6 +11,8 @@
 #include "services/adsb.h"
 #include "tray/tip.h"
 
+#include <QScreen>
+
 namespace kelvara {
 
 namespace {
@@ -70,7 +72,12 @@ BA1::~BA1() {
 }
 
 void BA1::set_size_twips(int width, int height) {
-    resize(width / 15, height / 15);
+    QSize size(width / 15, height / 15);
+    // A size read from config.ini may be anything; the window never grows
+    // past the screen's available area.
+    if (const QScreen* s = screen())
+        size = size.boundedTo(s->availableGeometry().size());
+    resize(size);
 }
 
 QString BA1::app_file(const QString& name) const {

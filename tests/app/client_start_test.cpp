@@ -1,6 +1,7 @@
 // Starts the built client on an empty application folder and checks what it
 // made there.
 
+#include "app/settings.h"
 #include "common/gbk.h"
 #include "history/history_render.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSize>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -57,4 +59,72 @@ TEST(ClientStart, EmptyFolderGetsItsFilesAndTheClientQuitsOnSigterm) {
     EXPECT_EQ(kelvara::test::file_bytes(home.filePath("f.htm")), empty_page);
     EXPECT_TRUE(kelvara::test::file_bytes(home.filePath("i.gif")).startsWith("GIF89a"));
     EXPECT_TRUE(QFile::exists(home.filePath("Qvod/QvodPlayer.xml")));
+}
+
+namespace {
+
+// The size of the client's main window on the X display, from xwininfo;
+// empty while there is none.
+QSize main_window_size() {
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {"-root", "-tree"});
+    if (!info.waitForFinished(10000))
+        return {};
+    // `0x1c00007 "Kelvara": ("kelvara" "kelvara")  1600x1000+0+0  +0+0`
+    const QRegularExpression line("\"Kelvara\": \\(\"kelvara\" [^)]*\\)\\s+(\\d+)x(\\d+)");
+    const QRegularExpressionMatch m = line.match(QString::fromLocal8Bit(info.readAll()));
+    return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+}
+
+} // namespace
+
+TEST(ClientStart, SavedSizeFarBeyondTheScreenOpensWithinTheScreen) {
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KELVARA_HOME", home.path());
+    const auto run = [&](QProcess& client) {
+        client.setProcessEnvironment(env);
+        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        client.start(QStringLiteral(KELVARA_BINARY), {});
+        return client.waitForStarted(10000);
+    };
+    // The first run writes the defaults, which keep the window's size.
+    {
+        QProcess client;
+        ASSERT_TRUE(run(client));
+        ASSERT_TRUE(kelvara::test::poll_until([&] { return main_window_size().isValid(); }, 30000));
+        client.terminate();
+        ASSERT_TRUE(client.waitForFinished(20000));
+    }
+    const QString ini = home.filePath("config.ini");
+    ASSERT_EQ(kelvara::ini_read(ini, "S_q", "s_size"), "2");
+    kelvara::ini_write(ini, "S_q", "h_w", "600000");
+    kelvara::ini_write(ini, "S_q", "h_h", "600000");
+
+    QProcess client;
+    ASSERT_TRUE(run(client));
+    ASSERT_TRUE(kelvara::test::poll_until([&] { return main_window_size().isValid(); }, 30000));
+    QThread::msleep(3000); // the panes load, the window is laid out and painted
+    ASSERT_EQ(client.state(), QProcess::Running);
+    const QSize shown = main_window_size();
+    const QSize screen = [] {
+        QProcess info;
+        info.start(QStringLiteral("xwininfo"), {"-root"});
+        info.waitForFinished(10000);
+        const QString text = QString::fromLocal8Bit(info.readAll());
+        const auto number = [&](const char* label) {
+            return QRegularExpression(QString::fromLatin1(label) + "\\s*(\\d+)")
+                .match(text)
+                .captured(1)
+                .toInt();
+        };
+        return QSize(number("Width:"), number("Height:"));
+    }();
+    EXPECT_GT(shown.width(), 0);
+    EXPECT_LE(shown.width(), screen.width());
+    EXPECT_LE(shown.height(), screen.height());
+    client.terminate();
+    ASSERT_TRUE(client.waitForFinished(20000));
+    EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(client.exitCode(), 0);
 }

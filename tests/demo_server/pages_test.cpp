@@ -19,6 +19,7 @@ TEST(DemoPages, EveryPageSurvivesGbk) {
         {"softad", softad_page()}, {"qvodad", qvodad_page()},
         {"fudong", fudong_page()}, {"wen.txt", notice_file(site)},
         {"404", not_found_page()}, {"500", error_page()},
+        {"qvod", qvod_download_page()},
     };
     for (const CatalogueTitle& t : catalogue()) {
         pages.emplace_back(t.title, title_page(site, t));

@@ -1,5 +1,6 @@
 #include "demo_fixture.h"
 
+#include "app/startup.h"
 #include "common/gbk.h"
 
 #include <QStringList>
@@ -86,6 +87,18 @@ TEST_F(DemoSideFiles, UpdateProgramsAreBinaryDownloads) {
         EXPECT_EQ(res->get_header_value("Content-Type"), "application/octet-stream");
         EXPECT_FALSE(res->body.empty());
     }
+}
+
+TEST_F(DemoSideFiles, ClientWithoutQvodIsSentToAPageOfThisServer) {
+    const QString page = qvod_download_page(QString::fromStdString(server().base_url()));
+    const auto res = get(path_of(page.toStdString()));
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Type"), "text/html; charset=gbk");
+    EXPECT_TRUE(gbk_text(res->body).contains(QStringLiteral("快播(Qvod)组件")));
+    const std::vector<std::string> installer = links(res->body, "/soft/update/");
+    ASSERT_EQ(installer.size(), 1u);
+    EXPECT_EQ(get(installer[0])->status, 200);
 }
 
 TEST_F(DemoSideFiles, TextPagesAreGbk) {

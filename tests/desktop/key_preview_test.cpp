@@ -1,5 +1,6 @@
-// Keys typed into a real browser pane of the main window reach the window's
-// key handler first, once, and then the page.
+// Keys typed into a real browser pane of the main window: into a field of the
+// page they are the page's; elsewhere they reach the window's key handler
+// first, once, and then the page.
 
 #include "desktop/web_pane_driver.h"
 #include "platform/desktop/desktop_platform.h"
@@ -55,7 +56,7 @@ public:
     VolumePlayer* player = nullptr;
 };
 
-TEST(KeyPreview, KeysTypedIntoABrowserPaneReachTheWindowOnceAndThenThePage) {
+TEST(KeyPreview, KeysTypedIntoAPageFieldAreThePagesAndOthersReachTheWindowOnceFirst) {
     QTemporaryDir dir;
     DesktopPlatform desktop(dir.path());
     Platform& d = desktop.platform();
@@ -65,26 +66,50 @@ TEST(KeyPreview, KeysTypedIntoABrowserPaneReachTheWindowOnceAndThenThePage) {
                       d.dialogs, d.tray,    d.power,    d.machine,   panes,
                       players,   d.channel, d.qvod,     d.media,     d.screen_saver};
     BA1 w(platform, dir.path(), QStringLiteral("http://127.0.0.1:9/soft/"));
+    w.show();
     PaneEvents events;
     events.attach(*w.Web1);
-    ASSERT_TRUE(
-        load(*w.Web1, events,
-             QStringLiteral("data:text/html,<input id=t onkeydown=\"window.n=(window.n||0)+1\">")));
-    run_js(*w.Web1, QStringLiteral("document.getElementById('t').focus()"));
+    // The catalogue's search box; the page counts the keys it gets.
+    ASSERT_TRUE(load(*w.Web1, events,
+                     QStringLiteral("data:text/html;charset=utf-8,"
+                                    "<body onkeydown=\"window.n=(window.n||0)+1\">"
+                                    "<input id=wd type=search placeholder=搜索影片>"
+                                    "</body>")));
     QWidget* view = view_of(*w.Web1)->focusProxy();
     ASSERT_NE(view, nullptr);
+    const auto page_keys = [&] { return run_js(*w.Web1, QStringLiteral("window.n || 0")).toInt(); };
 
+    // The user clicks into the search box.
+    w.activateWindow();
+    const QVariantList r = run_js(*w.Web1, QStringLiteral("(r => [r.x, r.y, r.width, r.height])("
+                                                          "document.getElementById('wd')."
+                                                          "getBoundingClientRect())"))
+                               .toList();
+    ASSERT_EQ(r.size(), 4);
+    QTest::mouseClick(view, Qt::LeftButton, {},
+                      QPoint(r[0].toInt() + r[2].toInt() / 2, r[1].toInt() + r[3].toInt() / 2));
+    ASSERT_TRUE(wait_for([&] { return view->testAttribute(Qt::WA_InputMethodEnabled); }));
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Down, Qt::Key_Space})
+        QTest::keyClick(view, key);
+    QTest::keyClicks(view, QStringLiteral("ab"));
+    ASSERT_TRUE(wait_for([&] { return page_keys() == 6; }));
+    EXPECT_EQ(players.player->volume, 50);
+    EXPECT_EQ(run_js(*w.Web1, QStringLiteral("document.getElementById('wd').value")).toString(),
+              QStringLiteral(" ab"));
+
+    // Off the field (a click beside it), the window has the key first, once,
+    // and then the page.
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(view->width() - 20, view->height() - 20));
+    ASSERT_TRUE(wait_for([&] { return !view->testAttribute(Qt::WA_InputMethodEnabled); }));
     QTest::keyClick(view, Qt::Key_Up);
     EXPECT_EQ(players.player->volume, 60);
     EXPECT_EQ(w.zhun->caption(), QStringLiteral("音量：60%"));
-    ASSERT_TRUE(
-        wait_for([&] { return run_js(*w.Web1, QStringLiteral("window.n || 0")).toInt() == 1; }));
+    ASSERT_TRUE(wait_for([&] { return page_keys() == 7; }));
 
     // With the player area hidden the page alone has the key.
     w.qvod->hide();
     QTest::keyClick(view, Qt::Key_Up);
-    ASSERT_TRUE(
-        wait_for([&] { return run_js(*w.Web1, QStringLiteral("window.n || 0")).toInt() == 2; }));
+    ASSERT_TRUE(wait_for([&] { return page_keys() == 8; }));
     EXPECT_EQ(players.player->volume, 60);
 }
 

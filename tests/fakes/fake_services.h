@@ -69,7 +69,6 @@ public:
         ++registrations;
         available = true;
     }
-    QString download_page() const override { return QStringLiteral("http://127.0.0.1/qvod"); }
 
     bool available = true;
     bool installed = true;

@@ -18,7 +18,7 @@ SimulatedClient::SimulatedClient(Processes& process_table)
 SimulatedClient::~SimulatedClient() = default;
 
 BA1& SimulatedClient::start(const QString& command_line, bool load) {
-    run_startup(dir.path(), qvod, dialogs, shell, machine);
+    run_startup(dir.path(), base, qvod, dialogs, shell, machine);
     window_ = std::make_unique<BA1>(platform, dir.path(), base);
     if (load)
         window_->Form_Load(command_line);

@@ -1,8 +1,10 @@
 #include "fakes/simulated_client.h"
 #include "services/adsb.h"
 #include "window/ba1.h"
+#include "window/contrast.h"
 
 #include <QFile>
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace kelvara;
@@ -128,7 +130,6 @@ TEST_F(Notice, TextAdsRotateOverTheCompleteItems) {
     serve(body("0****x", "1", QStringLiteral("甲****http://a/@@@@@乙****http://b/"), "0", "0",
                "2.1"));
     fetch();
-    EXPECT_EQ(w.Lab2[0]->fore_color(), QColor(17, 64, 96));
     EXPECT_TRUE(w.Timer7->enabled());
     EXPECT_EQ(shown_ad(), QStringLiteral("甲"));
     QStringList seen;
@@ -140,6 +141,30 @@ TEST_F(Notice, TextAdsRotateOverTheCompleteItems) {
                                  QStringLiteral("甲")}));
     w.Lab2_Click(1);
     EXPECT_EQ(client.shell.opened_urls, QStringList{"http://b/"});
+}
+
+TEST(TextAds, ReadWellOnTheStatusBarOfEitherSkin) {
+    SimulatedClient client;
+    BA1& w = client.start();
+    client.transfer.replies[client.base + "lib/wen.txt"] = body(
+        "0****x", "1", QStringLiteral("今日推荐：江湖夜雨 全集****http://a/@@@@@乙****http://b/"),
+        "0", "0", "2.1");
+    client.clock.advance(6000);
+    ASSERT_EQ(w.Lab2[0]->caption(), QStringLiteral("今日推荐：江湖夜雨 全集"));
+    // The measure itself: black on white is 21:1, the operator's colour on
+    // the bar about 1.6:1.
+    EXPECT_DOUBLE_EQ(contrast_ratio(Qt::black, Qt::white), 21.0);
+    EXPECT_LT(contrast_ratio(QColor(17, 64, 96), w.bo_zt->back_color()), 2.0);
+    for (int skin : {0, 1}) {
+        w.p_p(skin); // the skin menu
+        const QImage bar = w.bo_zt->grab().toImage();
+        const QColor bar_colour = bar.pixelColor(1, bar.height() - 2);
+        for (int i : {0, 1}) {
+            EXPECT_GE(contrast_ratio(w.Lab2[i]->fore_color(), bar_colour), 4.5)
+                << "skin " << skin << ", text " << w.Lab2[i]->fore_color().name().toStdString()
+                << " on " << bar_colour.name().toStdString();
+        }
+    }
 }
 
 TEST_F(Notice, OneCompleteItemStaysShownAndTextWithoutLinkDoesNotCount) {
@@ -200,13 +225,23 @@ TEST_F(Notice, FloatingWindowComesThreeSecondsLaterAndRisesThenSinksWhenClosed) 
     EXPECT_TRUE(ad->isHidden());
 }
 
-TEST_F(Notice, FloatingWindowClosesWhenItsPageOpensAWindow) {
+TEST_F(Notice, FloatingWindowOpensItsLinkInTheBrowserAndCloses) {
+    const QString offer = client.base + QStringLiteral("show/江湖夜雨%20第5集.html");
     w.show_floating_ad();
     adsb* ad = w.floating_ad();
     client.clock.advance(1000);
     EXPECT_EQ(ad->edge(), 0);
     EXPECT_FALSE(ad->rising());
-    client.pane("adsb.Web1").new_window("http://127.0.0.1:9/offer");
+    client.pane("adsb.Web1").new_window(offer);
+    EXPECT_EQ(client.shell.opened_urls, QStringList{offer});
+    EXPECT_TRUE(ad->isHidden());
+
+    // Only web addresses leave the client; the window closes all the same.
+    w.show_floating_ad();
+    ad = w.floating_ad();
+    client.clock.advance(1000);
+    client.pane("adsb.Web1").new_window(QStringLiteral("file:///etc/passwd"));
+    EXPECT_EQ(client.shell.opened_urls, QStringList{offer});
     EXPECT_TRUE(ad->isHidden());
 }
 

@@ -7,11 +7,15 @@
 #include "platform/desktop/desktop_platform.h"
 #include "platform/desktop/web_engine_profile.h"
 #include "platform/processes.h"
+#include "platform/shell.h"
 #include "window/app_icon.h"
 #include "window/ba1.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QThread>
+#include <QUrl>
 #include <clocale>
 
 namespace kelvara {
@@ -36,6 +40,34 @@ void bypass_proxies_for_loopback() {
     }
 }
 
+// Passes addresses on to the desktop and counts those it opened.
+class CountingShell : public Shell {
+public:
+    explicit CountingShell(Shell& shell) : shell_(shell) {}
+    bool open_url(const QString& address) override {
+        const bool opened = shell_.open_url(address);
+        opened_urls += opened ? 1 : 0;
+        return opened;
+    }
+    bool open_folder(const QString& folder) override { return shell_.open_folder(folder); }
+    int opened_urls = 0;
+
+private:
+    Shell& shell_;
+};
+
+// The embedded demo server ends with the client: a page of it that the
+// user's browser was sent to is served first, or given up after a minute.
+void serve_before_ending(const DemoServer& demo, const QString& address) {
+    const std::string path = QUrl(address).path().toStdString();
+    QElapsedTimer waited;
+    waited.start();
+    while (demo.request_count(path) == 0 && waited.elapsed() < 60000)
+        QThread::msleep(100);
+    // The request is counted before its reply goes out.
+    QThread::msleep(1000);
+}
+
 } // namespace
 
 DesktopClient::DesktopClient(QString app_dir, QString base_url,
@@ -55,10 +87,17 @@ Platform& DesktopClient::platform() {
 
 bool DesktopClient::start(const QString& command_line) {
     Platform& p = platform();
-    if (!run_startup(app_dir_, p.qvod, p.dialogs, p.shell, p.machine))
-        return false;
+    // The start-up may send the user to a page of the content server.
     if (base_url_.isEmpty())
         start_demo_server();
+    CountingShell shell(p.shell);
+    if (!run_startup(app_dir_, base_url_, p.qvod, p.dialogs, shell, p.machine)) {
+        if (demo_ && shell.opened_urls > 0)
+            serve_before_ending(*demo_, qvod_download_page(base_url_));
+        return false;
+    }
+    if (demo_)
+        fetch_films_from_demo_server();
 
     window_ = std::make_unique<BA1>(p, app_dir_, base_url_);
     BA1* window = window_.get();
@@ -70,14 +109,19 @@ bool DesktopClient::start(const QString& command_line) {
     return true;
 }
 
-// The QVOD folder fetches the demo films from this server's seeds only.
 void DesktopClient::start_demo_server() {
     demo_ = std::make_unique<DemoServer>();
     if (!demo_->start(kDemoPort) && !demo_->start(0)) {
         qCWarning(lc_client) << "the demo server could not start";
+        demo_.reset();
         return;
     }
     base_url_ = QString::fromStdString(demo_->base_url());
+}
+
+// The QVOD folder (set up by the start-up) fetches the demo films from the
+// demo server's seeds only.
+void DesktopClient::fetch_films_from_demo_server() {
     const QString seeds = QString::fromStdString(demo_->seed_url());
     QvodFolder& qvod = desktop_->qvod();
     if (!qvod.use_only_source(seeds))

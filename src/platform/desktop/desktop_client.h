@@ -49,6 +49,7 @@ public:
 
 private:
     void start_demo_server();
+    void fetch_films_from_demo_server();
 
     QString app_dir_;
     QString base_url_;

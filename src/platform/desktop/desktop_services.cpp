@@ -52,15 +52,31 @@ MsgAnswer QtDialogs::message_box(const QString& text, const QString& title, MsgB
     return MsgAnswer::Ok;
 }
 
+namespace {
+
+// Names on Linux keep their case, and "*.mp4" would hide FILM.MP4: every
+// letter of a pattern matches either case, in Qt's own dialog and in the
+// desktop's alike.
+QString any_case(const QString& pattern) {
+    QString out;
+    for (const QChar c : pattern) {
+        if (c.toLower() != c.toUpper())
+            out += u'[' + c.toLower() + c.toUpper() + u']';
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 QString qt_file_filter(const QString& filter) {
     const QStringList parts = filter.split(u'|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
-        for (QString& p : patterns) {
-            if (p == QLatin1String("*.*"))
-                p = QStringLiteral("*");
-        }
+        for (QString& p : patterns)
+            p = p == QLatin1String("*.*") ? QStringLiteral("*") : any_case(p);
         out.append(parts.at(i) + QLatin1String(" (") + patterns.join(u' ') + u')');
     }
     return out.join(QLatin1String(";;"));
@@ -68,8 +84,10 @@ QString qt_file_filter(const QString& filter) {
 
 QString QtDialogs::open_file(const QString& filter, const QString& title) {
     release_mouse_grab();
+    // The filters show by their names alone; their patterns are long.
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, QString(),
-                                        qt_file_filter(filter));
+                                        qt_file_filter(filter), nullptr,
+                                        QFileDialog::HideNameFilterDetails);
 }
 
 QString QtDialogs::browse_folder(const QString& initial, const QString& title) {

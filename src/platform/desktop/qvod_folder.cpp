@@ -109,6 +109,4 @@ bool QvodFolder::use_only_source(const QString& url) {
     return write_text_atomically(path, updated);
 }
 
-QString QvodFolder::download_page() const { return QStringLiteral("https://www.kuaibo.com/"); }
-
 } // namespace kelvara

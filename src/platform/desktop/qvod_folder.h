@@ -15,7 +15,6 @@ public:
     bool control_available() override;
     bool installed_copy_present() override;
     void register_control() override;
-    QString download_page() const override;
 
     QString folder() const;
     // Makes `url` the only source of the settings file; true when the file
