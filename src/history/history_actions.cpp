@@ -46,7 +46,8 @@ bool ask(BA1& w, const QString& text) {
 
 // The QVOD download folder from its settings; empty when they name none.
 QString configured_download_folder(BA1& w) {
-    const QString xml = join_path(w.qvod_program_folder(), QLatin1String(terminal_api::kSettingsFile));
+    const QString xml =
+        join_path(w.qvod_program_folder(), QLatin1String(terminal_api::kSettingsFile));
     return QFileInfo::exists(xml) ? default_save_path(xml) : QString();
 }
 
@@ -57,7 +58,11 @@ void delete_row(BA1& w, const QString& list, qint64 n) {
 }
 
 void replay_local(BA1& w, const QStringList& fields, qint64 n) {
-    const QString path = history_field_text(fields.value(1));
+    QString path = history_field_text(fields.value(1));
+    // A record written before "%25" and "%u" were escapes holds the path as
+    // it is.
+    if (!QFileInfo(path).isFile() && QFileInfo(fields.value(1)).isFile())
+        path = fields.value(1);
     if (!QFileInfo(path).isFile()) {
         w.platform().dialogs.message_box(path + QStringLiteral("不存在"), QStringLiteral("Kelvara"),
                                          MsgButtons::Ok, MsgIcon::None);
