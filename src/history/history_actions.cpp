@@ -85,7 +85,8 @@ void replay_task(BA1& w, const QStringList& fields) {
     const QString v1 = fields.value(5);
     const QString key = id + u'-' + v + u'-' + v1 + u'-' + title;
     if (address.contains(QLatin1String("qvod"))) {
-        if (find_process_id(w.platform().processes, QLatin1String(terminal_api::kProgram)) == 0) {
+        if (find_process_id(w.platform().processes, QLatin1String(terminal_api::kProgram),
+                            w.qvod_program_folder()) == 0) {
             w.platform().events.do_events();
             w.start_qvod_terminal();
         }

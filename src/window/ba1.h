@@ -79,7 +79,8 @@ public:
     // Connects the link handlers of the panes and the history menus and
     // label (panes/link_wiring.cpp).
     void connect_main_path();
-    // The QVOD program folder: qvod_dir, else S_q/qvodw.
+    // The QVOD program folder: qvod_dir, else the folder S_q/qvodw chooses,
+    // else the client's own <application folder>/Qvod/ (app/guanbi.h).
     QString qvod_program_folder();
     // Starts the QVOD terminal from the QVOD folder unless it runs.
     void start_qvod_terminal();
@@ -243,7 +244,7 @@ public:
     Label* next_s = nullptr;
     PictureBox* bo_zt = nullptr; // status bar
     std::array<Label*, 4> Lab2{};
-    std::array<QString, 4> Te;   // links of the text advertisements
+    std::array<QString, 4> Te;          // links of the text advertisements
     QString Lab0 = QStringLiteral("0"); // index of the text advertisement shown
     Label* times = nullptr;
     Label* zhun = nullptr;
@@ -256,7 +257,7 @@ public:
     PictureBox* shan = nullptr; // bottom strip of the side bar
     Label* qk = nullptr;
     QWidget* Line1 = nullptr;
-    PictureBox* tj = nullptr; // never shown
+    PictureBox* tj = nullptr;  // never shown
     PictureBox* yin = nullptr; // volume track
     PictureBox* bo_v = nullptr;
     PictureBox* bo_y = nullptr;

@@ -44,7 +44,7 @@ public:
     QString browse_folder(const QString& initial, const QString& title) override;
 
     std::vector<Box> boxes;
-    std::deque<MsgAnswer> answers; // Yes/No answers in order; Yes when empty
+    std::deque<MsgAnswer> answers;          // Yes/No answers in order; Yes when empty
     std::function<void(const Box&)> on_box; // runs while a box is "open"
     QString file_to_open;
     QString last_filter, last_title, last_initial;
@@ -78,11 +78,13 @@ public:
 class FakeProcesses : public Processes {
 public:
     std::vector<ProcessInfo> list() override { return table; }
+    uint user_id() const override { return own_uid; }
     bool terminate(qint64 pid) override;
     bool start_detached(const QString& program, const QStringList& args, bool minimised) override;
 
-    // Adds a running process; returns its id.
+    // Adds a running process of the user, or of `uid`; returns its id.
     qint64 add(const QString& path);
+    qint64 add(const QString& path, uint uid);
 
     struct Start {
         QString program;
@@ -95,6 +97,7 @@ public:
     // Programs whose start succeeds (and then runs); others fail to start.
     QStringList startable;
     qint64 next_pid = 1000;
+    uint own_uid = 1000;
 };
 
 // Server replies by address; every request is recorded.
@@ -104,8 +107,8 @@ public:
     bool still_executing() const override { return executing; }
     void cancel() override { ++cancels; }
 
-    std::map<QString, std::optional<QString>> replies; // exact address → reply
-    std::optional<QString> default_reply;               // for other addresses
+    std::map<QString, std::optional<QString>> replies;               // exact address → reply
+    std::optional<QString> default_reply;                            // for other addresses
     std::function<std::optional<QString>(const QString&)> responder; // wins when set
     QStringList requests;
     bool executing = false;

@@ -3,6 +3,7 @@
 #include "common/text_helpers.h"
 #include "history/downloads.h"
 #include "history/history_render.h"
+#include "settings_dialog/ba3.h"
 #include "tray/tip.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 using namespace kelvara;
@@ -458,4 +460,39 @@ TEST_F(HistoryActions, RecordsWrittenBeforeReadAsTheyAre) {
     w->bo_but_Click(1);
     EXPECT_TRUE(text_of("date_f.dat").contains("50%25 off.mp4|" + literal + "|45\r\n"))
         << text_of("date_f.dat").toStdString();
+}
+
+TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownloads) {
+    // A fresh folder: no QVOD process ran, so `qvodw` names no folder.
+    ASSERT_EQ(client.setting("S_q", "qvodw"), "0");
+    const QString own = client.file("Qvod") + "/";
+    const QString downloads = client.dir.filePath(QStringLiteral("下载 ñ%7C")) + "/";
+    QDir().mkpath(downloads);
+
+    w->open_settings(1);
+    ASSERT_NE(w->ba3, nullptr);
+    client.dialogs.folder_to_choose = downloads.chopped(1);
+    w->ba3->Command1->click();
+    w->ba3->cmdOK->click();
+    EXPECT_EQ(default_save_path(client.file("Qvod/QvodPlayer.xml")), downloads);
+
+    const QString name = QStringLiteral("长河落日 ñ%.mp4");
+    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") + js_escape("qvod://9|AB|" + name + "|") +
+                       "&&&" + js_escape("长河落日") + "&&&" + js_escape("第1集") +
+                       "&&&31&&&1&&&1");
+    for (const FakeProcesses::Start& start : client.processes.starts)
+        EXPECT_EQ(start.program, own + "QvodTerminal.exe");
+    EXPECT_EQ(client.processes.starts.size(), 2u); // after the dialog, and for the film
+
+    touch(downloads + name);
+    touch(downloads + "其他.mp4");
+    w->sel_href = QStringLiteral("open://1");
+    w->menus().c_shan2->trigger();              // 删除下载
+    ASSERT_EQ(client.dialogs.boxes.size(), 2u); // the dialog's confirmation, then the question
+    EXPECT_TRUE(client.dialogs.boxes[1].text.startsWith("确定要删除 [" + downloads + "]"));
+    EXPECT_FALSE(QFile::exists(downloads + name));
+    EXPECT_TRUE(QFile::exists(downloads + "其他.mp4"));
+
+    w->menus().wenjianb->trigger(); // 管理下载文件
+    EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
 }

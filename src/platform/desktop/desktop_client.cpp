@@ -1,5 +1,6 @@
 #include "platform/desktop/desktop_client.h"
 
+#include "app/guanbi.h"
 #include "app/startup.h"
 #include "common/qvod_terminal_api.h"
 #include "demo_server/demo_server.h"
@@ -86,7 +87,7 @@ void DesktopClient::start_demo_server() {
     Processes& processes = platform().processes;
     for (const ProcessInfo& p : processes.list()) {
         if (p.name == QLatin1String(terminal_api::kProgram) &&
-            p.path.startsWith(qvod.folder() + u'/'))
+            runs_from(processes, p, qvod.folder()))
             processes.terminate(p.pid);
     }
 }
