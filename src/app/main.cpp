@@ -1,11 +1,13 @@
 // Kelvara: a desktop client for films and series.
 
 #include "app/app_paths.h"
+#include "app/command_line.h"
 #include "platform/desktop/desktop_client.h"
 #include "platform/desktop/desktop_platform.h"
 #include "window/ba1.h"
 
 #include <QApplication>
+#include <QDir>
 
 using namespace kelvara;
 
@@ -16,8 +18,9 @@ int main(int argc, char** argv) {
 
     const QString app_dir = application_folder();
     // The arguments after the program's name, joined by blanks: the text the
-    // client plays.
-    const QString command = QCoreApplication::arguments().mid(1).join(u' ');
+    // client plays, a relative path taken in this start's folder.
+    const QString command =
+        absolute_command(QCoreApplication::arguments().mid(1).join(u' '), QDir::currentPath());
 
     // A later start hands its command text to the first instance and ends,
     // before it sets anything up; the first keeps the channel it claimed.

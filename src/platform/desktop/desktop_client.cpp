@@ -62,11 +62,13 @@ bool DesktopClient::start(const QString& command_line) {
 
     window_ = std::make_unique<BA1>(p, app_dir_, base_url_);
     BA1* window = window_.get();
-    p.channel.on_command = [window](const QString& text) { window->LinkExecute(text); };
     // The window loads before it shows, so that it opens at its saved size
     // with its skin.
     window->Form_Load(command_line);
     window->show();
+    // Only now later starts' commands play; those that came meanwhile (the
+    // engine runs events while the panes load) were held for this.
+    p.channel.set_on_command([window](const QString& text) { window->LinkExecute(text); });
     return true;
 }
 
