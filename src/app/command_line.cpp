@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 #include <cstdlib>
 
@@ -46,6 +49,19 @@ QString command_text(const QStringList& arguments) {
             return url.toLocalFile();
     }
     return arguments.join(u' ');
+}
+
+QString absolute_command(const QString& command, const QString& folder) {
+    // The quotes of a path with blanks go anyway when it plays.
+    QString target = command;
+    target.remove(u'"');
+    if (target.isEmpty() || QDir::isAbsolutePath(target))
+        return command;
+    const QString path = QDir::cleanPath(QDir(folder).absoluteFilePath(target));
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    if (scheme.match(target).hasMatch() && !QFileInfo::exists(path))
+        return command;
+    return path;
 }
 
 } // namespace kelvara

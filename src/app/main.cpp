@@ -7,6 +7,7 @@
 #include "window/ba1.h"
 
 #include <QApplication>
+#include <QDir>
 
 using namespace kelvara;
 
@@ -23,7 +24,9 @@ int main(int argc, char** argv) {
     set_up_application();
 
     const QString app_dir = application_folder();
-    const QString command = command_text(QCoreApplication::arguments().mid(1));
+    // The text the client plays, a relative path taken in this start's folder.
+    const QString command =
+        absolute_command(command_text(QCoreApplication::arguments().mid(1)), QDir::currentPath());
 
     // A later start hands its command text to the first instance and ends,
     // before it sets anything up; the first keeps the channel it claimed.

@@ -96,35 +96,35 @@ void BA1::Form_Load(const QString& command_line) {
 void BA1::Timer3_Timer() {
     Timer3->set_enabled(false);
     Processes& processes = platform().processes;
-    QString terminal_path;
+    // Only the user's own QVOD programs of this client's folder are adopted
+    // or ended: another client's, or another user's, are none of ours.
+    const QString folder = qvod_program_folder();
+    bool terminal_found = false;
     if (setting_number(*this, "S_q", "qvodqi") != 1) {
-        // QVOD's own player would hold the terminal; end it, keep its folder.
+        // QVOD's own player would hold the terminal; end it.
         for (const ProcessInfo& p : processes.list()) {
-            if (p.name.compare(kPlayer, Qt::CaseInsensitive) == 0) {
-                qvod_dir = p.path;
+            if (p.name.compare(kPlayer, Qt::CaseInsensitive) == 0 &&
+                runs_from(processes, p, folder)) {
+                qvod_dir = folder;
                 processes.terminate(p.pid);
                 qCDebug(lcStart) << "ended" << p.path;
             }
         }
-        qvod_dir.remove(kPlayer, Qt::CaseSensitive);
-        bool terminal_found = false;
         for (const ProcessInfo& p : processes.list()) {
-            if (p.name.compare(kTerminal, Qt::CaseInsensitive) == 0) {
-                terminal_path = p.path;
+            if (p.name.compare(kTerminal, Qt::CaseInsensitive) == 0 &&
+                runs_from(processes, p, folder))
                 terminal_found = true;
-            }
         }
         // The ended player leaves its icon behind.
         sweep_tray_icons();
         if (!terminal_found) {
             platform().events.do_events();
-            // Without a known folder this is the bare name, which fails.
-            if (!processes.start_detached(qvod_dir + kTerminal, {}, true))
-                qCDebug(lcStart) << "could not start" << qvod_dir + kTerminal;
+            if (!processes.start_detached(folder + kTerminal, {}, true))
+                qCDebug(lcStart) << "could not start" << folder + kTerminal;
         }
     }
-    if (qvod_dir.isEmpty())
-        qvod_dir = QString(terminal_path).remove(kTerminal, Qt::CaseSensitive);
+    if (qvod_dir.isEmpty() && terminal_found)
+        qvod_dir = folder;
     if (!qvod_dir.isEmpty())
         write_setting("S_q", "qvodw", qvod_dir);
 }
@@ -136,8 +136,9 @@ void BA1::ttt_v() {
     bo_but_Click(1);
     if (qvodk == 2) {
         Processes& processes = platform().processes;
-        kill_process_by_name(processes, kPlayer);
-        kill_process_by_name(processes, kTerminal);
+        const QString folder = qvod_program_folder();
+        kill_process_by_name(processes, kPlayer, folder);
+        kill_process_by_name(processes, kTerminal, folder);
         sweep_tray_icons();
     }
     if (platform().transfer.still_executing())

@@ -11,7 +11,9 @@ namespace kelvara {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArray trim_blanks(const QByteArray& s) {
     qsizetype b = 0;
@@ -80,7 +82,7 @@ std::optional<KeyLine> key_line(const QByteArray& line) {
 
 // Where a section and a key sit in the file.
 struct Location {
-    std::optional<size_t> section; // index of the header line
+    std::optional<size_t> section;  // index of the header line
     std::optional<size_t> last_key; // last key line of that section
     std::optional<size_t> key;      // the key's line
     QByteArray value;
@@ -134,6 +136,14 @@ qsizetype whole_characters(const QByteArray& bytes, qsizetype limit) {
     return std::min(i, bytes.size());
 }
 
+// Completes the line end of a file whose last line has none, or only a bare
+// CR, so that what is appended starts on a line of its own.
+void end_last_line(QByteArray& bytes) {
+    if (bytes.isEmpty() || bytes.endsWith('\n'))
+        return;
+    bytes.append(bytes.endsWith('\r') ? QByteArray("\n") : QByteArray("\r\n"));
+}
+
 } // namespace
 
 int get_private_profile_string(const QString& section, const QString& key,
@@ -156,8 +166,8 @@ int get_private_profile_string(const QString& section, const QString& key,
     return static_cast<int>(buffer.size());
 }
 
-bool write_private_profile_string(const QString& section, const QString& key,
-                                  const QString& value, const QString& file) {
+bool write_private_profile_string(const QString& section, const QString& key, const QString& value,
+                                  const QString& file) {
     QByteArray bytes = read_file(file);
     const std::vector<Line> lines = split_lines(bytes);
     const Location loc = locate(lines, section, key);
@@ -168,17 +178,16 @@ bool write_private_profile_string(const QString& section, const QString& key,
     } else if (loc.section) {
         const Line& after = lines[loc.last_key.value_or(*loc.section)];
         const QByteArray new_line = to_gbk(key) + '=' + to_gbk(value);
-        qsizetype at = after.end;
-        if (at < bytes.size()) {
-            // Insert behind the line end of `after`.
-            at = bytes.indexOf('\n', at) + 1;
-            bytes.insert(at, new_line + crlf);
+        const qsizetype line_feed = bytes.indexOf('\n', after.end);
+        if (line_feed >= 0) {
+            bytes.insert(line_feed + 1, new_line + crlf);
         } else {
-            bytes.append(crlf + new_line + crlf);
+            // The last line of the file: end it first, then append.
+            end_last_line(bytes);
+            bytes.append(new_line + crlf);
         }
     } else {
-        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
-            bytes.append(crlf);
+        end_last_line(bytes);
         bytes.append('[' + to_gbk(section) + ']' + crlf + to_gbk(key) + '=' + to_gbk(value) + crlf);
     }
     return write_bytes_atomically(file, bytes);

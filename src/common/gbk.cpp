@@ -102,6 +102,32 @@ QString from_gbk(const QByteArray& bytes) {
     return QString::fromUtf8(utf8);
 }
 
+QString replace_outside_gbk(const QString& text,
+                            const std::function<QString(const QString&)>& replace) {
+    QString out;
+    out.reserve(text.size());
+    Converter conv(kCodePage, "UTF-8");
+    QByteArray unused;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            out += c;
+            continue;
+        }
+        qsizetype len = 1;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            len = 2;
+        const QString character = text.mid(i, len);
+        unused.clear();
+        if (conv.ok() && encode_one(conv, character.toUtf8(), unused))
+            out += character;
+        else
+            out += replace(character);
+        i += len - 1;
+    }
+    return out;
+}
+
 int gbk_width(const QString& text, qsizetype i) {
     const QChar c = text.at(i);
     if (c.unicode() < 0x80)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace kelvara {
 
@@ -16,5 +17,9 @@ QString from_gbk(const QByteArray& bytes);
 // takes in GBK: 2 for double-byte characters, 1 for the others (including
 // characters GBK cannot hold, which become "?").
 int gbk_width(const QString& text, qsizetype i);
+// `text` with every character GBK cannot hold (a surrogate pair is one
+// character) replaced by what `replace` makes of it.
+QString replace_outside_gbk(const QString& text,
+                            const std::function<QString(const QString&)>& replace);
 
 } // namespace kelvara

@@ -59,7 +59,11 @@ void delete_row(BA1& w, const QString& list, qint64 n) {
 }
 
 void replay_local(BA1& w, const QStringList& fields, qint64 n) {
-    const QString path = history_field_text(fields.value(1));
+    QString path = history_field_text(fields.value(1));
+    // A record written before "%25" and "%u" were escapes holds the path as
+    // it is.
+    if (!QFileInfo(path).isFile() && QFileInfo(fields.value(1)).isFile())
+        path = fields.value(1);
     if (!QFileInfo(path).isFile()) {
         w.platform().dialogs.message_box(path + QStringLiteral("不存在"), QStringLiteral("Kelvara"),
                                          MsgButtons::Ok, MsgIcon::None);
@@ -82,7 +86,8 @@ void replay_task(BA1& w, const QStringList& fields) {
     const QString v1 = fields.value(5);
     const QString key = id + u'-' + v + u'-' + v1 + u'-' + title;
     if (address.contains(QLatin1String("qvod"))) {
-        if (find_process_id(w.platform().processes, QLatin1String(terminal_api::kProgram)) == 0) {
+        if (find_process_id(w.platform().processes, QLatin1String(terminal_api::kProgram),
+                            w.qvod_program_folder()) == 0) {
             w.platform().events.do_events();
             w.start_qvod_terminal();
         }

@@ -1,8 +1,10 @@
 #include "history/history_files.h"
 
+#include "common/gbk.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
 #include "history/history_render.h"
+#include "panes/js_escape.h"
 #include "platform/web_pane.h"
 
 #include <QFileInfo>
@@ -24,7 +26,9 @@ bool write_list(const QString& path, const QString& text) {
     return write_text_atomically(path, text + kCrLf);
 }
 
-bool is_record(const QString& line) { return line.contains(u'|'); }
+bool is_record(const QString& line) {
+    return line.contains(u'|');
+}
 
 // Puts `record` at the top, dropping lines beyond the first 100, non-records
 // and older records with the same key.
@@ -66,22 +70,93 @@ void set_position(const QString& path, qsizetype fields, qint64 position,
     write_list(path, out.join(kCrLf));
 }
 
+// Escapes for a character GBK cannot hold: one %uXXXX for each UTF-16 unit,
+// as escape() writes them.
+QString unit_escapes(const QString& character) {
+    QString out;
+    for (const QChar unit : character)
+        out += QString::asprintf("%%u%04X", unsigned(unit.unicode()));
+    return out;
+}
+
+// The characters that "%XX" stands for in a stored path.
+std::optional<QChar> escaped_byte(const QString& hex) {
+    static const std::pair<const char*, char16_t> kBytes[] = {
+        {"7C", u'|'}, {"0D", u'\r'}, {"0A", u'\n'}, {"25", u'%'}};
+    for (const auto& [code, c] : kBytes) {
+        if (hex.compare(QLatin1String(code), Qt::CaseInsensitive) == 0)
+            return QChar(c);
+    }
+    return std::nullopt;
+}
+
+// The UTF-16 unit of "uXXXX".
+std::optional<QChar> escaped_unit(const QString& text) {
+    if (text.size() != 5 || text.at(0) != u'u')
+        return std::nullopt;
+    for (qsizetype i = 1; i < 5; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f')))
+            return std::nullopt;
+    }
+    return QChar(static_cast<char16_t>(text.mid(1).toUInt(nullptr, 16)));
+}
+
+// True when `text` can be written as it is: it reads back as itself, holds
+// no field or line separator and only characters GBK holds.
+bool reads_back(const QString& text, const QString& read_back) {
+    return read_back == text && !text.contains(u'|') && !text.contains(u'\r') &&
+           !text.contains(u'\n') &&
+           replace_outside_gbk(text, [](const QString&) { return QStringLiteral("?"); }) == text;
+}
+
+QString escaped_local_text(const QString& text) {
+    QString f = text;
+    f.replace(u'%', QLatin1String("%25"));
+    return history_field(f);
+}
+
 } // namespace
+
+bool holds_path(const QString& field, const QString& path) {
+    return field == local_path_field(path) || field == path;
+}
 
 QString history_field(const QString& text) {
     QString f = text;
     f.replace(u'|', QLatin1String("%7C"));
     f.replace(u'\r', QLatin1String("%0D"));
     f.replace(u'\n', QLatin1String("%0A"));
-    return f;
+    return replace_outside_gbk(f, unit_escapes);
 }
 
 QString history_field_text(const QString& field) {
-    QString t = field;
-    t.replace(QLatin1String("%7C"), QLatin1String("|"), Qt::CaseInsensitive);
-    t.replace(QLatin1String("%0D"), QLatin1String("\r"), Qt::CaseInsensitive);
-    t.replace(QLatin1String("%0A"), QLatin1String("\n"), Qt::CaseInsensitive);
+    QString t;
+    t.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field.at(i) == u'%') {
+            if (const std::optional<QChar> c = escaped_byte(field.mid(i + 1, 2))) {
+                t += *c;
+                i += 2;
+                continue;
+            }
+            if (const std::optional<QChar> c = escaped_unit(field.mid(i + 1, 5))) {
+                t += *c;
+                i += 5;
+                continue;
+            }
+        }
+        t += field.at(i);
+    }
     return t;
+}
+
+QString local_name_field(const QString& name) {
+    return reads_back(name, js_unescape(name)) ? name : escaped_local_text(name);
+}
+
+QString local_path_field(const QString& path) {
+    return reads_back(path, history_field_text(path)) ? path : escaped_local_text(path);
 }
 
 History::History(QString app_dir) : app_dir_(std::move(app_dir)) {}
@@ -91,15 +166,17 @@ void History::set_panes(WebPane* network_pane, WebPane* local_pane) {
     local_pane_ = local_pane;
 }
 
-QString History::file_path(const QString& name) const { return join_path(app_dir_, name); }
+QString History::file_path(const QString& name) const {
+    return join_path(app_dir_, name);
+}
 
 void History::history_add_task(qint64 id, const QString& title, const QString& episode,
                                const QString& address, qint64 v, qint64 v1, qint64 position) {
-    const QString record = QStringList{QString::number(id), history_field(title),
-                                       history_field(episode), history_field(address),
-                                       QString::number(v), QString::number(v1),
-                                       QString::number(position)}
-                               .join(u'|');
+    const QString record =
+        QStringList{QString::number(id),      history_field(title), history_field(episode),
+                    history_field(address),   QString::number(v),   QString::number(v1),
+                    QString::number(position)}
+            .join(u'|');
     add_record(file_path(QString::fromLatin1(kNetworkList)), record,
                [id](const QStringList& f) { return to_number(f.at(0)) == id; });
     history_render(QString::fromLatin1(kNetworkList));
@@ -111,18 +188,17 @@ void History::history_set_task_pos(qint64 id, qint64 position) {
 }
 
 void History::history_add_local(const QString& name, const QString& path, qint64 position) {
-    const QString stored_path = history_field(path);
     const QString record =
-        QStringList{history_field(name), stored_path, QString::number(position)}.join(u'|');
+        QStringList{local_name_field(name), local_path_field(path), QString::number(position)}.join(
+            u'|');
     add_record(file_path(QString::fromLatin1(kLocalList)), record,
-               [&](const QStringList& f) { return f.size() > 1 && f.at(1) == stored_path; });
+               [&](const QStringList& f) { return f.size() > 1 && holds_path(f.at(1), path); });
     history_render(QString::fromLatin1(kLocalList));
 }
 
 void History::history_set_local_pos(const QString& path, qint64 position) {
-    const QString stored_path = history_field(path);
     set_position(file_path(QString::fromLatin1(kLocalList)), 3, position,
-                 [&](const QStringList& f) { return f.at(1) == stored_path; });
+                 [&](const QStringList& f) { return holds_path(f.at(1), path); });
 }
 
 void History::history_delete_line(const QString& name, qint64 line) {

@@ -41,10 +41,24 @@ private:
     WebPane* local_pane_ = nullptr;
 };
 
-// A record field as written: "|", CR and LF become %7C, %0D and %0A, so that a
-// field can never break the line format.
+// A field of a network task as written. It holds text in escape() form,
+// read through js_unescape, so "|", CR, LF and characters GBK cannot hold
+// become the sequences %7C, %0D, %0A and %uXXXX that read back as they were;
+// everything else, "%" included, is written as it is.
 QString history_field(const QString& text);
-// The inverse for fields that are not shown through js_unescape (paths).
+
+// The fields of a local file (its name, read through js_unescape, and its
+// path, read through history_field_text) are plain text. They are written as
+// they are whenever that reads back unchanged, as every record did before;
+// otherwise "%", "|", CR, LF and characters GBK cannot hold are all escaped
+// (%25, %7C, %0D, %0A, %uXXXX).
+QString local_name_field(const QString& name);
+QString local_path_field(const QString& path);
+// True when a stored path field names `path`: in the form written now, or
+// as a record written before "%25" and "%u" were escapes holds it, verbatim.
+bool holds_path(const QString& field, const QString& path);
+// A stored path: %7C, %0D, %0A, %25 and %uXXXX read back; any other "%"
+// stays as it is.
 QString history_field_text(const QString& field);
 
 extern const char kNetworkList[]; // "date.dat"

@@ -1,5 +1,6 @@
 #include "history/history_render.h"
 
+#include "common/gbk.h"
 #include "common/text_helpers.h"
 #include "panes/js_escape.h"
 
@@ -48,14 +49,25 @@ QString html_escape(const QString& text) {
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'"': out += QLatin1String("&quot;"); break;
-        default: out += c;
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'>':
+            out += QLatin1String("&gt;");
+            break;
+        case u'"':
+            out += QLatin1String("&quot;");
+            break;
+        default:
+            out += c;
         }
     }
-    return out;
+    return replace_outside_gbk(out, [](const QString& character) {
+        return QStringLiteral("&#%1;").arg(character.toUcs4().value(0));
+    });
 }
 
 QString history_page(const QStringList& lines, bool local) {

@@ -15,6 +15,8 @@ QString history_page(const QStringList& lines, bool local);
 extern const char kPageHead[];
 extern const char kEmptyListRow[];
 
+// Text for the page: markup characters as entities, and characters GBK (the
+// page's code page) cannot hold as numeric character references.
 QString html_escape(const QString& text);
 
 } // namespace kelvara

@@ -128,16 +128,16 @@ bool hand_history_link_over(BA1& w, WebPane& pane, const QString& address, bool&
 } // namespace
 
 QString BA1::qvod_program_folder() {
-    return qvod_dir.isEmpty() ? setting("S_q", "qvodw") : qvod_dir;
+    return qvod_dir.isEmpty() ? qvod_folder(setting("S_q", "qvodw"), app_dir()) : qvod_dir;
 }
 
 void BA1::start_qvod_terminal() {
     Processes& processes = platform().processes;
-    if (find_process_id(processes, kQvodTerminal) != 0)
+    const QString folder = qvod_program_folder();
+    if (find_process_id(processes, kQvodTerminal, folder) != 0)
         return;
-    qvod_dir = qvod_program_folder();
-    if (!qvod_dir.isEmpty())
-        processes.start_detached(join_path(qvod_dir, kQvodTerminal), {}, true);
+    qvod_dir = folder;
+    processes.start_detached(join_path(qvod_dir, kQvodTerminal), {}, true);
 }
 
 void BA1::Web1_BeforeNavigate2(const QString& address, bool& cancel) {

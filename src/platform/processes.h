@@ -10,6 +10,7 @@ struct ProcessInfo {
     qint64 pid = 0;
     QString name; // file name of the process's executable
     QString path; // full path of the executable
+    uint uid = 0; // owner
 };
 
 // The machine's processes.
@@ -18,6 +19,8 @@ public:
     virtual ~Processes() = default;
     // Every process of the machine that can be seen, in ascending process id.
     virtual std::vector<ProcessInfo> list() = 0;
+    // The user this client runs as: the owner of its own processes.
+    virtual uint user_id() const = 0;
     // Ends a process; true when it was signalled.
     virtual bool terminate(qint64 pid) = 0;
     // Starts a program without waiting for it. `minimised` asks for a

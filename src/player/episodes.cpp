@@ -78,15 +78,16 @@ void BA1::Timer2_Timer() {
     playback_status = PlaybackStatus::Stopped;
     update_media_session();
 
+    // The stop action that follows (the next episode's start, or the one
+    // before a power-off) stores 1 as the finished film's position, so that
+    // it is not resumed near its end.
+    resume_pos = 1;
+    last_pos = 1;
     if (shutdown_armed()) {
         Timer1->set_enabled(false);
         system_shutdown(true);
         return;
     }
-    // The stop action of the next episode's start stores 1 as the finished
-    // episode's position, so that it is not resumed near its end.
-    resume_pos = 1;
-    last_pos = 1;
     if (next_link == QLatin1String("3")) {
         Web2->navigate(QString::fromLatin1(kEndOfEpisodeAddress));
     } else if (holds_next_link(next_link)) {

@@ -1,5 +1,6 @@
 #include "settings_dialog/ba3.h"
 
+#include "app/guanbi.h"
 #include "app/settings.h"
 #include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
@@ -67,15 +68,6 @@ void set_tab_colors(Label* tab, const QColor& back, const QColor& fore) {
     pal.setColor(QPalette::Window, back);
     tab->setPalette(pal);
     tab->set_fore_color(fore);
-}
-
-// The QVOD program folder from the value of `qvodw`. Anything but an absolute
-// path ("0" when the QVOD process check never found one) names the client's
-// own QVOD folder, so the file never lands in the working directory.
-QString qvod_program_folder(const QString& qvodw, const QString& app_dir) {
-    const QString folder =
-        qvodw.startsWith(u'/') ? qvodw : join_path(app_dir, QStringLiteral("Qvod"));
-    return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
 // The lines of a file, each with CR LF after it; empty optional when the file
@@ -201,8 +193,7 @@ void BA3::Form_Load() {
         const QString value = ini_read(ini_path, s_q, QString::fromLatin1(option.key));
         Check1[option.box]->setChecked(option_checked(value));
     }
-    qvod_folder =
-        qvod_program_folder(ini_read(ini_path, s_q, QStringLiteral("qvodw")), main_.app_dir());
+    qvod_folder = main_.qvod_program_folder();
 
     qvod_settings = read_crlf_lines(settings_file()).value_or(QString());
     loaded_folder = qvod_save_path(qvod_settings);
@@ -253,6 +244,7 @@ void BA3::change_download_folder() {
     // The file as it is now, so that what the terminal wrote since the
     // dialog opened is kept; only the folder changes.
     const QString path = settings_file();
+    QDir().mkpath(qvod_folder);
     qvod_settings =
         with_qvod_save_path(read_crlf_lines(path).value_or(qvod_settings), Text1->text());
     if (!write_text_atomically(path, qvod_settings))
@@ -273,7 +265,8 @@ void BA3::stop_qvod_processes() {
     std::vector<qint64> stopped;
     for (const QString& name : kQvodProcesses) {
         for (const ProcessInfo& p : processes.list()) {
-            if (p.name.compare(name, Qt::CaseInsensitive) == 0 && processes.terminate(p.pid))
+            if (p.name.compare(name, Qt::CaseInsensitive) == 0 &&
+                runs_from(processes, p, qvod_folder) && processes.terminate(p.pid))
                 stopped.push_back(p.pid);
         }
     }

@@ -80,7 +80,8 @@ public:
     // Connects the link handlers of the panes and the history menus and
     // label (panes/link_wiring.cpp).
     void connect_main_path();
-    // The QVOD program folder: qvod_dir, else S_q/qvodw.
+    // The QVOD program folder: qvod_dir, else the folder S_q/qvodw chooses,
+    // else the client's own <application folder>/Qvod/ (app/guanbi.h).
     QString qvod_program_folder();
     // Starts the QVOD terminal from the QVOD folder unless it runs.
     void start_qvod_terminal();

@@ -53,52 +53,55 @@ TEST_F(MainWindowStart, SavedSizeOnlyWhenTheOptionIsOn) {
 }
 
 TEST_F(MainWindowStart, QvodCheckEndsThePlayerKeepsTheTerminalAndNotesTheFolder) {
-    const qint64 player = client.processes.add("/opt/qvod/QvodPlayer.exe");
-    const qint64 other_player = client.processes.add("/home/u/QVODPLAYER.EXE");
-    const qint64 terminal = client.processes.add("/opt/qvod/QvodTerminal.exe");
+    const QString own = client.file("Qvod") + "/";
+    const qint64 player = client.processes.add(own + "QvodPlayer.exe");
+    const qint64 other_player = client.processes.add(own + "QVODPLAYER.EXE");
+    client.processes.add(own + "QvodTerminal.exe");
     client.start();
     client.clock.advance(10);
     EXPECT_EQ(client.processes.terminated, (std::vector<qint64>{player, other_player}));
     EXPECT_FALSE(client.window().Timer3->enabled());
     EXPECT_TRUE(client.processes.starts.empty());
-    // The last player found gives the folder; its case-different name stays.
-    EXPECT_EQ(client.setting("S_q", "qvodw"), "/home/u/QVODPLAYER.EXE");
-    (void)terminal;
+    EXPECT_EQ(client.setting("S_q", "qvodw"), own);
 }
 
-TEST_F(MainWindowStart, QvodCheckStartsTheTerminalWhenNoneRuns) {
+TEST_F(MainWindowStart, QvodProgramsOfAnotherFolderOrUserAreNeitherAdoptedNorEnded) {
+    const QString own = client.file("Qvod") + "/";
     client.processes.add("/opt/qvod/QvodPlayer.exe");
-    client.start();
+    client.processes.add("/home/other/.local/share/kelvara/Qvod/QvodTerminal.exe");
+    client.processes.add(own + "QvodPlayer.exe", 0);
+    client.processes.add(own + "QvodTerminal.exe", 0);
+    BA1& w = client.start();
     client.clock.advance(10);
+    EXPECT_TRUE(client.processes.terminated.empty());
+    // The client's own terminal is started, by its absolute path.
     ASSERT_EQ(client.processes.starts.size(), 1u);
-    EXPECT_EQ(client.processes.starts[0].program, "/opt/qvod/QvodTerminal.exe");
+    EXPECT_EQ(client.processes.starts[0].program, own + "QvodTerminal.exe");
     EXPECT_TRUE(client.processes.starts[0].minimised);
     EXPECT_GE(client.events.passes, 1);
-    EXPECT_EQ(client.setting("S_q", "qvodw"), "/opt/qvod/");
+    EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
 
-    // Neither running: the bare name fails, nothing is written.
-    SimulatedClient empty;
-    empty.start();
-    empty.clock.advance(10);
-    ASSERT_EQ(empty.processes.starts.size(), 1u);
-    EXPECT_EQ(empty.processes.starts[0].program, "QvodTerminal.exe");
-    EXPECT_EQ(empty.setting("S_q", "qvodw"), "0");
+    client.set_setting("S_q", "qvodk", "2");
+    w.ttt_v();
+    EXPECT_TRUE(client.processes.terminated.empty());
+    EXPECT_EQ(client.processes.table.size(), 4u);
 }
 
 TEST_F(MainWindowStart, QvodCheckOffLeavesProcessesAlone) {
+    const QString own = client.file("Qvod") + "/";
     client.set_setting("S_q", "qvodqi", "1");
-    client.processes.add("/opt/qvod/QvodPlayer.exe");
-    client.processes.add("/opt/qvod/QvodTerminal.exe");
+    client.processes.add(own + "QvodPlayer.exe");
+    client.processes.add(own + "QvodTerminal.exe");
     BA1& w = client.start();
     client.clock.advance(10);
     EXPECT_TRUE(client.processes.terminated.empty());
     EXPECT_TRUE(client.processes.starts.empty());
     EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
     // A folder known from an earlier check is written again.
-    w.qvod_dir = "/opt/qvod/";
+    w.qvod_dir = own;
     w.Timer3->set_enabled(true);
     client.clock.advance(10);
-    EXPECT_EQ(client.setting("S_q", "qvodw"), "/opt/qvod/");
+    EXPECT_EQ(client.setting("S_q", "qvodw"), own);
 }
 
 TEST_F(MainWindowStart, QuitRemovesTheIconCancelsTheRequestAndClosesTheWindows) {
@@ -106,7 +109,7 @@ TEST_F(MainWindowStart, QuitRemovesTheIconCancelsTheRequestAndClosesTheWindows) 
     w.menus().help->trigger();
     client.transfer.executing = true;
     client.set_setting("S_q", "qvodk", "1");
-    const qint64 terminal = client.processes.add("/opt/qvod/QvodTerminal.exe");
+    const qint64 terminal = client.processes.add(client.file("Qvod") + "/QvodTerminal.exe");
     w.ttt_v();
     EXPECT_FALSE(client.tray.present());
     EXPECT_EQ(client.transfer.cancels, 1);

@@ -58,67 +58,45 @@ bool listed(Processes& table, qint64 pid, const QString& name) {
     return false;
 }
 
-// The machine's process table through /proc, narrowed to the programs of
-// one folder: other QVOD programs on the machine (another test's terminal)
-// are neither seen nor ended.
-class FolderProcesses : public Processes {
-public:
-    explicit FolderProcesses(const QString& folder) : folder_(folder + u'/') {}
-    std::vector<ProcessInfo> list() override {
-        std::vector<ProcessInfo> own;
-        for (const ProcessInfo& p : real_.list()) {
-            if (p.path.startsWith(folder_))
-                own.push_back(p);
-        }
-        return own;
-    }
-    bool terminate(qint64 pid) override { return real_.terminate(pid); }
-    bool start_detached(const QString& program, const QStringList& args, bool minimised) override {
-        return real_.start_detached(program, args, minimised);
-    }
-
-private:
-    QString folder_;
-    ProcProcesses real_;
-};
-
 class QvodProcesses : public ::testing::Test {
 protected:
-    QTemporaryDir folder;
-    FolderProcesses machine{folder.path()};
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(folder)); }
+    ProcProcesses machine;
     SimulatedClient client{machine};
+    // The client's own QVOD folder with its fresh settings.
+    const QString folder = client.dir.filePath("Qvod");
 };
 
 } // namespace
 
 TEST_F(QvodProcesses, CheckEndsThePlayerAndKeepsTheTerminal) {
-    StandIn player(folder.path(), "QvodPlayer.exe");
-    StandIn terminal(folder.path(), "QvodTerminal.exe");
+    StandIn player(folder, "QvodPlayer.exe");
+    StandIn terminal(folder, "QvodTerminal.exe");
     ASSERT_TRUE(listed(machine, player.pid(), "QvodPlayer.exe"));
     ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
     client.start();
     client.clock.advance(10);
     EXPECT_TRUE(player.ends());
     EXPECT_TRUE(terminal.running());
-    EXPECT_EQ(client.setting("S_q", "qvodw"), folder.path() + "/");
+    EXPECT_EQ(client.setting("S_q", "qvodw"), folder + "/");
 }
 
 TEST_F(QvodProcesses, CheckStartsTheTerminalFromThePlayersFolder) {
-    QFile::copy(QStringLiteral("/bin/true"), QDir(folder.path()).filePath("QvodTerminal.exe"));
-    StandIn player(folder.path(), "QvodPlayer.exe");
+    QFile::copy(QStringLiteral("/bin/true"), QDir(folder).filePath("QvodTerminal.exe"));
+    StandIn player(folder, "QvodPlayer.exe");
     ASSERT_TRUE(listed(machine, player.pid(), "QvodPlayer.exe"));
     client.start();
     client.clock.advance(10);
     EXPECT_TRUE(player.ends());
     EXPECT_EQ(client.events.passes, 1);
-    EXPECT_EQ(client.setting("S_q", "qvodw"), folder.path() + "/");
+    EXPECT_EQ(client.setting("S_q", "qvodw"), folder + "/");
 }
 
 TEST_F(QvodProcesses, QuitEndsThemWhenAskedTo) {
     BA1& w = client.start();
     client.set_setting("S_q", "qvodk", "2");
-    StandIn player(folder.path(), "QvodPlayer.exe");
-    StandIn terminal(folder.path(), "QvodTerminal.exe");
+    StandIn player(folder, "QvodPlayer.exe");
+    StandIn terminal(folder, "QvodTerminal.exe");
     ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
     w.ttt_v();
     EXPECT_TRUE(player.ends());
@@ -128,9 +106,24 @@ TEST_F(QvodProcesses, QuitEndsThemWhenAskedTo) {
 TEST_F(QvodProcesses, QuitLeavesThemRunningOtherwise) {
     BA1& w = client.start();
     client.set_setting("S_q", "qvodk", "1");
-    StandIn player(folder.path(), "QvodPlayer.exe");
-    StandIn terminal(folder.path(), "QvodTerminal.exe");
+    StandIn player(folder, "QvodPlayer.exe");
+    StandIn terminal(folder, "QvodTerminal.exe");
     ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
+    w.ttt_v();
+    QThread::msleep(200);
+    EXPECT_TRUE(player.running());
+    EXPECT_TRUE(terminal.running());
+}
+
+TEST_F(QvodProcesses, ProgramsOfAnotherFolderAreNeitherAdoptedNorEnded) {
+    QTemporaryDir other; // another client's QVOD folder
+    StandIn player(other.path(), "QvodPlayer.exe");
+    StandIn terminal(other.path(), "QvodTerminal.exe");
+    ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
+    BA1& w = client.start();
+    client.clock.advance(10);
+    EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
+    client.set_setting("S_q", "qvodk", "2");
     w.ttt_v();
     QThread::msleep(200);
     EXPECT_TRUE(player.running());

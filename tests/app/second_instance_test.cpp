@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -14,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "app/process_helpers.h"
+#include "common/gbk.h"
+#include "history/history_files.h"
 
 namespace {
 
@@ -40,8 +43,11 @@ protected:
         }
     }
 
-    QProcess* start(const QStringList& args) {
+    // Starts the client in `folder` (the test's own when empty).
+    QProcess* start(const QStringList& args, const QString& folder = {}) {
         auto* p = new QProcess;
+        if (!folder.isEmpty())
+            p->setWorkingDirectory(folder);
         clients.push_back(p);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("KELVARA_HOME", home.path());
@@ -65,10 +71,10 @@ protected:
         return p;
     }
     // A later start: it must end by itself, with code 0, within `ms`.
-    qint64 run_second(const QStringList& args, int ms = 10000) {
+    qint64 run_second(const QStringList& args, int ms = 10000, const QString& folder = {}) {
         QElapsedTimer t;
         t.start();
-        QProcess* p = start(args);
+        QProcess* p = start(args, folder);
         EXPECT_TRUE(p->waitForFinished(ms)) << "a later start did not end";
         EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p->exitCode(), 0);
@@ -136,4 +142,36 @@ TEST_F(Handoff, StartAfterTheFirstWasKilledBecomesTheFirst) {
     // And it answers later starts.
     run_second({});
     EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(Handoff, RelativePathsPlayFromTheFolderOfTheirStartAlsoWhileTheFirstStarts) {
+    const QString clip = QStringLiteral(KELVARA_TEST_CLIP);
+    ASSERT_TRUE(QFile::exists(clip)) << "needs the player's test clip";
+    QTemporaryDir media;
+    const QString films = media.filePath(QStringLiteral("片库 Señor"));
+    const QString other = media.filePath(QStringLiteral("其他 100%"));
+    QDir().mkpath(films);
+    QDir().mkpath(other);
+    const QString first_film = films + QStringLiteral("/长河 1.mp4");
+    const QString second_film = other + QStringLiteral("/clip%7C2.mp4");
+    ASSERT_TRUE(QFile::copy(clip, first_film));
+    ASSERT_TRUE(QFile::copy(clip, second_film));
+    const auto record = [](const QString& path) {
+        return kelvara::to_gbk(kelvara::local_name_field(QFileInfo(path).fileName()) + "|" +
+                               kelvara::local_path_field(path) + "|");
+    };
+    const auto list = [&] { return kelvara::test::file_bytes(home.filePath("date_f.dat")); };
+
+    // The later start comes while the first one is still setting up.
+    QProcess* first = start({QStringLiteral("长河 1.mp4")}, films);
+    // It has claimed the channel and sets its folder up; its window is not
+    // there yet.
+    ASSERT_TRUE(kelvara::test::poll_until(
+        [&] { return QFile::exists(home.filePath("config.ini")); }, 30000));
+    run_second({QStringLiteral("\"clip%7C2.mp4\"")}, 15000, other);
+    EXPECT_TRUE(kelvara::test::poll_until(
+        [&] { return list().startsWith(record(second_film) + "0\r\n" + record(first_film)); },
+        60000))
+        << list().constData();
+    EXPECT_EQ(first->state(), QProcess::Running);
 }

@@ -33,8 +33,8 @@ protected:
 
 TEST_F(Startup, FreshFolderGetsSettingsHistoriesPagesAndIcon) {
     ASSERT_TRUE(start());
-    EXPECT_EQ(files(), (QStringList{"c.htm", "config.ini", "date.dat", "date_f.dat", "f.htm",
-                                    "i.gif"}));
+    EXPECT_EQ(files(),
+              (QStringList{"c.htm", "config.ini", "date.dat", "date_f.dat", "f.htm", "i.gif"}));
     EXPECT_EQ(file("date.dat"), "\r\n");
     EXPECT_EQ(file("date_f.dat"), "\r\n");
     EXPECT_TRUE(file("c.htm").contains(to_gbk(QStringLiteral("暂无观看记录"))));
@@ -90,4 +90,27 @@ TEST_F(Startup, MissingComponentWithoutCopyAsksAndEnds) {
     // The content server's own page, which the demo server serves too.
     EXPECT_EQ(shell.opened_urls, QStringList{base + "update/qvod.html"});
     EXPECT_TRUE(files().isEmpty());
+}
+
+TEST_F(Startup, SettingsWhoseLastLineEndsInABareCrAreRepairedAfterTheText) {
+    ASSERT_TRUE(start());
+    // Saved by an editor that ends lines with CR alone, the last keys lost.
+    QByteArray text = file("config.ini");
+    text.truncate(text.indexOf("s_h="));
+    text.chop(2);
+    text.append('\r');
+    {
+        QFile f(dir.filePath("config.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    ASSERT_TRUE(start());
+    const QByteArray repaired = file("config.ini");
+    EXPECT_TRUE(repaired.startsWith(text + '\n')) << repaired.constData();
+    EXPECT_TRUE(repaired.endsWith("s_h=2\r\ns_bo=2\r\ns_jd=2\r\nqvodqi=2\r\ns_pao=2\r\n"))
+        << repaired.constData();
+    for (const char* key : {"s_h", "s_bo", "s_jd", "qvodqi", "s_pao"})
+        EXPECT_EQ(ini_read(dir.filePath("config.ini"), "S_q", key), "2") << key;
+    ASSERT_TRUE(start());
+    EXPECT_EQ(file("config.ini"), repaired); // it does not grow at every start
 }

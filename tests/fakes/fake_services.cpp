@@ -63,8 +63,12 @@ bool FakeProcesses::start_detached(const QString& program, const QStringList& ar
 }
 
 qint64 FakeProcesses::add(const QString& path) {
+    return add(path, own_uid);
+}
+
+qint64 FakeProcesses::add(const QString& path, uint uid) {
     const qint64 pid = next_pid++;
-    table.push_back({pid, QFileInfo(path).fileName(), path});
+    table.push_back({pid, QFileInfo(path).fileName(), path, uid});
     return pid;
 }
 
@@ -93,6 +97,8 @@ void FakeTray::remove() {
     shown = false;
 }
 
-void FakeTray::post_mouse_move(quintptr, int, int) { ++posted; }
+void FakeTray::post_mouse_move(quintptr, int, int) {
+    ++posted;
+}
 
 } // namespace kelvara::test

@@ -79,11 +79,13 @@ public:
 class FakeProcesses : public Processes {
 public:
     std::vector<ProcessInfo> list() override { return table; }
+    uint user_id() const override { return own_uid; }
     bool terminate(qint64 pid) override;
     bool start_detached(const QString& program, const QStringList& args, bool minimised) override;
 
-    // Adds a running process; returns its id.
+    // Adds a running process of the user, or of `uid`; returns its id.
     qint64 add(const QString& path);
+    qint64 add(const QString& path, uint uid);
 
     struct Start {
         QString program;
@@ -96,6 +98,7 @@ public:
     // Programs whose start succeeds (and then runs); others fail to start.
     QStringList startable;
     qint64 next_pid = 1000;
+    uint own_uid = 1000;
 };
 
 // Server replies by address; every request is recorded.

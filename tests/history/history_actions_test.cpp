@@ -1,6 +1,9 @@
 #include "panes/main_path_fixture.h"
 
+#include "common/text_helpers.h"
 #include "history/downloads.h"
+#include "history/history_render.h"
+#include "settings_dialog/ba3.h"
 #include "tray/tip.h"
 
 #include <QAction>
@@ -10,6 +13,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 using namespace kelvara;
@@ -381,4 +385,114 @@ TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) 
     w->qk_xw();
     EXPECT_EQ(client.shell.opened_folders.value(1), media);
     qputenv("HOME", old_home);
+}
+
+TEST_F(HistoryActions, PathsAndTitlesOfAnyCharactersComeBackFromTheLists) {
+    // Characters GBK cannot hold, and a "%" that reads like an escape.
+    const QString folder = client.dir.filePath(QStringLiteral("Fútbol 한국"));
+    QDir().mkpath(folder);
+    const QStringList paths = {folder + QStringLiteral("/Ñandú ß 한국어 😀.mp4"),
+                               folder + QStringLiteral("/a%7Cb.mp4"),
+                               client.dir.filePath(QStringLiteral("100% 长河.mkv"))};
+    int position = 60;
+    for (const QString& path : paths) {
+        touch(path);
+        client.dialogs.file_to_open = path;
+        w->bo_but_Click(4); // the open-file button
+        player().position = ++position;
+        player().duration = 5400;
+        client.clock.advance(1000);
+        w->bo_but_Click(1); // stop: the position goes into the list
+    }
+    // A record that needs no escape is written as it always was.
+    EXPECT_TRUE(
+        client.read("date_f.dat").startsWith(to_gbk("100% 长河.mkv|" + paths[2] + "|63\r\n")))
+        << client.read("date_f.dat").constData();
+    const QString page = text_of("f.htm");
+    for (const QString& path : paths)
+        EXPECT_TRUE(page.contains(html_escape(path_file_name(path)))) << path.toStdString();
+    EXPECT_TRUE(client.read("f.htm").contains("&#128512;"));
+
+    show_local_list();
+    for (int row = 1; row <= 3; ++row) {
+        forget();
+        pane("Web4").click(QStringLiteral("open://%1").arg(row));
+        const QString path = paths.at(3 - row);
+        EXPECT_TRUE(player().calls.contains("setUrl:" + path)) << path.toStdString();
+        EXPECT_EQ(w->bo_name->caption(), fit_width(path_file_name(path), 30));
+        EXPECT_EQ(w->resume_pos, 64 - row);
+        EXPECT_TRUE(client.dialogs.boxes.empty()) << path.toStdString();
+    }
+
+    // A network title as a page may send it, raw, with a "%" of its own.
+    const QString title = QStringLiteral("Ñoño 한국 😀 100%");
+    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") + js_escape("qvod://9|AB|x.mp4|") +
+                       "&&&" + title + "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
+    EXPECT_TRUE(text_of("c.htm").contains(html_escape(title)));
+    EXPECT_TRUE(client.read("c.htm").contains("&#54620;"));
+    w->qk->set_caption(QStringLiteral("∴ 管理任务"));
+    forget();
+    pane("Web3").click(QStringLiteral("open://1"));
+    EXPECT_EQ(w->bo_name->caption(), fit_width(title, 30) + "-第1集");
+    EXPECT_TRUE(player().calls.contains("setUrl:qvod://9|AB|x.mp4|"));
+}
+
+TEST_F(HistoryActions, RecordsWrittenBeforeReadAsTheyAre) {
+    // The old escapes %7C and %0A, and a "%25" that was a name's own text.
+    const QString bar = client.dir.filePath("a|b.mp4");
+    const QString literal = client.dir.filePath("50%25 off.mp4");
+    touch(bar);
+    touch(literal);
+    put("date_f.dat", "a%7Cb.mp4|" + QString(bar).replace("|", "%7C") + "|30\r\n" +
+                          "50%25 off.mp4|" + literal + "|40\r\n\r\n");
+    show_local_list();
+    pane("Web4").click(QStringLiteral("open://1"));
+    EXPECT_TRUE(player().calls.contains("setUrl:" + bar));
+    EXPECT_EQ(w->resume_pos, 30);
+    forget();
+    pane("Web4").click(QStringLiteral("open://2"));
+    EXPECT_TRUE(player().calls.contains("setUrl:" + literal));
+    EXPECT_EQ(w->resume_pos, 40);
+    EXPECT_TRUE(client.dialogs.boxes.empty());
+    // Its position is stored in that same record.
+    player().position = 45;
+    client.clock.advance(1000);
+    w->bo_but_Click(1);
+    EXPECT_TRUE(text_of("date_f.dat").contains("50%25 off.mp4|" + literal + "|45\r\n"))
+        << text_of("date_f.dat").toStdString();
+}
+
+TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownloads) {
+    // A fresh folder: no QVOD process ran, so `qvodw` names no folder.
+    ASSERT_EQ(client.setting("S_q", "qvodw"), "0");
+    const QString own = client.file("Qvod") + "/";
+    const QString downloads = client.dir.filePath(QStringLiteral("下载 ñ%7C")) + "/";
+    QDir().mkpath(downloads);
+
+    w->open_settings(1);
+    ASSERT_NE(w->ba3, nullptr);
+    client.dialogs.folder_to_choose = downloads.chopped(1);
+    w->ba3->Command1->click();
+    w->ba3->cmdOK->click();
+    EXPECT_EQ(default_save_path(client.file("Qvod/QvodPlayer.xml")), downloads);
+
+    const QString name = QStringLiteral("长河落日 ñ%.mp4");
+    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") + js_escape("qvod://9|AB|" + name + "|") +
+                       "&&&" + js_escape("长河落日") + "&&&" + js_escape("第1集") +
+                       "&&&31&&&1&&&1");
+    for (const FakeProcesses::Start& start : client.processes.starts)
+        EXPECT_EQ(start.program, own + "QvodTerminal.exe");
+    EXPECT_EQ(client.processes.starts.size(), 2u); // after the dialog, and for the film
+
+    touch(downloads + name);
+    touch(downloads + "其他.mp4");
+    w->sel_href = QStringLiteral("open://1");
+    w->menus().c_shan2->trigger();              // 删除下载
+    ASSERT_EQ(client.dialogs.boxes.size(), 2u); // the dialog's confirmation, then the question
+    EXPECT_TRUE(client.dialogs.boxes[1].text.startsWith("确定要删除 [" + downloads + "]"));
+    EXPECT_FALSE(QFile::exists(downloads + name));
+    EXPECT_TRUE(QFile::exists(downloads + "其他.mp4"));
+
+    w->menus().wenjianb->trigger(); // 管理下载文件
+    EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
 }

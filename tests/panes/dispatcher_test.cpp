@@ -3,6 +3,8 @@
 #include "panes/link_formats.h"
 #include "platform/player_control.h"
 
+#include <QTemporaryDir>
+
 using namespace kelvara;
 using namespace kelvara::test;
 
@@ -212,24 +214,27 @@ TEST_F(Dispatcher, OrdinaryAddressesLoadInEveryPane) {
 }
 
 TEST_F(Dispatcher, TerminalIsStartedFromTheQvodFolderWhenItDoesNotRun) {
-    client.set_setting("S_q", "qvodw", "/opt/kelvara/Qvod/");
-    client.processes.startable << "/opt/kelvara/Qvod/QvodTerminal.exe";
-    w->qvod_dir.clear();
+    // Fresh settings: the client's own folder, by its absolute path.
+    const QString own = client.file("Qvod") + "/QvodTerminal.exe";
+    client.processes.startable << own;
     const QString link = qvod_link("qvod", kAddress, kEsc, "e", "1", "1", "1");
     pane("Web1").click(link);
     ASSERT_EQ(client.processes.starts.size(), 1u);
-    EXPECT_EQ(client.processes.starts[0].program, "/opt/kelvara/Qvod/QvodTerminal.exe");
+    EXPECT_EQ(client.processes.starts[0].program, own);
     EXPECT_TRUE(client.processes.starts[0].minimised);
-    EXPECT_EQ(w->qvod_dir, "/opt/kelvara/Qvod/");
+    EXPECT_EQ(w->qvod_dir, client.file("Qvod") + "/");
 
     pane("Web1").click(link); // now it runs
     EXPECT_EQ(client.processes.starts.size(), 1u);
 
+    // A folder chosen in the settings on purpose.
     client.processes.table.clear();
-    w->qvod_dir = QStringLiteral("/usr/lib/kelvara/Qvod/");
+    QTemporaryDir chosen;
+    client.set_setting("S_q", "qvodw", chosen.path() + "/");
+    w->qvod_dir.clear();
     pane("Web1").click(link);
     ASSERT_EQ(client.processes.starts.size(), 2u);
-    EXPECT_EQ(client.processes.starts[1].program, "/usr/lib/kelvara/Qvod/QvodTerminal.exe");
+    EXPECT_EQ(client.processes.starts[1].program, chosen.path() + "/QvodTerminal.exe");
 }
 
 TEST_F(Dispatcher, HistoryLinksInTheEpisodePaneGoToTheHistoryPane) {

@@ -24,7 +24,7 @@ class Channel : public ::testing::Test {
 protected:
     void SetUp() override {
         first = std::make_unique<LocalSocketChannel>(app.path());
-        first->on_command = [this](const QString& text) { received.append(text); };
+        first->set_on_command([this](const QString& text) { received.append(text); });
     }
 
     // Runs the event loop until `count` commands arrived or `ms` passed.
@@ -155,7 +155,7 @@ TEST_F(Channel, TheChannelEndsWithItsOwner) {
     ASSERT_TRUE(first->claim());
     first.reset();
     LocalSocketChannel next(app.path());
-    next.on_command = [this](const QString& text) { received.append(text); };
+    next.set_on_command([this](const QString& text) { received.append(text); });
     EXPECT_TRUE(next.claim());
     EXPECT_TRUE(send("/next.mp4"));
     ASSERT_TRUE(wait_for(1));

@@ -206,18 +206,19 @@ TEST_F(SettingsDialog, ApplyWithoutChangesWritesTheOptionsAndLeavesQvodAlone) {
 
 TEST_F(SettingsDialog, ChangedFolderStopsAndRestartsQvodAndRewritesOnlyTheFolder) {
     write_xml(kXml);
-    const qint64 player = client.processes.add("/opt/qvod/QvodPlayer.exe");
+    const qint64 player = client.processes.add(qvod + "QvodPlayer.exe");
     const qint64 other = client.processes.add("/usr/bin/QvodPlayer.exe.sh");
-    const qint64 terminal = client.processes.add("/opt/qvod/qvodterminal.EXE");
-    const qint64 second_terminal = client.processes.add("/home/x/QvodTerminal.exe");
+    const qint64 terminal = client.processes.add(qvod + "qvodterminal.EXE");
+    // Another client's terminal, and another user's in this folder.
+    client.processes.add("/home/x/QvodTerminal.exe");
+    client.processes.add(qvod + "QvodTerminal.exe", 0);
     BA3& d = open_settings();
     d.d_z_Click(2);
     d.Text1->setText("/data/新片");
     d.cmdApply->click();
 
-    EXPECT_EQ(client.processes.terminated,
-              (std::vector<qint64>{player, terminal, second_terminal}));
-    EXPECT_EQ(client.processes.table.size(), 2u); // the stand-ins: other and the restarted one
+    EXPECT_EQ(client.processes.terminated, (std::vector<qint64>{player, terminal}));
+    EXPECT_EQ(client.processes.table.size(), 4u); // the three others and the restarted one
     EXPECT_EQ(client.processes.table.front().pid, other);
     ASSERT_EQ(client.processes.starts.size(), 1u);
     EXPECT_EQ(client.processes.starts[0].program, qvod + "QvodTerminal.exe");
@@ -286,7 +287,7 @@ TEST_F(SettingsDialog, WithoutQvodSettingsCancelKeepsTheTypedFolderAndApplyCreat
 
     // The folder shown at load is no change: nothing of QVOD is touched.
     d.Text1->setText(media);
-    client.processes.add("/opt/qvod/QvodTerminal.exe");
+    client.processes.add(qvod + "QvodTerminal.exe");
     d.cmdApply->click();
     EXPECT_EQ(xml(), "<missing>");
     EXPECT_TRUE(client.processes.terminated.empty());

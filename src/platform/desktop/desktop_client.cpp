@@ -1,6 +1,7 @@
 #include "platform/desktop/desktop_client.h"
 
 #include "app/command_line.h"
+#include "app/guanbi.h"
 #include "app/startup.h"
 #include "common/qvod_terminal_api.h"
 #include "demo_server/demo_server.h"
@@ -101,11 +102,13 @@ bool DesktopClient::start(const QString& command_line) {
 
     window_ = std::make_unique<BA1>(p, app_dir_, base_url_);
     BA1* window = window_.get();
-    p.channel.on_command = [window](const QString& text) { window->LinkExecute(text); };
     // The window loads before it shows, so that it opens at its saved size
     // with its skin.
     window->Form_Load(command_line);
     window->show();
+    // Only now later starts' commands play; those that came meanwhile (the
+    // engine runs events while the panes load) were held for this.
+    p.channel.set_on_command([window](const QString& text) { window->LinkExecute(text); });
     return true;
 }
 
@@ -131,7 +134,7 @@ void DesktopClient::fetch_films_from_demo_server() {
     Processes& processes = platform().processes;
     for (const ProcessInfo& p : processes.list()) {
         if (p.name == QLatin1String(terminal_api::kProgram) &&
-            p.path.startsWith(qvod.folder() + u'/'))
+            runs_from(processes, p, qvod.folder()))
             processes.terminate(p.pid);
     }
 }

@@ -1,9 +1,13 @@
 #include "platform/desktop/desktop_platform.h"
 
+#include "app/guanbi.h"
+#include "app/settings.h"
+#include "app/startup.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/web_engine_pane.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -15,7 +19,11 @@ DesktopPlatform::DesktopPlatform(const QString& app_dir,
                                  std::unique_ptr<LocalSocketChannel> channel)
     : tray_(QApplication::windowIcon()),
       channel_(channel ? std::move(channel) : std::make_unique<LocalSocketChannel>(app_dir)),
-      qvod_(app_dir, installed_qvod_dir()), streams_(qvod_.folder()),
+      qvod_(app_dir, installed_qvod_dir()),
+      // Playback takes the QVOD folder the rest of the client takes.
+      streams_(QDir::cleanPath(qvod_folder(
+          ini_read(settings_path(app_dir), QStringLiteral("S_q"), QStringLiteral("qvodw")),
+          app_dir))),
       panes_(std::make_unique<WebEnginePaneFactory>(app_dir + QLatin1String("/web"))),
       players_(std::make_unique<MpvPlayerFactory>(&streams_)),
       platform_{timers_,  events_, transfer_, processes_, shell_, dialogs_, tray_,        power_,

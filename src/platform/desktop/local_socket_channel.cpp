@@ -194,8 +194,7 @@ void LocalSocketChannel::receive(QLocalSocket* socket) {
             qCInfo(lc_channel) << "refused a command that is not text";
             return;
         }
-        if (on_command)
-            on_command(*text);
+        deliver(*text);
     });
     QTimer::singleShot(kReceiveTimeoutMs, socket, refuse);
 }

@@ -1,10 +1,13 @@
 #include "platform/desktop/proc_processes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvara {
 
@@ -24,11 +27,19 @@ std::vector<ProcessInfo> ProcProcesses::list() {
         const QString deleted = QStringLiteral(" (deleted)");
         if (path.endsWith(deleted))
             path.chop(deleted.size());
-        out.push_back({pid, QFileInfo(path).fileName(), path});
+        struct stat entry_stat {};
+        const QByteArray entry_path = QFile::encodeName(proc_root_ + u'/' + entry);
+        if (::stat(entry_path.constData(), &entry_stat) != 0)
+            continue; // ended meanwhile
+        out.push_back({pid, QFileInfo(path).fileName(), path, entry_stat.st_uid});
     }
     std::sort(out.begin(), out.end(),
               [](const ProcessInfo& a, const ProcessInfo& b) { return a.pid < b.pid; });
     return out;
+}
+
+uint ProcProcesses::user_id() const {
+    return ::geteuid();
 }
 
 bool ProcProcesses::terminate(qint64 pid) {
