@@ -257,7 +257,7 @@ TEST_F(TerminalSafety, SurvivesKillsAtRandomMoments) {
             ++finished_early;
             fs::remove(save_folder_ + film.name);
         }
-        start_terminal(sources_);
+        ASSERT_GT(start_terminal(sources_), 0) << "after round " << round;
     }
     ASSERT_TRUE(get_stream(film, "0-0"));
     const auto done = wait_status(film, is_complete);
