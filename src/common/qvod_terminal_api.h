@@ -33,7 +33,7 @@
 // which is asked for <base><sha1> (lower-case hash) with byte ranges.
 //
 // Routes (all GET; sha1 is 40 hexadecimal digits in any case; sizes are
-// 1 byte to 1 TiB, names at most 255 bytes once made safe):
+// 1 byte to 1 TiB; a name is made safe and cut to 200 bytes):
 //   /hello                          "QvodTerminal\n": the terminal answers.
 //   /stream/<sha1>?size=<n>&name=<percent-encoded UTF-8 name>
 //                                   The file, with Range support as HTTP/1.1
