@@ -138,7 +138,10 @@ public:
         const auto deadline = Clock::now() + 5s;
         while (port_ == 0 && Clock::now() < deadline) {
             std::this_thread::sleep_for(10ms);
-            port_ = std::atoi(read_all(folder + "/" + terminal_api::kPortFile).c_str());
+            const auto endpoint =
+                terminal_api::parse_port_file(read_all(folder + "/" + terminal_api::kPortFile));
+            port_ = endpoint ? endpoint->port : 0;
+            secret_ = endpoint ? endpoint->secret : "";
         }
     }
     ~Terminal() {
@@ -146,6 +149,8 @@ public:
         waitpid(pid_, nullptr, 0);
     }
     int port() const { return port_; }
+    // The query parameter every request carries.
+    std::string key() const { return std::string(terminal_api::kSecretParam) + "=" + secret_; }
     // Peak resident memory, KiB.
     long peak_kib() const {
         const std::string status = read_all("/proc/" + std::to_string(pid_) + "/status");
@@ -157,15 +162,19 @@ private:
     std::string folder_;
     pid_t pid_ = 0;
     int port_ = 0;
+    std::string secret_;
 };
 
-std::optional<terminal_api::Status> status_of(httplib::Client& client, const std::string& sha1) {
-    const auto reply = client.Get("/status/" + sha1);
+std::optional<terminal_api::Status> status_of(httplib::Client& client, const Terminal& terminal,
+                                              const std::string& sha1) {
+    const auto reply = client.Get("/status/" + sha1 + "?" + terminal.key());
     return reply && reply->status == 200 ? terminal_api::parse_status(reply->body) : std::nullopt;
 }
 
-std::string stream_path(const std::string& sha1, int64_t size, const std::string& name) {
-    return "/stream/" + sha1 + "?size=" + std::to_string(size) + "&name=" + name;
+std::string stream_path(const Terminal& terminal, const std::string& sha1, int64_t size,
+                        const std::string& name) {
+    return "/stream/" + sha1 + "?size=" + std::to_string(size) + "&name=" + name + "&" +
+           terminal.key();
 }
 
 struct Download {
@@ -189,7 +198,7 @@ Download download(const std::string& program, const std::string& folder, const s
     Terminal terminal(program, folder, save, source);
     httplib::Client client("127.0.0.1", terminal.port());
     client.set_read_timeout(120, 0);
-    const std::string path = stream_path(sha1, size, "film.bin");
+    const std::string path = stream_path(terminal, sha1, size, "film.bin");
     const auto start = Clock::now();
     std::thread reader([&] {
         const std::string url = "http://127.0.0.1:" + std::to_string(terminal.port()) + path;
@@ -201,7 +210,7 @@ Download download(const std::string& program, const std::string& folder, const s
         }
     });
     while (seconds_since(start) < 300) {
-        const auto status = status_of(client, sha1);
+        const auto status = status_of(client, terminal, sha1);
         if (status && status->have == size && result.on_disk < 0)
             result.on_disk = seconds_since(start);
         if (status && status->state == terminal_api::State::Complete) {
@@ -289,14 +298,14 @@ int main(int argc, char** argv) {
                           server.base());
         httplib::Client client("127.0.0.1", terminal.port());
         client.set_read_timeout(60, 0);
-        const std::string path = stream_path(sha1, size, "seek.bin");
+        const std::string path = stream_path(terminal, sha1, size, "seek.bin");
         client.Get(path, {{"Range", "bytes=0-1048575"}});
         const int64_t at = size * 8 / 10;
         const auto start = Clock::now();
         const auto reply = client.Get(path, {{"Range", "bytes=" + std::to_string(at) + "-" +
                                                            std::to_string(at + 256 * 1024 - 1)}});
         const double waited = seconds_since(start);
-        const auto status = status_of(client, sha1);
+        const auto status = status_of(client, terminal, sha1);
         std::printf("seek to 80 %% (%s source): %.3f s for the first 256 KiB (%s), "
                     "%d permille on disk then\n",
                     tag.c_str(), waited, reply && reply->status == 206 ? "206" : "failed",

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace kelvara {
@@ -95,6 +97,10 @@ bool Downloads::piece_written(Job& job) {
     task.pieces.set(job.next);
     task.claimed[size_t(job.next)] = 0;
     task.dirty = true;
+    if (task.out_of_space_until) {
+        task.out_of_space_until.reset();
+        task.reason.clear();
+    }
     ++job.next;
     data_cv_.notify_all();
     // A claim cut short ends the fetch there; one that runs to the end of
@@ -112,7 +118,11 @@ void Downloads::finish_job(Job& job, const FetchOutcome& outcome) {
     --slot.connections;
     std::erase(task.jobs, &job);
     const FetchResult result = outcome.result;
-    if (job.io_error != 0) {
+    if (job.io_error != 0 && io_failure_reason(job.io_error) == "disk-full") {
+        // What arrived stays; the fetches wait for room and go on.
+        task.out_of_space_until = Clock::now() + kSpaceRetry;
+        task.reason = "disk-full";
+    } else if (job.io_error != 0) {
         fail(task, io_failure_reason(job.io_error));
     } else if (result == FetchResult::Failed || result == FetchResult::Stalled) {
         const auto now = Clock::now();
@@ -188,17 +198,21 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
                        hash_file_bytes(t.hash, file->fd(), hashed_bytes, t.key.size) &&
                        t.hash.hex() == t.key.sha1;
     if (match) {
-        const int error = ::rename(t.data_path.c_str(), t.final_path.c_str()) == 0 ? 0 : errno;
+        // The record says complete before anyone hears it: a kill right
+        // after must not leave a finished film the terminal calls unknown.
+        const int error = keep_finished_file(t);
         if (error == 0)
-            ::unlink(t.part_path.c_str());
-        std::lock_guard lock(mutex_);
-        t.busy = false;
-        if (error != 0) {
-            fail(t, io_failure_reason(error));
-        } else {
-            t.phase = Phase::Complete;
-            t.dirty = false;
-            qCDebug(lcTerminal) << "finished" << t.key.name.c_str();
+            save_complete_record(t);
+        {
+            std::lock_guard lock(mutex_);
+            t.busy = false;
+            if (error != 0) {
+                fail(t, io_failure_reason(error));
+            } else {
+                t.phase = Phase::Complete;
+                t.dirty = false;
+                qCDebug(lcTerminal) << "finished" << t.final_path.c_str();
+            }
         }
         data_cv_.notify_all();
         return;
@@ -236,6 +250,85 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
     save_record(t);
     work_cv_.notify_all();
     data_cv_.notify_all();
+}
+
+// Gives the checked file its name: the one asked for or, when a file has it,
+// the first free numbered one. Nothing is ever replaced: the rename refuses
+// a name that is taken, and where the file system cannot refuse, a hard link
+// (which never replaces) takes the name instead. 0, or the error number.
+int Downloads::keep_finished_file(Task& task) {
+    const std::string& folder = config_.save_folder;
+    for (int n = 1; n <= kMostNumberedNames; ++n) {
+        const std::string path = folder + numbered_name(task.key.name, n);
+        if (::renameat2(AT_FDCWD, task.data_path.c_str(), AT_FDCWD, path.c_str(),
+                        RENAME_NOREPLACE) == 0) {
+            std::lock_guard lock(mutex_);
+            task.final_path = path;
+            return 0;
+        }
+        int error = errno;
+        if (error == EINVAL || error == ENOSYS) {
+            error = ::link(task.data_path.c_str(), path.c_str()) == 0 ? 0 : errno;
+            if (error == 0) {
+                ::unlink(task.data_path.c_str());
+                std::lock_guard lock(mutex_);
+                task.final_path = path;
+                return 0;
+            }
+        }
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
+}
+
+// Hashes the file of the asked-for name found in the folder, away from the
+// readers, while the download goes on. When it is the film, it is served and
+// kept as the finished file and the download's own file goes.
+void Downloads::adopt(const std::shared_ptr<Task>& task) {
+    Task& t = *task;
+    std::string path;
+    {
+        std::lock_guard lock(mutex_);
+        path = t.adopt_path;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    Sha1 hash;
+    const bool match = fd >= 0 && file_has_size(fd, t.key.size) &&
+                       hash_file_bytes(hash, fd, 0, t.key.size) && hash.hex() == t.key.sha1;
+    {
+        std::unique_lock lock(mutex_);
+        data_cv_.wait(lock, [&] { return !t.saving && !t.hashing; });
+        t.adopt_path.clear();
+        t.adopting = false;
+        if (!match || t.phase != Phase::Active || t.busy) {
+            if (fd >= 0)
+                ::close(fd);
+            work_cv_.notify_all();
+            return;
+        }
+        // Readers may read either file from here on: the bytes are the same.
+        t.busy = true;
+        for (Job* job : t.jobs)
+            job->abandon = true;
+        t.file = std::make_shared<FileHandle>(fd);
+        t.final_path = path;
+    }
+    // The record first: a kill in between leaves a record that names the
+    // film, and a .kvtmp the next start removes.
+    save_complete_record(t);
+    ::unlink(t.data_path.c_str());
+    {
+        std::lock_guard lock(mutex_);
+        for (int piece = 0; piece < t.pieces.count(); ++piece)
+            t.pieces.set(piece);
+        t.phase = Phase::Complete;
+        t.busy = false;
+        t.dirty = false;
+        qCDebug(lcTerminal) << "adopted" << path.c_str();
+    }
+    data_cv_.notify_all();
+    work_cv_.notify_all();
 }
 
 } // namespace kelvara

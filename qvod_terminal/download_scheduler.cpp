@@ -21,10 +21,17 @@ void Downloads::run_worker() {
     SourceFetch fetcher(config_.stall_ms);
     std::vector<char> buffer;
     while (const std::unique_ptr<Job> job = next_job()) {
-        if (job->verify)
-            verify(job->task);
-        else
+        switch (job->kind) {
+        case JobKind::Fetch:
             fetch(fetcher, buffer, *job);
+            break;
+        case JobKind::Verify:
+            verify(job->task);
+            break;
+        case JobKind::Adopt:
+            adopt(job->task);
+            break;
+        }
     }
 }
 
@@ -33,16 +40,20 @@ std::unique_ptr<Job> Downloads::next_job() {
     while (!stopping_) {
         const auto now = Clock::now();
         auto wake = now + std::chrono::seconds(1);
-        std::vector<std::shared_ptr<Task>> order;
-        for (const auto& task : tasks_) {
-            if (task->foreground)
-                order.insert(order.begin(), task);
-            else
-                order.push_back(task);
-        }
-        for (const auto& task : order) {
-            if (auto job = job_for(task, now, wake))
-                return job;
+        {
+            // Not kept while waiting: a download dropped meanwhile must let
+            // go of its file.
+            std::vector<std::shared_ptr<Task>> order;
+            for (const auto& task : tasks_) {
+                if (task->foreground)
+                    order.insert(order.begin(), task);
+                else
+                    order.push_back(task);
+            }
+            for (const auto& task : order) {
+                if (auto job = job_for(task, now, wake))
+                    return job;
+            }
         }
         work_cv_.wait_until(lock, wake);
     }
@@ -56,12 +67,24 @@ std::unique_ptr<Job> Downloads::job_for(const std::shared_ptr<Task>& task, Clock
         return nullptr;
     auto job = std::make_unique<Job>();
     job->task = task;
+    if (!t.adopt_path.empty() && !t.adopting) {
+        t.adopting = true;
+        job->kind = JobKind::Adopt;
+        return job;
+    }
     if (t.pieces.complete()) {
         if (t.connections > 0)
             return nullptr;
         t.busy = true;
-        job->verify = true;
+        job->kind = JobKind::Verify;
         return job;
+    }
+    if (t.out_of_space_until) {
+        if (now < *t.out_of_space_until) {
+            wake = std::min(wake, *t.out_of_space_until);
+            return nullptr;
+        }
+        t.out_of_space_until = now + kSpaceRetry; // cleared by the next piece written
     }
     if (t.connections >= connection_cap(t))
         return nullptr;

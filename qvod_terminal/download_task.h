@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,9 +54,15 @@ struct Task;
 // One range request of a download: pieces first..fetch_end-1 from one
 // source, of which it still claims next..end-1 (a reader far ahead may cut
 // the claim short).
+enum class JobKind {
+    Fetch,  // pieces from a source
+    Verify, // the SHA-1 of the whole file, once every piece is there
+    Adopt,  // the SHA-1 of a file of the same name found in the folder
+};
+
 struct Job {
     std::shared_ptr<Task> task;
-    bool verify = false; // checks the finished file instead of fetching
+    JobKind kind = JobKind::Fetch;
     int source = 0;
     int first = 0;
     int fetch_end = 0;
@@ -77,11 +84,17 @@ enum class Phase { Active, Complete, Failed };
 // One file being downloaded or served. Every field is guarded by the
 // download manager's mutex.
 struct Task {
-    FileKey key;
-    std::string final_path;
-    std::string data_path; // <name>.kvtmp
-    std::string part_path; // <name>.kvpart
+    FileKey key;            // its name is the one asked for
+    std::string final_path; // the film, once complete
+    std::string data_path;  // .<sha1>.kvtmp
+    std::string part_path;  // .<sha1>.kvpart
     std::shared_ptr<FileHandle> file;
+    int64_t asked = 0; // seconds since 1970
+
+    // A file of the asked-for name and size that was already in the folder:
+    // it becomes the film if its SHA-1 matches.
+    std::string adopt_path;
+    bool adopting = false;
 
     Phase phase = Phase::Active;
     std::string reason;
@@ -98,6 +111,9 @@ struct Task {
 
     int mismatches = 0;
     int only_source = -1; // after a mismatch: the one source to fetch from
+
+    // The disk filled during the download: fetches wait until then.
+    std::optional<Clock::time_point> out_of_space_until;
 
     bool any_data = false;
     bool had_failure = false;

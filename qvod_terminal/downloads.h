@@ -3,6 +3,7 @@
 #include "common/qvod_terminal_api.h"
 #include "download_limits.h"
 #include "download_task.h"
+#include "part_file.h"
 
 #include <condition_variable>
 #include <memory>
@@ -67,15 +68,22 @@ private:
     void hash_ahead(Task& task, int written, const std::vector<char>& buffer);
     void restart_hash(Task& task);
     void verify(const std::shared_ptr<Task>& task);
+    int keep_finished_file(Task& task);
+    void adopt(const std::shared_ptr<Task>& task);
     void run_saver();
     void save_record(Task& task);
+    void save_complete_record(Task& task);
 
     void steer(Task& task, int piece);
     void fail(Task& task, const std::string& reason);
     void make_foreground(Task& task);
     std::shared_ptr<Task> find(const std::string& sha1) const;
     std::shared_ptr<Task> prepare(FileKey key);
+    std::shared_ptr<Task> resume(std::shared_ptr<Task> task, const PartRecord& record);
     void resume_partials();
+    void make_room_for_one_more();
+    void forget_old_tasks();
+    void forget_deleted_films();
 
     const DownloadConfig config_;
     mutable std::mutex mutex_;

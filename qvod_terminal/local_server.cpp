@@ -3,6 +3,7 @@
 #include "downloads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <httplib.h>
 
@@ -11,6 +12,9 @@ namespace kelvara {
 namespace {
 
 constexpr int kServerThreads = 24;
+// Connections served or waiting for a thread; more wait in the kernel.
+constexpr int kMostConnections = 64;
+constexpr time_t kIdleSeconds = 5;
 constexpr size_t kChunk = 256 * 1024;
 constexpr time_t kWriteTimeoutSeconds = 60;
 const char kHashRoute[] = "([0-9A-Fa-f]{40})";
@@ -48,12 +52,58 @@ bool range_unsatisfiable(const httplib::Request& request, int64_t size) {
     return first >= size || (first < 0 && last <= 0);
 }
 
+// A range may run past the end; the reply ends at the last byte, and its
+// Content-Range says so. The library takes the end as asked, so it is cut
+// here, before the reply is built from it.
+void end_ranges_at_last_byte(const httplib::Request& request, int64_t size) {
+    for (auto& [first, last] : const_cast<httplib::Ranges&>(request.ranges)) {
+        if (last >= size)
+            last = size - 1;
+    }
+}
+
+// A thread pool that serves or queues a bounded number of connections. Past
+// the bound the accepting thread serves the next one itself, so it accepts
+// no more until then and the rest wait in the kernel's backlog.
+class BoundedPool : public httplib::TaskQueue {
+public:
+    BoundedPool(size_t threads, int most) : pool_(threads), most_(most) {}
+
+    void enqueue(std::function<void()> fn) override {
+        if (count_.fetch_add(1) >= most_) {
+            fn();
+            --count_;
+            return;
+        }
+        pool_.enqueue([this, fn = std::move(fn)] {
+            fn();
+            --count_;
+        });
+    }
+    void shutdown() override { pool_.shutdown(); }
+
+private:
+    httplib::ThreadPool pool_;
+    const int most_;
+    std::atomic<int> count_{0};
+};
+
 } // namespace
 
-LocalServer::LocalServer(Downloads& downloads)
-    : downloads_(downloads), server_(std::make_unique<httplib::Server>()) {
-    server_->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+LocalServer::LocalServer(Downloads& downloads, std::string secret)
+    : downloads_(downloads), secret_(std::move(secret)),
+      server_(std::make_unique<httplib::Server>()) {
+    server_->new_task_queue = [] { return new BoundedPool(kServerThreads, kMostConnections); };
     server_->set_write_timeout(kWriteTimeoutSeconds, 0);
+    server_->set_read_timeout(kIdleSeconds, 0);
+    server_->set_keep_alive_timeout(kIdleSeconds);
+    server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        if (from_own_client(req))
+            return httplib::Server::HandlerResponse::Unhandled;
+        res.status = 403;
+        res.set_header("Connection", "close");
+        return httplib::Server::HandlerResponse::Handled;
+    });
     server_->set_keep_alive_max_count(1000);
     // Replies go out in several writes (headers, then the body); held back
     // until the first is acknowledged, each small reply would wait out the
@@ -65,7 +115,19 @@ LocalServer::LocalServer(Downloads& downloads)
 LocalServer::~LocalServer() = default;
 
 int LocalServer::bind() {
-    return server_->bind_to_any_port("127.0.0.1");
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    return port_;
+}
+
+// Its own client sends the secret and names this port on 127.0.0.1 or
+// localhost; a page that rebinds a name of its own to 127.0.0.1 sends that
+// name as the Host.
+bool LocalServer::from_own_client(const httplib::Request& request) const {
+    const std::string host = request.get_header_value("Host");
+    const std::string port = ":" + std::to_string(port_);
+    const bool own_host = host == "127.0.0.1" + port || host == "localhost" + port;
+    return own_host && request.get_param_value_count(terminal_api::kSecretParam) == 1 &&
+           request.get_param_value(terminal_api::kSecretParam) == secret_;
 }
 
 void LocalServer::run() {
@@ -122,6 +184,7 @@ void LocalServer::add_routes() {
             res.set_header("Content-Range", "bytes */" + std::to_string(size));
             return;
         }
+        end_ranges_at_last_byte(req, size);
         res.set_header("Accept-Ranges", "bytes");
         auto buffer = std::make_shared<std::vector<char>>();
         res.set_content_provider(

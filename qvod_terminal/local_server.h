@@ -1,20 +1,23 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace httplib {
 class Server;
-}
+struct Request;
+} // namespace httplib
 
 namespace kelvara {
 
 class Downloads;
 
 // The terminal's HTTP side on 127.0.0.1: the routes of
-// common/qvod_terminal_api.h over the downloads.
+// common/qvod_terminal_api.h over the downloads, for the client that knows
+// `secret` only.
 class LocalServer {
 public:
-    explicit LocalServer(Downloads& downloads);
+    LocalServer(Downloads& downloads, std::string secret);
     ~LocalServer();
     LocalServer(const LocalServer&) = delete;
     LocalServer& operator=(const LocalServer&) = delete;
@@ -27,8 +30,11 @@ public:
 
 private:
     void add_routes();
+    bool from_own_client(const httplib::Request& request) const;
 
     Downloads& downloads_;
+    const std::string secret_;
+    int port_ = 0;
     std::unique_ptr<httplib::Server> server_;
 };
 

@@ -1,23 +1,17 @@
 #include "part_file.h"
 
+#include "common/qvod_terminal_api.h"
+
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace kelvara {
 
 namespace {
-
-constexpr std::string_view kHeader = "QvodTerminal part 1";
-
-bool read_int(std::string_view text, int64_t& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
 
 int sync_folder_of(const std::string& path) {
     const size_t cut = path.rfind('/');
@@ -33,57 +27,43 @@ int sync_folder_of(const std::string& path) {
 } // namespace
 
 std::string format_part_record(const PartRecord& record) {
-    std::string text(kHeader);
-    text += "\nsha1=" + record.sha1;
-    text += "\nsize=" + std::to_string(record.size);
-    text += "\npiece=" + std::to_string(record.pieces.piece_size());
-    text += "\nname=" + record.name;
-    text += "\nhave=" + record.pieces.to_hex() + "\n";
-    return text;
+    terminal_api::DownloadRecord text;
+    text.sha1 = record.sha1;
+    text.size = record.size;
+    text.piece = record.pieces.piece_size();
+    text.name = record.name;
+    text.complete = record.complete;
+    text.asked = record.asked;
+    text.inode = record.inode;
+    text.mtime_ns = record.mtime_ns;
+    if (!record.complete)
+        text.have = record.pieces.to_hex();
+    return terminal_api::format_download_record(text);
 }
 
 std::optional<PartRecord> parse_part_record(std::string_view text) {
-    PartRecord record;
-    int64_t piece_size = 0;
-    std::string_view have;
-    bool header = false;
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!header) {
-            if (line != kHeader)
-                return std::nullopt;
-            header = true;
-            continue;
-        }
-        const size_t eq = line.find('=');
-        const std::string_view key = line.substr(0, eq);
-        const std::string_view value = eq == std::string_view::npos ? "" : line.substr(eq + 1);
-        if (key == "sha1")
-            record.sha1 = value;
-        else if (key == "size" && !read_int(value, record.size))
-            return std::nullopt;
-        else if (key == "piece" && !read_int(value, piece_size))
-            return std::nullopt;
-        else if (key == "name")
-            record.name = value;
-        else if (key == "have")
-            have = value;
+    const auto read = terminal_api::parse_download_record(text);
+    if (!read)
+        return std::nullopt;
+    PartRecord record{read->sha1, read->size, read->name, PieceMap(read->size, read->piece)};
+    record.complete = read->complete;
+    record.asked = read->asked;
+    record.inode = read->inode;
+    record.mtime_ns = read->mtime_ns;
+    if (record.complete) {
+        for (int piece = 0; piece < record.pieces.count(); ++piece)
+            record.pieces.set(piece);
+    } else if (!record.pieces.from_hex(read->have)) {
+        return std::nullopt;
     }
-    if (record.sha1.size() != 40 || record.size <= 0 || piece_size < 4096 ||
-        piece_size > 16 * 1024 * 1024 || record.name.empty())
-        return std::nullopt;
-    record.pieces = PieceMap(record.size, piece_size);
-    if (!record.pieces.from_hex(have))
-        return std::nullopt;
     return record;
 }
 
 bool save_part_record(const std::string& path, const PartRecord& record) {
     const std::string temp = path + ".new";
     const std::string text = format_part_record(record);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     const bool written =
@@ -98,12 +78,20 @@ bool save_part_record(const std::string& path, const PartRecord& record) {
 }
 
 std::optional<PartRecord> load_part_record(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // The bitmap of the most pieces a record may have, and some room.
+    constexpr int64_t kLargestRecord = (int64_t(1) << 18) + 4096;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return parse_part_record(text.str());
+    struct stat info {};
+    std::string text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestRecord) {
+        text.resize(size_t(info.st_size));
+        if (read_all_at(fd, text.data(), info.st_size, 0) != 0)
+            text.clear();
+    }
+    ::close(fd);
+    return parse_part_record(text);
 }
 
 std::string io_failure_reason(int error_number) {
@@ -159,12 +147,41 @@ int read_all_at(int fd, char* data, int64_t length, int64_t offset) {
 }
 
 std::string safe_file_name(std::string_view name, std::string_view fallback) {
+    constexpr size_t kLongestName = 200;
     std::string safe;
     for (const char c : name)
         safe += (c == '/' || c == '\\' || (unsigned char)c < 0x20 || c == 0x7f) ? '_' : c;
     if (safe.empty() || safe == "." || safe == "..")
         return std::string(fallback);
+    if (safe.front() == '.')
+        safe.front() = '_';
+    if (safe.size() > kLongestName) {
+        const size_t dot = safe.rfind('.');
+        const std::string extension =
+            dot != std::string::npos && safe.size() - dot <= 16 ? safe.substr(dot) : "";
+        size_t cut = kLongestName - extension.size();
+        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a UTF-8 character
+        safe = safe.substr(0, cut) + extension;
+    }
     return safe;
+}
+
+std::string numbered_name(const std::string& name, int n) {
+    if (n <= 1)
+        return name;
+    const size_t dot = name.rfind('.');
+    const bool has_extension = dot != std::string::npos && dot > 0;
+    const std::string stem = has_extension ? name.substr(0, dot) : name;
+    const std::string extension = has_extension ? name.substr(dot) : "";
+    return stem + " (" + std::to_string(n) + ")" + extension;
+}
+
+int64_t free_bytes(const std::string& folder) {
+    struct statvfs info {};
+    if (::statvfs(folder.c_str(), &info) != 0)
+        return -1;
+    return int64_t(info.f_bavail) * int64_t(info.f_frsize);
 }
 
 int make_folders(const std::string& path) {

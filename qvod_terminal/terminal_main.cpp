@@ -16,8 +16,10 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <future>
+#include <optional>
 #include <string>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 namespace kelvara {
@@ -38,13 +40,31 @@ int lock_folder(const std::string& folder) {
     return fd;
 }
 
-bool write_port_file(const std::string& path, int port) {
+// 128 random bits as hexadecimal digits, new at every start.
+std::optional<std::string> make_secret() {
+    unsigned char bytes[16];
+    if (::getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes))
+        return std::nullopt;
+    static const char digits[] = "0123456789abcdef";
+    std::string secret;
+    for (const unsigned char byte : bytes) {
+        secret += digits[byte >> 4];
+        secret += digits[byte & 15];
+    }
+    return secret;
+}
+
+// The port file is readable by its owner only: it holds the secret.
+bool write_port_file(const std::string& path, int port, const std::string& secret) {
     const std::string temp = path + ".new";
-    FILE* file = std::fopen(temp.c_str(), "w");
-    if (!file)
+    ::unlink(temp.c_str());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
         return false;
-    const bool written = std::fprintf(file, "%d\n%d\n", port, int(::getpid())) > 0;
-    if (std::fclose(file) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
+    const std::string text =
+        std::to_string(port) + "\n" + std::to_string(::getpid()) + "\n" + secret + "\n";
+    const bool written = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    if (::close(fd) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
         return false;
     }
@@ -64,9 +84,14 @@ int run(const TerminalOptions& options) {
     const int lock = lock_folder(options.folder);
     if (lock < 0)
         return 0; // this folder's terminal already runs
+    const auto secret = make_secret();
+    if (!secret) {
+        qCWarning(lcTerminal) << "no random numbers for a secret";
+        return 1;
+    }
     const TerminalSettings settings = read_settings(options.folder);
     Downloads downloads(DownloadConfig{options, settings.save_folder, settings.sources});
-    LocalServer server(downloads);
+    LocalServer server(downloads, *secret);
     const int port = server.bind();
     if (port <= 0) {
         qCWarning(lcTerminal) << "cannot listen on 127.0.0.1";
@@ -75,7 +100,7 @@ int run(const TerminalOptions& options) {
     downloads.start();
     auto serving = std::async(std::launch::async, [&server] { server.run(); });
     const std::string port_file = options.folder + "/" + terminal_api::kPortFile;
-    if (!write_port_file(port_file, port)) {
+    if (!write_port_file(port_file, port, *secret)) {
         qCWarning(lcTerminal) << "cannot write" << port_file.c_str();
         downloads.stop();
         server.stop();

@@ -13,6 +13,10 @@ namespace kelvara {
 
 namespace {
 
+constexpr qint64 kLargestSettings = 1024 * 1024;
+constexpr size_t kMostSources = 16;
+constexpr qsizetype kLongestSource = 2048;
+
 QString save_folder_from(const QString& value, const QString& qvod_folder) {
     QString folder = value.trimmed();
     folder.replace(u'\\', u'/');
@@ -43,8 +47,9 @@ TerminalSettings parse_settings(const QByteArray& gbk_text, const std::string& q
         if (!line.contains(QLatin1String("<Source"), Qt::CaseInsensitive))
             continue;
         const QString url = xml_text(text_between(line, QStringLiteral("url=\""), quote, 2));
-        if (url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-            url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        const bool web = url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                         url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+        if (web && url.size() <= kLongestSource && settings.sources.size() < kMostSources)
             settings.sources.push_back(url.trimmed().toStdString());
     }
     settings.save_folder = QFile::encodeName(save_folder_from(save_value, folder)).toStdString();
@@ -55,8 +60,9 @@ TerminalSettings read_settings(const std::string& qvod_folder) {
     QFile file(QFile::decodeName(QByteArray::fromStdString(qvod_folder)) + u'/' +
                QLatin1String(terminal_api::kSettingsFile));
     QByteArray text;
-    if (file.open(QIODevice::ReadOnly))
-        text = file.readAll();
+    // A file this large is no settings file the client wrote: defaults.
+    if (file.open(QIODevice::ReadOnly) && file.size() <= kLargestSettings)
+        text = file.read(kLargestSettings);
     return parse_settings(text, qvod_folder);
 }
 

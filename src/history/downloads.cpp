@@ -1,9 +1,10 @@
 #include "history/downloads.h"
 
+#include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
 #include "common/text_helpers.h"
 #include "common/xml_text.h"
-#include "panes/js_escape.h"
+#include "panes/qvod_address.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,18 +12,33 @@
 
 namespace kelvara {
 
-QString qvod_file_base(const QString& address) {
-    if (!address.contains(u'|'))
+QStringList download_files(const QString& folder, const QString& address) {
+    // The largest record: the bitmap of 2^20 pieces, and some room.
+    constexpr qint64 kLargestRecord = (qint64(1) << 18) + 4096;
+    const auto qvod = parse_qvod_address(address);
+    if (!qvod)
         return {};
-    return strip_extension(js_unescape(address.split(u'|').value(2)));
-}
-
-QString download_prefix(const QString& base) {
-    const qsizetype length = base.size();
-    qsizetype k = length / 2;
-    if (length % 2 == 1 && k % 2 == 1)
-        ++k; // x.5 rounds to the even neighbour
-    return k <= 2 ? base : base.left(k);
+    const std::string sha1 = qvod->sha1.toStdString();
+    const QString record_name = QString::fromStdString(terminal_api::record_file_name(sha1));
+    QFile file(join_path(folder, record_name));
+    if (QFileInfo(file.fileName()).isSymLink() || !file.open(QIODevice::ReadOnly) ||
+        file.size() > kLargestRecord)
+        return {};
+    const auto record =
+        terminal_api::parse_download_record(file.read(kLargestRecord).toStdString());
+    if (!record || record->sha1 != sha1)
+        return {};
+    QStringList names = {record_name, QString::fromStdString(terminal_api::data_file_name(sha1))};
+    if (record->complete)
+        names.append(QFile::decodeName(QByteArray::fromStdString(record->name)));
+    QStringList present;
+    for (const QString& name : names) {
+        const QFileInfo info(join_path(folder, name));
+        if (info.isFile() && !info.isSymLink())
+            present.append(name);
+    }
+    present.sort();
+    return present;
 }
 
 QString default_save_path(const QString& xml_path) {
@@ -35,17 +51,6 @@ QString default_save_path(const QString& xml_path) {
             return xml_text(text_between(line, key + u'"', QStringLiteral("\""), 2));
     }
     return {};
-}
-
-QStringList matching_downloads(const QString& folder, const QString& prefix) {
-    QStringList names;
-    list_files(folder, QStringLiteral("*.*"), names);
-    QStringList matching;
-    for (const QString& name : names) {
-        if (name.left(prefix.size()) == prefix)
-            matching.append(name);
-    }
-    return matching;
 }
 
 QStringList delete_downloads(const QString& folder, const QStringList& names) {

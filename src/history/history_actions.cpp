@@ -8,6 +8,7 @@
 #include "history/history_files.h"
 #include "panes/js_escape.h"
 #include "panes/link_formats.h"
+#include "panes/qvod_address.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/platform.h"
@@ -136,8 +137,7 @@ QString row_of(const QString& href) {
 }
 
 // Asks before deleting the downloaded files of a task; No shows the folder.
-void delete_task_downloads(BA1& w, const QString& folder, const QString& prefix) {
-    const QStringList names = matching_downloads(folder, prefix);
+void delete_task_downloads(BA1& w, const QString& folder, const QStringList& names) {
     if (names.isEmpty())
         return;
     QString list;
@@ -203,15 +203,17 @@ void BA1::eee() {
     if (!QFileInfo::exists(list))
         return;
     const QString record = list_line(*this, QString::fromLatin1(kNetworkList), to_number(n));
-    const QString base = qvod_file_base(js_unescape(record.split(u'|').value(3)));
-    if (!base.isEmpty()) {
-        // Nothing is deleted unless the settings name an absolute folder.
+    const QString address = js_unescape(record.split(u'|').value(3));
+    const bool names_a_file = parse_qvod_address(address).has_value();
+    if (names_a_file) {
+        // Nothing is deleted unless the settings name an absolute folder,
+        // and there only the files the download's record names.
         const QString folder = configured_download_folder(*this);
         if (QDir::isAbsolutePath(folder))
-            delete_task_downloads(*this, folder, download_prefix(base));
+            delete_task_downloads(*this, folder, download_files(folder, address));
     }
     Web3->navigate(QStringLiteral("delk://") + n);
-    if (!base.isEmpty() && play_kind != 1)
+    if (names_a_file && play_kind != 1)
         Web5->refresh();
 }
 

@@ -3,9 +3,9 @@
 // control starts from it, and the demo server's throttled seeds, all on
 // 127.0.0.1 (run under Xvfb, without sound).
 
-#include "desktop/event_wait.h"
 #include "common/text_files.h"
 #include "demo_server/demo_server.h"
+#include "desktop/event_wait.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/qvod_folder.h"
 #include "platform/desktop/terminal_streams.h"
@@ -179,14 +179,16 @@ protected:
     }
 
     // The film is in the download folder under its name, verified, and
-    // nothing of the download is left beside it.
+    // nothing of the download is left beside it but its record.
     void expect_finished_film(const QString& name, const DemoClip& clip) {
         const QString path = downloads_ + name;
         EXPECT_EQ(QFileInfo(path).size(), clip.size);
         EXPECT_EQ(sha1_of_file(path), QByteArray::fromStdString(clip.sha1));
         const QStringList leftovers =
-            QDir(downloads_).entryList({QStringLiteral("*.kvtmp"), QStringLiteral("*.kvpart")});
+            QDir(downloads_).entryList({QStringLiteral("*.kvtmp")}, QDir::Files | QDir::Hidden);
         EXPECT_TRUE(leftovers.isEmpty()) << leftovers.join(u' ').toStdString();
+        const QString record = QString::fromStdString(terminal_api::record_file_name(clip.sha1));
+        EXPECT_TRUE(QFileInfo::exists(downloads_ + record));
     }
 
     QTemporaryDir root_;

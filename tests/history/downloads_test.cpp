@@ -9,36 +9,6 @@
 
 using namespace kelvara;
 
-TEST(Downloads, PrefixIsHalfTheBaseNameRoundedToEvenAndWholeWhenShort) {
-    const struct {
-        const char* base;
-        const char* prefix;
-    } cases[] = {
-        {"", ""},
-        {"a", "a"},
-        {"ab", "ab"},
-        {"abc", "abc"},
-        {"abcd", "abcd"},
-        {"abcde", "abcde"},
-        {"abcdef", "abc"},
-        {"abcdefg", "abcd"},
-        {"abcdefgh", "abcd"},
-        {"abcdefghi", "abcd"},
-        {"abcdefghijk", "abcdef"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(download_prefix(c.base), c.prefix) << c.base;
-    EXPECT_EQ(download_prefix(QStringLiteral("天龙八部第五集")), QStringLiteral("天龙八部"));
-}
-
-TEST(Downloads, FileBaseComesFromTheThirdFieldOfAQvodAddress) {
-    EXPECT_EQ(qvod_file_base(QStringLiteral("qvod://734|A1B2|%u5929%u9F99.part1.rmvb|")),
-              QStringLiteral("天龙.part1"));
-    EXPECT_EQ(qvod_file_base(QStringLiteral("http://127.0.0.1/a.mp4")), QString());
-    EXPECT_EQ(qvod_file_base(QStringLiteral("qvod://734|A1B2|noextension|")), QString());
-    EXPECT_EQ(qvod_file_base(QStringLiteral("qvod://734|A1B2")), QString());
-}
-
 TEST(Downloads, SavePathIsReadFromTheFirstLineThatHoldsIt) {
     QTemporaryDir dir;
     const QString xml = dir.filePath("QvodPlayer.xml");
@@ -95,14 +65,4 @@ TEST(Downloads, OnlyRegularFilesDirectlyInsideAnAbsoluteFolderAreDeleted) {
     EXPECT_EQ(delete_downloads(QStringLiteral("."), {"b.rmvb"}), QStringList{"b.rmvb"});
     EXPECT_TRUE(QFile::exists(folder + "b.rmvb"));
     QDir::setCurrent(cwd);
-}
-
-TEST(Downloads, MatchingNamesShareThePrefixInExactCase) {
-    QTemporaryDir dir;
-    for (const char* name : {"abcx.mp4", "ABCy.mp4", "abc", "ab.mp4", ".abc-hidden"}) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    QDir().mkpath(dir.filePath("abcdir"));
-    EXPECT_EQ(matching_downloads(dir.path(), "abc"), (QStringList{"abc", "abcx.mp4"}));
 }

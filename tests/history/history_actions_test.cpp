@@ -1,5 +1,6 @@
 #include "panes/main_path_fixture.h"
 
+#include "common/qvod_terminal_api.h"
 #include "common/text_helpers.h"
 #include "history/downloads.h"
 #include "history/history_render.h"
@@ -216,16 +217,33 @@ protected:
     }
     // Row 2 is a task whose QVOD file is `name`.
     void task_for(const QString& name) {
-        put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
-                            task("2", "qvod://9|AB|" + name + "|", "1", "1", "0") + "\r\n\r\n");
+        put("date.dat",
+            task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
+                task("2", "qvod://9|" + kHash.toUpper() + "|" + name + "|", "1", "1", "0") +
+                "\r\n\r\n");
         w->sel_href = QStringLiteral("open://2");
     }
+    // The terminal's record of that task's download, its film kept as `film`.
+    void record(const QString& film, bool complete) {
+        terminal_api::DownloadRecord r;
+        r.sha1 = kHash.toStdString();
+        r.size = 9;
+        r.piece = 16384;
+        r.name = film.toStdString();
+        r.complete = complete;
+        r.have = "00";
+        QFile f(downloads + record_name());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(terminal_api::format_download_record(r)));
+    }
+    static QString record_name() { return "." + kHash + ".kvpart"; }
+    static QString data_name() { return "." + kHash + ".kvtmp"; }
     void files(const QStringList& names) {
         for (const QString& n : names)
             touch(downloads + n);
     }
     QStringList left() const {
-        return QDir(downloads).entryList(QDir::Files | QDir::System, QDir::Name);
+        return QDir(downloads).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     }
     QString question(const QStringList& names) const {
         return "确定要删除 [" + downloads + "] 下面的这些文件吗？\r\n\r\n" + names.join("\r\n") +
@@ -233,57 +251,64 @@ protected:
     }
     QString row_one() const { return task("1", "qvod://a|", "1", "1", "0") + "\r\n"; }
 
+    inline static const QString kHash = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
     QString qvod, downloads;
 };
 
-TEST_F(DeleteDownloads, FiveCharacterNameComparesWholeBaseNames) {
+TEST_F(DeleteDownloads, DeletesTheFilesOfTheDownloadsRecordAndNoneOfTheUsers) {
+    // The user's own file had the name: the film was kept as "abcde (2)".
     task_for(QStringLiteral("abcde.rmvb"));
-    files({"abcde.rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "abzzz.mp4", "other.txt"});
+    record(QStringLiteral("abcde (2).rmvb"), true);
+    files({"abcde.rmvb", "abcde (2).rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "other.txt"});
     w->eee();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(client.dialogs.boxes[0].text, question({"abcde.rmvb", "abcde.rmvb.!qd"}));
+    EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), "abcde (2).rmvb"}));
     EXPECT_EQ(client.dialogs.boxes[0].title, QStringLiteral("提示："));
     EXPECT_EQ(client.dialogs.boxes[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(left(), (QStringList{"abcdx.rmvb", "abzzz.mp4", "other.txt"}));
+    EXPECT_EQ(left(), (QStringList{"abcde.rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "other.txt"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
     EXPECT_EQ(pane("Web3").requested.value(0), "delk://2");
     expect_balloons({});
 }
 
-TEST_F(DeleteDownloads, SixCharacterNameComparesTheFirstThreeCharacters) {
+TEST_F(DeleteDownloads, AnUnfinishedDownloadLosesItsReservedFileAndRecord) {
     task_for(QStringLiteral("%u5929abcde.mp4")); // escaped inside the address: 天abcde
-    files({"天abcde.mp4", "天abXYZ.rmvb", "天aQ.mp4", "地abcde.mp4"});
+    record(QStringLiteral("天abcde.mp4"), false);
+    files({data_name(), "天abcde.mp4", "天abXYZ.rmvb"});
     w->eee();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(client.dialogs.boxes[0].text, question({"天abXYZ.rmvb", "天abcde.mp4"}));
-    EXPECT_EQ(left(), (QStringList{"地abcde.mp4", "天aQ.mp4"}));
+    EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), data_name()}));
+    EXPECT_EQ(left(), (QStringList{"天abXYZ.rmvb", "天abcde.mp4"}));
 }
 
 TEST_F(DeleteDownloads, NoKeepsTheFilesOpensTheFolderAndStillRemovesTheRow) {
     task_for(QStringLiteral("abcde.rmvb"));
+    record(QStringLiteral("abcde.rmvb"), true);
     files({"abcde.rmvb"});
     client.dialogs.answers.push_back(MsgAnswer::No);
     w->play_kind = 2;
     w->eee();
-    EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
+    EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
     EXPECT_EQ(text_of("date.dat"), row_one());
     EXPECT_EQ(pane("Web5").refreshes, 2); // by the row deletion and after it
 }
 
-TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNothingNamesAFile) {
+TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNoRecordNamesAFile) {
+    // The user's file of the very name, but no record of the download; an
+    // address without a file name; no QVOD settings.
     files({"abcde.rmvb"});
-    // No matching file; an address without a file name; no QVOD settings.
-    task_for(QStringLiteral("zzzzz.rmvb"));
+    task_for(QStringLiteral("abcde.rmvb"));
     w->eee();
     put("date.dat", task("1", "http://127.0.0.1/abcde.rmvb", "1", "1", "0") + "\r\n");
     w->sel_href = QStringLiteral("open://1");
     w->eee();
+    record(QStringLiteral("abcde.rmvb"), true);
     QFile::remove(qvod + "QvodPlayer.xml");
     task_for(QStringLiteral("abcde.rmvb"));
     w->eee();
     EXPECT_TRUE(client.dialogs.boxes.empty());
-    EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
+    EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
     EXPECT_TRUE(client.shell.opened_folders.isEmpty());
 }
@@ -293,10 +318,11 @@ TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
     QDir::setCurrent(client.dir.path());
     save_path(QStringLiteral("Media/"));
     task_for(QStringLiteral("abcde.rmvb"));
+    record(QStringLiteral("abcde.rmvb"), true);
     files({"abcde.rmvb"});
     w->eee();
     EXPECT_TRUE(client.dialogs.boxes.empty());
-    EXPECT_EQ(left(), QStringList{"abcde.rmvb"});
+    EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
     QDir::setCurrent(cwd);
 }
@@ -304,22 +330,23 @@ TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
 TEST_F(DeleteDownloads, LinksAreNeitherListedNorFollowed) {
     const QString outside = client.dir.filePath("outside.rmvb");
     touch(outside);
-    QFile::link(outside, downloads + "abcde-link.rmvb");
     task_for(QStringLiteral("abcde.rmvb"));
-    files({"abcde.rmvb", "abcde.part"});
-    // While the question is open, a listed file is swapped for a link out of
-    // the folder.
+    record(QStringLiteral("abcde.rmvb"), true);
+    QFile::link(outside, downloads + data_name());
+    files({"abcde.rmvb"});
+    // While the question is open, the film is swapped for a link out of the
+    // folder.
     client.dialogs.on_box = [&](const FakeDialogs::Box&) {
-        QFile::remove(downloads + "abcde.part");
-        QFile::link(outside, downloads + "abcde.part");
+        QFile::remove(downloads + "abcde.rmvb");
+        QFile::link(outside, downloads + "abcde.rmvb");
     };
     w->eee();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(client.dialogs.boxes[0].text, question({"abcde.part", "abcde.rmvb"}));
+    EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), "abcde.rmvb"}));
     EXPECT_TRUE(QFileInfo::exists(outside));
-    EXPECT_TRUE(QFileInfo(downloads + "abcde-link.rmvb").isSymLink());
-    EXPECT_TRUE(QFileInfo(downloads + "abcde.part").isSymLink());
-    EXPECT_FALSE(QFileInfo::exists(downloads + "abcde.rmvb"));
+    EXPECT_TRUE(QFileInfo(downloads + data_name()).isSymLink());
+    EXPECT_TRUE(QFileInfo(downloads + "abcde.rmvb").isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(downloads + record_name()));
     expect_balloons({QStringLiteral("部分文件可能正在使用中，未删除成功！请手动删除！")});
     EXPECT_EQ(text_of("date.dat"), row_one());
 }

@@ -91,17 +91,19 @@ void write_settings(const std::string& qvod_folder, const std::string& save_fold
     file.write(bytes.constData(), bytes.size());
 }
 
-std::optional<int> wait_for_port(const std::string& qvod_folder,
-                                 std::chrono::milliseconds timeout) {
+std::optional<terminal_api::Endpoint> wait_for_port(const std::string& qvod_folder,
+                                                    std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
-        const int port = std::atoi(read_file(qvod_folder + "/" + terminal_api::kPortFile).c_str());
-        if (port > 0) {
-            httplib::Client client("127.0.0.1", port);
+        const auto endpoint =
+            terminal_api::parse_port_file(read_file(qvod_folder + "/" + terminal_api::kPortFile));
+        if (endpoint) {
+            httplib::Client client("127.0.0.1", endpoint->port);
             client.set_connection_timeout(0, 200000);
-            const auto reply = client.Get(terminal_api::kHelloPath);
+            const auto reply = client.Get(std::string(terminal_api::kHelloPath) + "?" +
+                                          terminal_api::kSecretParam + "=" + endpoint->secret);
             if (reply && reply->body == terminal_api::kHelloReply)
-                return port;
+                return endpoint;
         }
         std::this_thread::sleep_for(20ms);
     }
@@ -138,9 +140,10 @@ int TerminalTest::start_terminal(const std::vector<std::string>& sources, int64_
     args.insert(args.end(), {"--stall-ms", "1200", "--backoff-ms", "100"});
     args.insert(args.end(), {"--read-timeout-ms", "10000"});
     EXPECT_TRUE(terminal_.start(terminal_program(), args, file_size_limit));
-    const auto port = wait_for_port(qvod_folder_, 5s);
-    EXPECT_TRUE(port.has_value()) << "the terminal did not come up";
-    port_ = port.value_or(0);
+    const auto endpoint = wait_for_port(qvod_folder_, 5s);
+    EXPECT_TRUE(endpoint.has_value()) << "the terminal did not come up";
+    port_ = endpoint ? endpoint->port : 0;
+    secret_ = endpoint ? endpoint->secret : "";
     return port_;
 }
 
@@ -157,7 +160,19 @@ std::string TerminalTest::target(const char* route, const File& file) const {
                    : QString(route) == QLatin1String("preload")
                        ? terminal_api::preload_target(address)
                        : terminal_api::status_target(address);
-    return path.toStdString();
+    return terminal_api::with_secret(path, secret_).toStdString();
+}
+
+std::string TerminalTest::with_key(const std::string& target) const {
+    return terminal_api::with_secret(QString::fromStdString(target), secret_).toStdString();
+}
+
+std::string TerminalTest::data_path(const File& file) const {
+    return save_folder_ + terminal_api::data_file_name(file.sha1);
+}
+
+std::string TerminalTest::record_path(const File& file) const {
+    return save_folder_ + terminal_api::record_file_name(file.sha1);
 }
 
 std::unique_ptr<httplib::Client> TerminalTest::client() const {

@@ -43,8 +43,10 @@ bool file_exists(const std::string& path);
 // Writes QvodPlayer.xml as the client sets it up, with Source lines.
 void write_settings(const std::string& qvod_folder, const std::string& save_folder,
                     const std::vector<std::string>& sources);
-// The port in a terminal's port file, once it is there and answers.
-std::optional<int> wait_for_port(const std::string& qvod_folder, std::chrono::milliseconds timeout);
+// The port and secret in a terminal's port file, once it is there and the
+// terminal answers.
+std::optional<terminal_api::Endpoint> wait_for_port(const std::string& qvod_folder,
+                                                    std::chrono::milliseconds timeout);
 
 // A temporary QVOD folder and download folder, a source server, and a
 // terminal started with short timings.
@@ -65,7 +67,12 @@ protected:
     int start_terminal(const std::vector<std::string>& sources, int64_t file_size_limit = -1);
     void restart_terminal(int signal_number);
 
+    // A route's target for the file, with the terminal's secret.
     std::string target(const char* route, const File& file) const;
+    std::string with_key(const std::string& target) const;
+    // The download's own files in the download folder.
+    std::string data_path(const File& file) const;
+    std::string record_path(const File& file) const;
     std::optional<terminal_api::Status> status(const File& file);
     // Polls the status until `done` holds; the last status seen.
     std::optional<terminal_api::Status>
@@ -84,6 +91,7 @@ protected:
     SourceServer server_;
     TerminalProcess terminal_;
     int port_ = 0;
+    std::string secret_;
     int64_t piece_ = 16 * 1024;
 };
 

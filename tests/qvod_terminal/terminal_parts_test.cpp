@@ -7,6 +7,8 @@
 #include "terminal_settings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace kelvara {
@@ -78,23 +80,50 @@ TEST(PartRecord, RoundTripsAndRefusesDamagedRecords) {
     ASSERT_TRUE(read);
     EXPECT_EQ(read->sha1, record.sha1);
     EXPECT_EQ(read->name, record.name);
+    EXPECT_FALSE(read->complete);
     EXPECT_EQ(read->pieces.piece_size(), 4096);
     EXPECT_TRUE(read->pieces.has(2));
     EXPECT_EQ(read->pieces.have_bytes(), 4096);
 
     EXPECT_FALSE(parse_part_record(text.substr(0, text.size() / 2)));
-    std::string wrong_size = text;
-    wrong_size.replace(wrong_size.find("size=20480"), 10, "size=90000");
-    EXPECT_FALSE(parse_part_record(wrong_size)) << "the bitmap no longer fits";
+    const auto with = [&](const std::string& from, const std::string& to) {
+        std::string changed = text;
+        changed.replace(changed.find(from), from.size(), to);
+        return parse_part_record(changed);
+    };
+    EXPECT_FALSE(with("size=20480", "size=90000")) << "the bitmap no longer fits";
+    EXPECT_FALSE(with("size=20480", "size=99999999999999999999"));
+    EXPECT_FALSE(with("size=20480", "size=1099511627777")) << "over 1 TiB";
+    EXPECT_FALSE(with("size=20480", "size=1099511627776")) << "2^28 pieces of 4 KiB";
+    EXPECT_FALSE(with("name=片名 1.mp4", "name=../片名 1.mp4"));
+    EXPECT_FALSE(with("sha1=bbbb", "sha1=BBBB"));
     EXPECT_FALSE(parse_part_record("something else\n" + text));
+
+    record.complete = true;
+    record.inode = 12;
+    record.mtime_ns = 1700000000123456789;
+    const auto finished = parse_part_record(format_part_record(record));
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(finished->complete);
+    EXPECT_TRUE(finished->pieces.complete());
+    EXPECT_EQ(finished->mtime_ns, record.mtime_ns);
 }
 
 TEST(FileNames, StayInsideTheDownloadFolder) {
     EXPECT_EQ(safe_file_name("电影.rmvb", "h"), "电影.rmvb");
-    EXPECT_EQ(safe_file_name("../../etc/passwd", "h"), ".._.._etc_passwd");
+    EXPECT_EQ(safe_file_name("../../etc/passwd", "h"), "_._.._etc_passwd");
     EXPECT_EQ(safe_file_name("a\\b\nc", "h"), "a_b_c");
     EXPECT_EQ(safe_file_name("..", "h"), "h");
     EXPECT_EQ(safe_file_name("", "h"), "h");
+    EXPECT_EQ(safe_file_name(".bashrc", "h"), "_bashrc") << "hidden names are the terminal's";
+    const std::string long_name = safe_file_name(std::string(300, 'x') + "长片名.mkv", "h");
+    EXPECT_LE(long_name.size(), 200u);
+    EXPECT_TRUE(long_name.ends_with(".mkv"));
+    EXPECT_EQ(safe_file_name(std::string(198, 'x') + "长片名", "h").size(), 198u)
+        << "cut before the character it would split";
+    EXPECT_EQ(numbered_name("第01集.mp4", 1), "第01集.mp4");
+    EXPECT_EQ(numbered_name("第01集.mp4", 2), "第01集 (2).mp4");
+    EXPECT_EQ(numbered_name("noextension", 3), "noextension (3)");
     EXPECT_EQ(io_failure_reason(ENOSPC), "disk-full");
     EXPECT_EQ(io_failure_reason(EFBIG), "disk-full");
     EXPECT_EQ(io_failure_reason(EACCES), "unwritable");
@@ -113,6 +142,21 @@ TEST(TerminalSettings, ReadsTheSaveFolderAndSourcesOfTheGbkFile) {
     ASSERT_EQ(settings.sources.size(), 2u);
     EXPECT_EQ(settings.sources[0], "http://127.0.0.1:8080/soft/seed/");
     EXPECT_EQ(settings.sources[1], "https://mirror/a?x=1&y=");
+}
+
+TEST(TerminalSettings, ReadsBoundedSettings) {
+    QTemporaryDir folder;
+    QFile file(folder.filePath("QvodPlayer.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<Config Defaultsavepath=\"/films/\"/>\r\n");
+    for (int i = 0; i < 40; ++i)
+        file.write("<Source url=\"http://127.0.0.1/s/\"/>\r\n");
+    file.flush();
+    const std::string path = folder.path().toStdString();
+    EXPECT_EQ(read_settings(path).sources.size(), 16u);
+    file.write(QByteArray(2 * 1024 * 1024, 'x'));
+    file.close();
+    EXPECT_TRUE(read_settings(path).sources.empty()) << "no settings file is that large";
 }
 
 TEST(TerminalSettings, FolderForms) {

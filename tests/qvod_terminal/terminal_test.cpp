@@ -5,6 +5,7 @@
 #include "terminal_fixture.h"
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <httplib.h>
 #include <set>
@@ -48,7 +49,7 @@ TEST_F(Terminal, PlaysWhileDownloadingAndKeepsTheCheckedFile) {
     EXPECT_EQ(midway->permille, midway->have * 1000 / film.size());
     EXPECT_GT(midway->rate_kbs, 300);
     EXPECT_LT(midway->rate_kbs, 2000);
-    const std::string partial = save_folder_ + film.name + ".kvtmp";
+    const std::string partial = data_path(film);
     struct stat info {};
     ASSERT_EQ(::stat(partial.c_str(), &info), 0);
     EXPECT_EQ(info.st_size, film.size());
@@ -67,7 +68,10 @@ TEST_F(Terminal, PlaysWhileDownloadingAndKeepsTheCheckedFile) {
     EXPECT_EQ(done->path, save_folder_ + film.name);
     EXPECT_TRUE(read_file(save_folder_ + film.name) == film.content);
     EXPECT_FALSE(file_exists(partial));
-    EXPECT_FALSE(file_exists(save_folder_ + film.name + ".kvpart"));
+    const auto record = parse_part_record(read_file(record_path(film)));
+    ASSERT_TRUE(record) << "the finished download keeps its record";
+    EXPECT_TRUE(record->complete);
+    EXPECT_EQ(record->name, film.name);
     // Nothing fetched twice (a piece at most, should a slow machine look
     // like a stalled source once).
     EXPECT_LE(server_.stats("a").bytes, film.size() + piece_);
@@ -99,7 +103,7 @@ TEST_F(Terminal, ResumesAPartialFileAfterItWasKilled) {
     server_.set("a", {.rate = 512 * 1024});
     start_terminal({server_.base("a")});
     ASSERT_TRUE(get_stream(film, "0-0"));
-    const std::string record = save_folder_ + film.name + ".kvpart";
+    const std::string record = record_path(film);
     const auto deadline = Clock::now() + 10s;
     while (record_have(record) < film.size() * 3 / 10 && Clock::now() < deadline)
         std::this_thread::sleep_for(20ms);
@@ -129,7 +133,7 @@ TEST_F(Terminal, EndsOnSigtermWithItsRecordUpToDate) {
     terminal_.signal(SIGTERM);
     EXPECT_EQ(terminal_.wait(3s), 0);
     EXPECT_FALSE(file_exists(qvod_folder_ + "/" + terminal_api::kPortFile));
-    EXPECT_GE(record_have(save_folder_ + film.name + ".kvpart"), before->have);
+    EXPECT_GE(record_have(record_path(film)), before->have);
 }
 
 TEST_F(Terminal, DiscardsAFileWhoseChecksumDoesNotMatch) {
@@ -154,7 +158,8 @@ TEST_F(Terminal, DiscardsAFileWhoseChecksumDoesNotMatch) {
     EXPECT_EQ(failed->state, State::Failed);
     EXPECT_EQ(failed->reason, "checksum");
     EXPECT_FALSE(file_exists(save_folder_ + always.name));
-    EXPECT_FALSE(file_exists(save_folder_ + always.name + ".kvtmp"));
+    EXPECT_FALSE(file_exists(data_path(always)));
+    EXPECT_FALSE(file_exists(record_path(always)));
 }
 
 TEST_F(Terminal, FindsTheGoodSourceWhenAnotherSendsWrongBytes) {
@@ -277,7 +282,7 @@ TEST_F(Terminal, ReportsAnUnwritableFolderAsAState) {
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->state, State::Failed);
     EXPECT_EQ(failed->reason, "unwritable");
-    EXPECT_TRUE(client()->Get(terminal_api::kHelloPath));
+    EXPECT_TRUE(client()->Get(with_key(terminal_api::kHelloPath)));
 }
 
 TEST_F(Terminal, ReportsAFullDiskAsAState) {
@@ -289,8 +294,8 @@ TEST_F(Terminal, ReportsAFullDiskAsAState) {
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->state, State::Failed);
     EXPECT_EQ(failed->reason, "disk-full");
-    EXPECT_TRUE(client()->Get(terminal_api::kHelloPath));
-    EXPECT_FALSE(file_exists(save_folder_ + film.name));
+    EXPECT_TRUE(client()->Get(with_key(terminal_api::kHelloPath)));
+    EXPECT_TRUE(std::filesystem::is_empty(save_folder_)) << "a failed reservation leaves nothing";
 }
 
 TEST_F(Terminal, RunsOncePerFolder) {
@@ -300,7 +305,7 @@ TEST_F(Terminal, RunsOncePerFolder) {
     ASSERT_TRUE(second.start(terminal_program(), {"--folder", qvod_folder_}));
     EXPECT_EQ(second.wait(3s), 0);
     EXPECT_EQ(read_file(qvod_folder_ + "/" + terminal_api::kPortFile), port_file);
-    EXPECT_TRUE(client()->Get(terminal_api::kHelloPath));
+    EXPECT_TRUE(client()->Get(with_key(terminal_api::kHelloPath)));
 }
 
 TEST_F(Terminal, AnswersBadRequestsPlainly) {
@@ -314,15 +319,32 @@ TEST_F(Terminal, AnswersBadRequestsPlainly) {
     const auto last = get_stream(film, "-100", &reply);
     EXPECT_EQ(reply, 206);
     EXPECT_EQ(last.value_or(""), film.content.substr(film.content.size() - 100));
-    const auto no_size = client()->Get("/stream/" + film.sha1 + "?name=x.mp4");
+    // A range past the end ends at the last byte, and says so.
+    const auto past = client()->Get(target("stream", film), {{"Range", "bytes=65530-70000"}});
+    ASSERT_TRUE(past);
+    EXPECT_EQ(past->status, 206);
+    EXPECT_EQ(past->get_header_value("Content-Range"), "bytes 65530-65535/65536");
+    EXPECT_EQ(past->body, film.content.substr(65530));
+    const auto beyond = client()->Get(target("stream", film), {{"Range", "bytes=70000-"}});
+    ASSERT_TRUE(beyond);
+    EXPECT_EQ(beyond->status, 416);
+    EXPECT_EQ(beyond->get_header_value("Content-Range"), "bytes */65536");
+
+    const auto no_size = client()->Get(with_key("/stream/" + film.sha1 + "?name=x.mp4"));
     ASSERT_TRUE(no_size);
     EXPECT_EQ(no_size->status, 400);
+    const auto huge = client()->Get(with_key("/preload/" + film.sha1 + "?size=1099511627777"));
+    ASSERT_TRUE(huge);
+    EXPECT_EQ(huge->status, 400) << "over 1 TiB";
     const std::string unknown(40, 'a');
-    const auto escaping = client()->Get("/preload/" + unknown + "?size=64&name=..%2F..%2Fevil");
+    const auto escaping =
+        client()->Get(with_key("/preload/" + unknown + "?size=64&name=..%2F..%2Fevil"));
     ASSERT_TRUE(escaping);
     EXPECT_EQ(escaping->status, 200);
-    EXPECT_FALSE(file_exists(root_ + "/evil.kvtmp"));
-    EXPECT_TRUE(file_exists(save_folder_ + ".._.._evil.kvtmp"));
+    const auto record = parse_part_record(read_file(save_folder_ + "." + unknown + ".kvpart"));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->name, "_._.._evil");
+    EXPECT_FALSE(file_exists(root_ + "/evil"));
 }
 
 } // namespace

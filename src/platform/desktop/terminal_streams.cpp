@@ -62,7 +62,8 @@ QString TerminalStreams::open(const QString& qvod_address) {
     const int port = ensure_running();
     if (port == 0)
         return {};
-    return terminal_base(port) + terminal_api::stream_target(*address);
+    return terminal_base(port) +
+           terminal_api::with_secret(terminal_api::stream_target(*address), secret_);
 }
 
 std::optional<QvodStreams::Status> TerminalStreams::status(const QString& qvod_address) {
@@ -70,7 +71,7 @@ std::optional<QvodStreams::Status> TerminalStreams::status(const QString& qvod_a
     if (!address)
         return std::nullopt;
     // The terminal may have been restarted on another port.
-    if (port_ == 0 || port_from_file() != port_)
+    if (!still_listening())
         port_ = running_port();
     if (port_ == 0)
         return std::nullopt;
@@ -97,27 +98,36 @@ void TerminalStreams::preload(const QString& qvod_address) {
         get(port, terminal_api::preload_target(*address), kStatusTimeout);
 }
 
-int TerminalStreams::port_from_file() const {
+// The terminal talked to last still names itself in the port file (a new
+// one may have the same port, never the same secret).
+bool TerminalStreams::still_listening() const {
+    const terminal_api::Endpoint endpoint = endpoint_from_file();
+    return port_ != 0 && endpoint.port == port_ && endpoint.secret == secret_;
+}
+
+terminal_api::Endpoint TerminalStreams::endpoint_from_file() const {
+    constexpr qint64 kLongestPortFile = 256;
     QFile file(folder_ + u'/' + QLatin1String(terminal_api::kPortFile));
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return file.readLine().trimmed().toInt();
+        return {};
+    return terminal_api::parse_port_file(file.read(kLongestPortFile).toStdString())
+        .value_or(terminal_api::Endpoint{});
 }
 
 int TerminalStreams::running_port() {
-    const int port = port_from_file();
-    if (port <= 0)
+    const terminal_api::Endpoint endpoint = endpoint_from_file();
+    if (endpoint.port <= 0)
         return 0;
-    const auto reply = get(port, QLatin1String(terminal_api::kHelloPath), kHelloTimeout);
-    return reply && *reply == terminal_api::kHelloReply ? port : 0;
+    secret_ = endpoint.secret;
+    const auto reply = get(endpoint.port, QLatin1String(terminal_api::kHelloPath), kHelloTimeout);
+    return reply && *reply == terminal_api::kHelloReply ? endpoint.port : 0;
 }
 
 // The port of the running terminal; starts it first when it does not answer.
 int TerminalStreams::ensure_running() {
     // A terminal that is ending has removed its port file, though it may
     // still answer on a connection kept open from before.
-    if (port_ != 0 && port_from_file() == port_ &&
-        get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
+    if (still_listening() && get(port_, QLatin1String(terminal_api::kHelloPath), kHelloTimeout))
         return port_;
     port_ = running_port();
     if (port_ != 0) {
@@ -164,7 +174,8 @@ std::optional<QByteArray> TerminalStreams::get(int port, const QString& target,
     if (!curl)
         return std::nullopt;
     QByteArray body;
-    const QByteArray url = (terminal_base(port) + target).toUtf8();
+    const QByteArray url =
+        (terminal_base(port) + terminal_api::with_secret(target, secret_)).toUtf8();
     curl_easy_reset(curl);
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "common/qvod_terminal_api.h"
 #include "platform/desktop/qvod_streams.h"
 
 #include <QByteArray>
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace kelvara {
 
@@ -25,8 +27,9 @@ public:
     TerminalStreams(const TerminalStreams&) = delete;
     TerminalStreams& operator=(const TerminalStreams&) = delete;
 
-    // "http://127.0.0.1:<port>/stream/<sha1>?size=…&name=…", or empty when
-    // the address is not a qvod address or the terminal cannot be reached.
+    // "http://127.0.0.1:<port>/stream/<sha1>?size=…&name=…&key=<secret>", or
+    // empty when the address is not a qvod address or the terminal cannot be
+    // reached.
     QString open(const QString& qvod_address) override;
     // Quick: asks the running terminal only (a few ms on loopback); empty
     // when it does not run or does not know the address.
@@ -39,13 +42,16 @@ public:
 private:
     int ensure_running();
     int start_terminal();
-    int port_from_file() const;
+    // The port and secret of the port file; port 0 when it is missing.
+    terminal_api::Endpoint endpoint_from_file() const;
+    bool still_listening() const;
     std::optional<QByteArray> get(int port, const QString& target,
                                   std::chrono::milliseconds timeout);
 
     QString folder_;
     void* curl_ = nullptr;
     int port_ = 0;
+    std::string secret_; // of the terminal on port_
     // When a terminal last failed to answer in time after its start.
     std::optional<std::chrono::steady_clock::time_point> failed_start_;
 };
