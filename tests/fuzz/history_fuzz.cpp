@@ -1,0 +1,111 @@
+// The viewing histories and their pages: date.dat and date_f.dat as left on
+// disk, records added for names, paths and titles from pages and the file
+// system, and the pages rendered from them.
+//
+// Input: the list's bytes, NUL, a name or title, NUL, a path or address,
+// NUL, an episode name.
+
+#include "common/gbk.h"
+#include "common/text_files.h"
+#include "fuzz_support.h"
+#include "history/history_files.h"
+#include "history/history_render.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+using namespace kelvara;
+
+namespace {
+
+// The record escape of "%" and of characters GBK cannot hold is being
+// mended on another branch; until it lands, texts holding either skip the
+// record's round trip. Set to true once it has been merged.
+constexpr bool kRecordEscapeMended = false;
+
+bool escape_round_trips(const QString& text) {
+    return kRecordEscapeMended || (!text.contains(u'%') && from_gbk(to_gbk(text)) == text);
+}
+
+void write_file(const QString& path, const QByteArray& bytes) {
+    QFile out(path);
+    FUZZ_CHECK(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+}
+
+// The page's markup with the texts between the tags and the title
+// attributes' values taken out.
+QString markup(const QString& page) {
+    static const QRegularExpression title(QStringLiteral("title=\"[^\"]*\""));
+    static const QRegularExpression text(QStringLiteral(">[^<]*<"));
+    QString m = page;
+    m.replace(title, QStringLiteral("title=\"\""));
+    m.replace(text, QStringLiteral("><"));
+    return m;
+}
+
+// The lines with every character of the fields made a plain letter: the same
+// records with texts that hold no markup.
+QStringList plain_lines(const QStringList& lines) {
+    QStringList plain;
+    for (const QString& line : lines) {
+        QString p = line;
+        for (QChar& c : p) {
+            if (c != u'|')
+                c = u'a';
+        }
+        plain.append(p);
+    }
+    return plain;
+}
+
+// A rendered page holds no markup from the records.
+void check_page(const QStringList& lines, bool local) {
+    FUZZ_CHECK(markup(history_page(lines, local)) ==
+               markup(history_page(plain_lines(lines), local)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QList<QByteArray> parts = fuzz::input_parts(data, size, 4);
+    const QString folder = fuzz::scratch_folder();
+    const QString name = QString::fromUtf8(parts[1]);
+    const QString path = QString::fromUtf8(parts[2]);
+    const QString episode = QString::fromUtf8(parts[3]);
+    History history(folder);
+
+    // The local list: the record added is the first, its path reads back and
+    // its position is set where the path matches.
+    const QString local_list = history.file_path(QString::fromLatin1(kLocalList));
+    write_file(local_list, parts[0]);
+    history.history_add_local(name, path, 5);
+    std::optional<QStringList> lines = read_lines(local_list);
+    FUZZ_CHECK(lines && !lines->isEmpty());
+    QStringList fields = lines->first().split(u'|');
+    FUZZ_CHECK(fields.size() == 3);
+    if (escape_round_trips(path) && escape_round_trips(name)) {
+        FUZZ_CHECK(history_field_text(fields[1]) == path);
+        history.history_set_local_pos(path, 77);
+        lines = read_lines(local_list);
+        FUZZ_CHECK(lines && lines->first().split(u'|').value(2) == QLatin1String("77"));
+    }
+    check_page(*lines, true);
+    const qsizetype records = lines->filter(QStringLiteral("|")).size();
+    history.history_delete_line(QString::fromLatin1(kLocalList), 1);
+    lines = read_lines(local_list);
+    FUZZ_CHECK(lines && lines->filter(QStringLiteral("|")).size() == records - 1);
+
+    // The network list: a task's record has its seven fields.
+    const QString network_list = history.file_path(QString::fromLatin1(kNetworkList));
+    write_file(network_list, parts[0]);
+    history.history_add_task(qint64(size), name, episode, path, 3, 4, 60);
+    lines = read_lines(network_list);
+    FUZZ_CHECK(lines && !lines->isEmpty());
+    fields = lines->first().split(u'|');
+    FUZZ_CHECK(fields.size() == 7 && fields[6] == QLatin1String("60"));
+    if (escape_round_trips(path))
+        FUZZ_CHECK(history_field_text(fields[3]) == path);
+    check_page(*lines, false);
+    return 0;
+}
