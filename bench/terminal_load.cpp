@@ -41,7 +41,7 @@ constexpr int kReaders = 100;
 constexpr int kMalformedSenders = 4;
 constexpr int kIdleConnections = 300;
 constexpr int64_t kFilmBytes = 24 * 1024 * 1024;
-constexpr int64_t kSourceRate = 2 * 1024 * 1024; // bytes a second
+constexpr int64_t kSourceRate = 512 * 1024; // bytes a second: it downloads all along
 constexpr int64_t kReadBytes = 64 * 1024;
 constexpr auto kStatusLimit = 100ms;
 constexpr int64_t kMemoryGrowthLimitKib = 64 * 1024;
@@ -69,10 +69,15 @@ int connect_to(int port) {
     return sock;
 }
 
-// Sends `bytes`, closes the sending side and reads the reply until the
-// terminal closes; empty when the connection failed or the reply did not end
-// within `wait`.
-std::optional<std::string> exchange(int port, const std::string& bytes, std::chrono::seconds wait) {
+// How a request ends: the sending side stays open, as a player keeps it
+// (the terminal writes no reply to a client whose sending side has closed),
+// or closes, so that the terminal sees that nothing more comes.
+enum class Ending { KeepSending, CloseSending };
+
+// Sends `bytes` and reads the reply until the terminal closes; empty when the
+// connection failed or the reply did not end within `wait`.
+std::optional<std::string> exchange(int port, const std::string& bytes, std::chrono::seconds wait,
+                                    Ending ending = Ending::KeepSending) {
     const int sock = connect_to(port);
     if (sock < 0)
         return std::nullopt;
@@ -85,7 +90,8 @@ std::optional<std::string> exchange(int port, const std::string& bytes, std::chr
             break;
         sent += size_t(n);
     }
-    ::shutdown(sock, SHUT_WR);
+    if (ending == Ending::CloseSending)
+        ::shutdown(sock, SHUT_WR);
     std::string reply;
     char buffer[65536];
     bool ended = false;
@@ -172,6 +178,7 @@ struct Figures {
     int status_failed = 0;
     int64_t reads = 0;
     int64_t read_failed = 0;
+    int64_t read_short = 0; // ended early: the bytes were not there in time
     int64_t wrong_bytes = 0;
     int malformed = 0;
     int malformed_unanswered = 0;
@@ -180,6 +187,157 @@ struct Figures {
     int64_t rss_peak = 0;
     std::vector<std::pair<double, int64_t>> progress; // seconds, bytes on disk
 };
+
+struct Load {
+    Target target;
+    pid_t pid;
+    std::string stream;
+    std::string status_path;
+    const std::string& content;
+};
+
+struct Phase {
+    const char* name;
+    int readers;
+    int malformed_senders;
+    int idle_connections;
+};
+
+// Runs one load for `seconds` while the player's status poll asks every
+// 200 ms; prints the figures and whether every limit held.
+bool run_phase(const Load& load, const Phase& phase, int seconds) {
+    const Target& target = load.target;
+    Figures figures;
+    figures.rss_start = rss_kib(load.pid);
+    figures.rss_peak = figures.rss_start;
+    std::atomic<bool> loading{true};
+    std::vector<std::thread> threads;
+    const auto began = Clock::now();
+
+    // Idle connections: opened, a request begun or nothing sent, left open.
+    std::vector<int> idle;
+    for (int i = 0; i < phase.idle_connections; ++i) {
+        const int sock = connect_to(target.port);
+        if (sock >= 0 && i % 2 == 0)
+            ::send(sock, "GET /hello HTTP/1.1\r\n", 21, MSG_NOSIGNAL);
+        idle.push_back(sock);
+    }
+
+    for (int r = 0; r < phase.readers; ++r) {
+        threads.emplace_back([&, r] {
+            std::mt19937_64 random(r);
+            while (loading) {
+                const int64_t first = int64_t(random() % uint64_t(kFilmBytes - kReadBytes));
+                const auto reply =
+                    exchange(target.port,
+                             request(target, load.stream,
+                                     "Range: bytes=" + std::to_string(first) + "-" +
+                                         std::to_string(first + kReadBytes - 1) + "\r\n"),
+                             30s);
+                const std::string body = reply ? reply_body(*reply) : std::string();
+                std::lock_guard lock(figures.mutex);
+                ++figures.reads;
+                if (!reply || reply_status(*reply) != 206)
+                    ++figures.read_failed;
+                else if (body != load.content.substr(size_t(first), body.size()))
+                    ++figures.wrong_bytes;
+                else if (int64_t(body.size()) < kReadBytes)
+                    ++figures.read_short;
+            }
+        });
+    }
+
+    const auto kinds = malformed_requests(target, load.stream);
+    for (int s = 0; s < phase.malformed_senders; ++s) {
+        threads.emplace_back([&, s] {
+            for (size_t i = size_t(s); loading; i += size_t(phase.malformed_senders)) {
+                const auto& [kind, bytes] = kinds[i % kinds.size()];
+                const auto reply = exchange(target.port, bytes, 15s);
+                std::lock_guard lock(figures.mutex);
+                ++figures.malformed;
+                if (!reply)
+                    ++figures.malformed_unanswered;
+                else
+                    ++figures.malformed_status[kind][reply_status(*reply)];
+            }
+        });
+    }
+
+    // The player's status poll, and the terminal's memory, meanwhile.
+    while (Clock::now() - began < std::chrono::seconds(seconds)) {
+        const auto asked = Clock::now();
+        const auto reply = exchange(target.port, request(target, load.status_path), 10s);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+        const auto status = reply ? terminal_api::parse_status(reply_body(*reply)) : std::nullopt;
+        {
+            std::lock_guard lock(figures.mutex);
+            figures.status_ms.push_back(ms);
+            if (!status)
+                ++figures.status_failed;
+            else
+                figures.progress.push_back(
+                    {std::chrono::duration<double>(Clock::now() - began).count(), status->have});
+            figures.rss_peak = std::max(figures.rss_peak, rss_kib(load.pid));
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+    loading = false;
+    for (std::thread& t : threads)
+        t.join();
+    for (int sock : idle) {
+        if (sock >= 0)
+            ::close(sock);
+    }
+    const double load_s = std::chrono::duration<double>(Clock::now() - began).count();
+
+    std::vector<double> ms = figures.status_ms;
+    std::sort(ms.begin(), ms.end());
+    const auto quantile = [&](double q) {
+        return ms.empty() ? 0.0 : ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))];
+    };
+    const int64_t first_have = figures.progress.empty() ? 0 : figures.progress.front().second;
+    const int64_t last_have = figures.progress.empty() ? 0 : figures.progress.back().second;
+    const bool finished = last_have >= kFilmBytes;
+
+    std::printf("== %s, %.1f s\n", phase.name, load_s);
+    std::printf("   status: %zu asked, %d failed, median %.1f ms, p99 %.1f ms, worst %.1f ms\n",
+                ms.size(), figures.status_failed, quantile(0.5), quantile(0.99),
+                ms.empty() ? 0.0 : ms.back());
+    if (phase.readers > 0)
+        std::printf("   range reads: %lld, failed %lld, ended early (bytes not there in time) "
+                    "%lld, wrong bytes %lld\n",
+                    (long long)figures.reads, (long long)figures.read_failed,
+                    (long long)figures.read_short, (long long)figures.wrong_bytes);
+    if (phase.malformed_senders > 0) {
+        std::printf("   malformed requests: %d, not closed within 15 s %d\n", figures.malformed,
+                    figures.malformed_unanswered);
+        for (const auto& [kind, statuses] : figures.malformed_status) {
+            std::printf("       %-26s", kind.c_str());
+            for (const auto& [code, count] : statuses)
+                std::printf(" %d x%d", code, count);
+            std::printf("\n");
+        }
+    }
+    std::printf("   memory: %lld KiB before, peak %lld KiB\n", (long long)figures.rss_start,
+                (long long)figures.rss_peak);
+    std::printf("   download: %lld -> %lld bytes (%.0f KiB/s)\n", (long long)first_have,
+                (long long)last_have, double(last_have - first_have) / 1024.0 / load_s);
+
+    bool held = true;
+    const auto verdict = [&](bool ok, const char* what) {
+        if (!ok) {
+            std::printf("   FAILED: %s\n", what);
+            held = false;
+        }
+    };
+    verdict(!ms.empty() && ms.back() <= double(kStatusLimit.count()) && figures.status_failed == 0,
+            "every status request answered within 100 ms");
+    verdict(figures.read_failed == 0 && figures.wrong_bytes == 0, "every range read right");
+    verdict(figures.malformed_unanswered == 0, "every malformed request closed within 15 s");
+    verdict(figures.rss_peak - figures.rss_start <= kMemoryGrowthLimitKib, "memory bounded");
+    verdict(finished || last_have > first_have, "the download went on");
+    return held;
+}
 
 } // namespace
 
@@ -219,95 +377,28 @@ int main(int argc, char** argv) {
     const std::string stream = terminal_api::stream_target(address).toStdString();
     const std::string status_path = terminal_api::status_target(address).toStdString();
     // The player starts the film; from then on it downloads.
-    if (reply_status(exchange(target.port, request(target, stream, "Range: bytes=0-1023\r\n"), 10s)
-                         .value_or("")) != 206) {
-        std::fprintf(stderr, "the film does not play\n");
+    const std::string first =
+        exchange(target.port, request(target, stream, "Range: bytes=0-1023\r\n"), 10s)
+            .value_or("(no reply)");
+    if (reply_status(first) != 206) {
+        std::fprintf(stderr, "the film does not play: %s\n", first.substr(0, 200).c_str());
         return 2;
     }
 
-    Figures figures;
-    figures.rss_start = rss_kib(pid);
-    std::atomic<bool> loading{true};
-    std::vector<std::thread> threads;
-    const auto began = Clock::now();
-
-    // Idle connections: opened, a request begun or nothing sent, left open.
-    std::vector<int> idle;
-    for (int i = 0; i < kIdleConnections; ++i) {
-        const int sock = connect_to(target.port);
-        if (sock >= 0 && i % 2 == 0)
-            ::send(sock, "GET /hello HTTP/1.1\r\n", 21, MSG_NOSIGNAL);
-        idle.push_back(sock);
-    }
-
-    for (int r = 0; r < kReaders; ++r) {
-        threads.emplace_back([&, r] {
-            std::mt19937_64 random(r);
-            while (loading) {
-                const int64_t first = int64_t(random() % uint64_t(kFilmBytes - kReadBytes));
-                const auto reply =
-                    exchange(target.port,
-                             request(target, stream,
-                                     "Range: bytes=" + std::to_string(first) + "-" +
-                                         std::to_string(first + kReadBytes - 1) + "\r\n"),
-                             30s);
-                const std::string body = reply ? reply_body(*reply) : std::string();
-                std::lock_guard lock(figures.mutex);
-                ++figures.reads;
-                if (!reply || reply_status(*reply) != 206)
-                    ++figures.read_failed;
-                else if (body != content.substr(size_t(first), body.size()))
-                    ++figures.wrong_bytes;
-            }
-        });
-    }
-
-    const auto kinds = malformed_requests(target, stream);
-    for (int s = 0; s < kMalformedSenders; ++s) {
-        threads.emplace_back([&, s] {
-            for (size_t i = size_t(s); loading; i += kMalformedSenders) {
-                const auto& [kind, bytes] = kinds[i % kinds.size()];
-                const auto reply = exchange(target.port, bytes, 15s);
-                std::lock_guard lock(figures.mutex);
-                ++figures.malformed;
-                if (!reply)
-                    ++figures.malformed_unanswered;
-                else
-                    ++figures.malformed_status[kind][reply_status(*reply)];
-            }
-        });
-    }
-
-    // The player's status poll, and the terminal's memory, meanwhile.
-    while (Clock::now() - began < std::chrono::seconds(load_seconds)) {
-        const auto asked = Clock::now();
-        const auto reply = exchange(target.port, request(target, status_path), 10s);
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
-        const auto status = reply ? terminal_api::parse_status(reply_body(*reply)) : std::nullopt;
-        {
-            std::lock_guard lock(figures.mutex);
-            figures.status_ms.push_back(ms);
-            if (!status)
-                ++figures.status_failed;
-            else
-                figures.progress.push_back(
-                    {std::chrono::duration<double>(Clock::now() - began).count(), status->have});
-            figures.rss_peak = std::max(figures.rss_peak, rss_kib(pid));
-        }
-        std::this_thread::sleep_for(200ms);
-    }
-    loading = false;
-    for (std::thread& t : threads)
-        t.join();
-    for (int sock : idle) {
-        if (sock >= 0)
-            ::close(sock);
-    }
-    const double load_s = std::chrono::duration<double>(Clock::now() - began).count();
+    const Load load{target, pid, stream, status_path, content};
+    const Phase phases[] = {
+        {"100 range readers", kReaders, 0, 0},
+        {"malformed requests", 0, kMalformedSenders, 0},
+        {"300 idle connections", 0, 0, kIdleConnections},
+        {"all at once", kReaders, kMalformedSenders, kIdleConnections},
+    };
+    bool held = true;
+    for (const Phase& phase : phases)
+        held = run_phase(load, phase, load_seconds) && held;
 
     // The download goes on to the end and keeps the checked film.
     std::optional<terminal_api::Status> last;
-    const auto deadline = Clock::now() + 120s;
+    const auto deadline = Clock::now() + 180s;
     while (Clock::now() < deadline) {
         const auto reply = exchange(target.port, request(target, status_path), 10s);
         last = reply ? terminal_api::parse_status(reply_body(*reply)) : std::nullopt;
@@ -318,51 +409,9 @@ int main(int argc, char** argv) {
     }
     const bool complete = last && last->state == terminal_api::State::Complete &&
                           read_file(save_folder + name) == content;
-
-    std::vector<double> ms = figures.status_ms;
-    std::sort(ms.begin(), ms.end());
-    const auto quantile = [&](double q) {
-        return ms.empty() ? 0.0 : ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))];
-    };
-    const int64_t first_have = figures.progress.empty() ? 0 : figures.progress.front().second;
-    const int64_t last_have = figures.progress.empty() ? 0 : figures.progress.back().second;
-
-    std::printf("load for %.1f s: %d readers, %d malformed senders, %d idle connections\n", load_s,
-                kReaders, kMalformedSenders, kIdleConnections);
-    std::printf("status requests: %zu, failed %d, median %.1f ms, p99 %.1f ms, worst %.1f ms\n",
-                ms.size(), figures.status_failed, quantile(0.5), quantile(0.99),
-                ms.empty() ? 0.0 : ms.back());
-    std::printf("range reads: %lld, failed %lld, wrong bytes %lld\n", (long long)figures.reads,
-                (long long)figures.read_failed, (long long)figures.wrong_bytes);
-    std::printf("malformed requests: %d, unanswered within 15 s %d\n", figures.malformed,
-                figures.malformed_unanswered);
-    for (const auto& [kind, statuses] : figures.malformed_status) {
-        std::printf("    %-26s", kind.c_str());
-        for (const auto& [code, count] : statuses)
-            std::printf(" %d x%d", code, count);
-        std::printf("\n");
-    }
-    std::printf("memory: %lld KiB at the start, peak %lld KiB\n", (long long)figures.rss_start,
-                (long long)figures.rss_peak);
-    std::printf("download during the load: %lld -> %lld bytes (%.0f KiB/s); %s\n",
-                (long long)first_have, (long long)last_have,
-                double(last_have - first_have) / 1024.0 / std::max(load_s, 1.0),
-                complete ? "completed with its SHA-1" : "DID NOT COMPLETE");
-
-    bool held = true;
-    const auto verdict = [&](bool ok, const char* what) {
-        if (!ok) {
-            std::printf("FAILED: %s\n", what);
-            held = false;
-        }
-    };
-    verdict(!ms.empty() && ms.back() <= double(kStatusLimit.count()) && figures.status_failed == 0,
-            "a status request answered within 100 ms");
-    verdict(figures.read_failed == 0 && figures.wrong_bytes == 0, "every range read right");
-    verdict(figures.malformed_unanswered == 0, "every malformed request closed within 15 s");
-    verdict(figures.rss_peak - figures.rss_start <= kMemoryGrowthLimitKib, "memory bounded");
-    verdict(last_have > first_have, "the download went on during the load");
-    verdict(complete, "the film completed with its SHA-1");
+    std::printf("after the load: %s\n", complete ? "the film completed with its SHA-1"
+                                                 : "FAILED: the film did not complete");
+    held = held && complete;
     terminal.signal(SIGTERM);
     terminal.wait(5s);
     std::filesystem::remove_all(root);
