@@ -1,5 +1,7 @@
 #include "part_file.h"
 
+#include "common/qvod_terminal_api.h"
+
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
@@ -13,6 +15,8 @@ namespace kelvara {
 namespace {
 
 constexpr std::string_view kHeader = "QvodTerminal part 1";
+constexpr int64_t kLargestPiece = 16 * 1024 * 1024;
+constexpr int64_t kMostPieces = terminal_api::kLargestFile / kLargestPiece;
 
 bool read_int(std::string_view text, int64_t& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -71,8 +75,11 @@ std::optional<PartRecord> parse_part_record(std::string_view text) {
         else if (key == "have")
             have = value;
     }
+    // A damaged record must not ask for a huge piece map: a file this
+    // terminal downloads has at most kMostPieces pieces.
     if (record.sha1.size() != 40 || record.size <= 0 || piece_size < 4096 ||
-        piece_size > 16 * 1024 * 1024 || record.name.empty())
+        piece_size > kLargestPiece || record.name.empty() ||
+        record.size > terminal_api::kLargestFile || (record.size - 1) / piece_size >= kMostPieces)
         return std::nullopt;
     record.pieces = PieceMap(record.size, piece_size);
     if (!record.pieces.from_hex(have))
