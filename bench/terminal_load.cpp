@@ -409,6 +409,11 @@ int main(int argc, char** argv) {
     }
     const bool complete = last && last->state == terminal_api::State::Complete &&
                           read_file(save_folder + name) == content;
+    // A terminal that ended on its own shows how: a signal from outside (128
+    // + its number) or a crash.
+    const int ended = terminal.wait(0ms);
+    if (ended >= 0)
+        std::printf("the terminal ended during the run with status %d\n", ended);
     std::printf("after the load: %s\n", complete ? "the film completed with its SHA-1"
                                                  : "FAILED: the film did not complete");
     held = held && complete;
