@@ -16,8 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const TerminalSettings read = parse_settings(parts[0], qvod_folder);
     FUZZ_CHECK(!read.save_folder.empty() && read.save_folder.back() == '/');
-    for (const std::string& source : read.sources)
-        FUZZ_CHECK(source.rfind("http://", 0) == 0 || source.rfind("https://", 0) == 0);
+    for (const std::string& source : read.sources) {
+        const QString scheme = QString::fromStdString(source).section(u':', 0, 0).toLower();
+        FUZZ_CHECK(scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+    }
 
     const QString settings = from_gbk(parts[0]);
     qvod_save_path(settings);
