@@ -111,7 +111,8 @@ std::optional<Status> parse_status(std::string_view text) {
             status.path = value;
         }
     });
-    if (!has_state || bad_state)
+    // Progress beyond the whole file is no status the player can show.
+    if (!has_state || bad_state || status.permille < 0 || status.permille > 1000)
         return std::nullopt;
     return status;
 }

@@ -90,9 +90,12 @@ std::optional<QvodAddress> parse_qvod_address(const QString& text) {
 }
 
 QString qvod_address_text(const QvodAddress& address) {
-    return QStringLiteral("qvod://%1|%2|%3|")
-        .arg(address.size)
-        .arg(address.sha1.toUpper(), address.name);
+    // A name may hold "|" or "%" once its escapes are read; escaped again,
+    // the text reads back as the same address.
+    QString name = address.name;
+    name.replace(u'%', QLatin1String("%25"));
+    name.replace(u'|', QLatin1String("%7C"));
+    return QStringLiteral("qvod://%1|%2|%3|").arg(address.size).arg(address.sha1.toUpper(), name);
 }
 
 } // namespace kelvara

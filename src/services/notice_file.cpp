@@ -1,5 +1,7 @@
 #include "services/notice_file.h"
 
+#include <cmath>
+
 namespace kelvara {
 
 namespace {
@@ -33,7 +35,9 @@ std::vector<TextAd> text_ads(const QString& field) {
 double notice_number(const QString& field) {
     bool ok = false;
     const double value = field.trimmed().toDouble(&ok);
-    return ok ? value : 0;
+    // "nan" and "inf" are words, not numbers: they must not count as a
+    // version or a switch that is on.
+    return ok && std::isfinite(value) ? value : 0;
 }
 
 QString clean_version(const QString& field) {

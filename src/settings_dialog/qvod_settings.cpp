@@ -40,7 +40,11 @@ QString with_qvod_save_path(const QString& settings, const QString& folder) {
 QString download_folder(const QString& text) {
     if (!text.startsWith(u'/'))
         return terminal_api::default_download_folder();
-    return text.endsWith(u'/') ? text : text + u'/';
+    // The terminal reads "\" in the folder as "/": stored that way, the
+    // folder shown is the one it downloads into.
+    QString folder = text;
+    folder.replace(u'\\', u'/');
+    return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
 bool option_checked(const QString& value) {

@@ -19,6 +19,11 @@ TEST(QvodAddress, ReadsThePlainForm) {
     EXPECT_EQ(address->name, QStringLiteral("天下无贼.rmvb"));
     EXPECT_EQ(qvod_address_text(*address),
               QStringLiteral("qvod://734003200|%1|天下无贼.rmvb|").arg(kHash.toUpper()));
+    // A name whose escapes held "|" and "%" is written so that it reads back.
+    const QvodAddress odd{5, kHash.toLower(), QStringLiteral("第1集|100%41.mp4")};
+    const auto odd_again = parse_qvod_address(qvod_address_text(odd));
+    ASSERT_TRUE(odd_again);
+    EXPECT_EQ(odd_again->name, odd.name);
     const auto no_last_bar = parse_qvod_address(QStringLiteral("QVOD://12|%1|a b.mp4").arg(kHash));
     ASSERT_TRUE(no_last_bar);
     EXPECT_EQ(no_last_bar->name, QStringLiteral("a b.mp4"));

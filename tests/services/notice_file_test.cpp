@@ -36,6 +36,8 @@ TEST(NoticeFile, UpdateOfferRules) {
     EXPECT_TRUE(offer_at_start("2.0", "2.1")); // any other version counts
     EXPECT_TRUE(offer_at_start("3.0", "2.1"));
     EXPECT_FALSE(offer_at_start("0", "2.1"));
+    EXPECT_FALSE(offer_at_start("nan", "2.1")); // words, not numbers
+    EXPECT_FALSE(offer_at_start("-inf", "2.1"));
     EXPECT_FALSE(offer_at_start("", "2.1"));
     EXPECT_TRUE(offer_on_demand("0", "2.1"));
     EXPECT_FALSE(offer_on_demand("", "2.1"));

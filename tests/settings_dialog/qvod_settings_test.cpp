@@ -62,6 +62,7 @@ TEST(QvodSettings, DownloadFolderIsAbsoluteWithOneTrailingSlash) {
     const QString media = QDir::homePath() + "/Media/";
     EXPECT_EQ(download_folder("/data/films"), "/data/films/");
     EXPECT_EQ(download_folder("/data/films/"), "/data/films/");
+    EXPECT_EQ(download_folder("/data/新\\films"), "/data/新/films/"); // as the terminal reads it
     EXPECT_EQ(download_folder("Films"), media);
     EXPECT_EQ(download_folder("D:\\Media\\"), media);
     EXPECT_EQ(download_folder("~/Films"), media);
