@@ -20,6 +20,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kelvara {
@@ -71,13 +72,27 @@ bool write_port_file(const std::string& path, int port, const std::string& secre
     return true;
 }
 
-// Signals the terminal ends on; they are taken by sigwait in the main thread.
+// Signals the terminal ends on; the main thread waits for them.
 sigset_t ending_signals() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
     return set;
+}
+
+// Returns on an ending signal, or once the terminal's folder is gone: a
+// terminal whose folder was removed (an application folder deleted, a test's
+// temporary folder) has no client left to serve.
+void wait_for_end(const sigset_t& ending, const std::string& folder) {
+    const timespec poll{5, 0};
+    for (;;) {
+        if (sigtimedwait(&ending, nullptr, &poll) > 0)
+            return;
+        struct stat folder_stat {};
+        if (::stat(folder.c_str(), &folder_stat) != 0 && errno == ENOENT)
+            return;
+    }
 }
 
 int run(const TerminalOptions& options) {
@@ -107,9 +122,7 @@ int run(const TerminalOptions& options) {
         return 1;
     }
 
-    const sigset_t ending = ending_signals();
-    int signal = 0;
-    sigwait(&ending, &signal);
+    wait_for_end(ending_signals(), options.folder);
 
     downloads.stop();
     std::remove(port_file.c_str());
@@ -131,7 +144,7 @@ int run(const TerminalOptions& options) {
 int main(int argc, char** argv) {
     using namespace kelvara;
     // Block the ending signals before any thread starts, so that every
-    // thread inherits the mask and only sigwait sees them.
+    // thread inherits the mask and only the main thread's wait sees them.
     const sigset_t ending = ending_signals();
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
     std::signal(SIGPIPE, SIG_IGN);

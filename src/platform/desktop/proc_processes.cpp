@@ -1,9 +1,10 @@
 #include "platform/desktop/proc_processes.h"
 
+#include "platform/desktop/detached_process.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
@@ -51,7 +52,7 @@ bool ProcProcesses::terminate(qint64 pid) {
 bool ProcProcesses::start_detached(const QString& program, const QStringList& args, bool) {
     if (program.isEmpty() || !QFileInfo(program).isExecutable() || QFileInfo(program).isDir())
         return false;
-    return QProcess::startDetached(program, args, QFileInfo(program).absolutePath());
+    return start_detached_process(program, args, QFileInfo(program).absolutePath()).has_value();
 }
 
 } // namespace kelvara

@@ -2,11 +2,11 @@
 
 #include "common/qvod_terminal_api.h"
 #include "panes/qvod_address.h"
+#include "platform/desktop/detached_process.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QProcess>
 #include <QThread>
 #include <curl/curl.h>
 
@@ -147,9 +147,10 @@ int TerminalStreams::start_terminal() {
     // later call finds the terminal once it answers.
     const bool wait = !failed_start_;
     failed_start_ = started;
-    qint64 pid = 0;
-    if (!QFileInfo(program).isExecutable() ||
-        !QProcess::startDetached(program, {}, folder_, &pid)) {
+    const std::optional<pid_t> pid = QFileInfo(program).isExecutable()
+                                         ? start_detached_process(program, {}, folder_)
+                                         : std::nullopt;
+    if (!pid) {
         qCWarning(lcQvod) << "cannot start" << program;
         return 0;
     }
@@ -160,7 +161,7 @@ int TerminalStreams::start_terminal() {
             failed_start_.reset();
             return port_;
         }
-        if (!process_alive(pid))
+        if (!process_alive(*pid))
             break;
     }
     if (wait)
