@@ -60,7 +60,9 @@ adsb::adsb(Platform& platform, const QString& base_url)
     Timer1 = std::make_unique<Timer>(platform_.timers, 10, false, [this] { Timer1_Timer(); });
 }
 
-adsb::~adsb() { Web1.reset(); }
+adsb::~adsb() {
+    Web1.reset();
+}
 
 void adsb::Form_Load() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -87,7 +89,9 @@ void adsb::Timer1_Timer() {
     }
 }
 
-void adsb::Picture1_Click() { unload(); }
+void adsb::Picture1_Click() {
+    unload();
+}
 
 void adsb::unload() {
     if (unloading_)

@@ -35,7 +35,8 @@ void BA1::Timer5_Timer() {
         adp->hide();
     }
     const QString ads = notice->field(2);
-    if (notice_number(text_ad_switch) == 1 && !ads.isEmpty() && ads.contains(QLatin1String("****"))) {
+    if (notice_number(text_ad_switch) == 1 && !ads.isEmpty() &&
+        ads.contains(QLatin1String("****"))) {
         const std::vector<TextAd> items = text_ads(ads);
         for (size_t i = 0; i < items.size(); ++i) {
             Lab2[i]->set_caption(items[i].text);

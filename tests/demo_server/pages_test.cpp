@@ -14,11 +14,16 @@ TEST(DemoPages, EveryPageSurvivesGbk) {
     media.load(QStringLiteral(KELVARA_DEMO_MEDIA_DIR));
     const SiteContext site{QStringLiteral("http://127.0.0.1:1"), &media};
     std::vector<std::pair<QString, QString>> pages = {
-        {"home", home_page()},     {"search", search_page(QString())},
-        {"tv", tv_page()},         {"yy", recommendations_page()},
-        {"softad", softad_page()}, {"qvodad", qvodad_page()},
-        {"fudong", fudong_page()}, {"wen.txt", notice_file(site)},
-        {"404", not_found_page()}, {"500", error_page()},
+        {"home", home_page()},
+        {"search", search_page(QString())},
+        {"tv", tv_page()},
+        {"yy", recommendations_page()},
+        {"softad", softad_page()},
+        {"qvodad", qvodad_page()},
+        {"fudong", fudong_page()},
+        {"wen.txt", notice_file(site)},
+        {"404", not_found_page()},
+        {"500", error_page()},
         {"qvod", qvod_download_page()},
     };
     for (const CatalogueTitle& t : catalogue()) {

@@ -34,9 +34,9 @@ TEST(DesktopDialogs, AMessageBoxTakesTheMouseFromAButtonHoldingItAndSpeaksChines
         box->button(QMessageBox::No)->click();
     });
     QtDialogs dialogs;
-    const MsgAnswer answer = dialogs.message_box(QStringLiteral("关闭 Kelvara 最小化到托盘吗？"),
-                                                 QStringLiteral("提示："), MsgButtons::YesNo,
-                                                 MsgIcon::Question);
+    const MsgAnswer answer =
+        dialogs.message_box(QStringLiteral("关闭 Kelvara 最小化到托盘吗？"),
+                            QStringLiteral("提示："), MsgButtons::YesNo, MsgIcon::Question);
     EXPECT_EQ(answer, MsgAnswer::No);
     EXPECT_EQ(grabber_while_open, nullptr);
     captions.sort();

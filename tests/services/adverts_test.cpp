@@ -61,7 +61,8 @@ TEST_F(Notice, AnyOtherVersionIsOfferedAtStart) {
     client.dialogs.answers = {MsgAnswer::No};
     fetch();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(client.dialogs.boxes[0].text, QStringLiteral("检测到最新版本 2.0 ,你需要现在升级吗？"));
+    EXPECT_EQ(client.dialogs.boxes[0].text,
+              QStringLiteral("检测到最新版本 2.0 ,你需要现在升级吗？"));
     EXPECT_EQ(client.dialogs.boxes[0].title, QStringLiteral("Kelvara提示："));
     EXPECT_TRUE(client.shell.opened_urls.isEmpty());
 }
@@ -212,8 +213,7 @@ TEST_F(Notice, FloatingWindowComesThreeSecondsLaterAndRisesThenSinksWhenClosed) 
     ASSERT_NE(ad, nullptr);
     EXPECT_FALSE(w.Timer8->enabled());
     EXPECT_EQ(ad->edge(), ad->height() - 1);
-    EXPECT_EQ(client.pane("adsb.Web1").requested,
-              QStringList{client.base + "/js/ads/fudong.html"});
+    EXPECT_EQ(client.pane("adsb.Web1").requested, QStringList{client.base + "/js/ads/fudong.html"});
     client.clock.advance(100); // ten steps of 3 pixels
     EXPECT_EQ(ad->edge(), ad->height() - 1 - 30);
     EXPECT_TRUE(ad->rising());

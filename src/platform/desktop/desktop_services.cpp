@@ -6,9 +6,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QNetworkInterface>
 #include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <QUrl>
@@ -33,10 +33,17 @@ MsgAnswer QtDialogs::message_box(const QString& text, const QString& title, MsgB
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::None:
+        break;
     }
     // The client speaks Chinese, its buttons too.
     if (buttons == MsgButtons::YesNo) {
@@ -122,18 +129,21 @@ QString DesktopMachine::first_ip_adapter_mac() {
     return {};
 }
 
-QDateTime DesktopMachine::local_now() { return QDateTime::currentDateTime(); }
+QDateTime DesktopMachine::local_now() {
+    return QDateTime::currentDateTime();
+}
 
-double DesktopMachine::random_fraction() { return QRandomGenerator::global()->generateDouble(); }
+double DesktopMachine::random_fraction() {
+    return QRandomGenerator::global()->generateDouble();
+}
 
 bool DesktopPower::power_off() {
     const QString command = qEnvironmentVariable("KELVARA_POWEROFF");
     if (!command.isEmpty())
         return QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-    QDBusInterface login1(QStringLiteral("org.freedesktop.login1"),
-                          QStringLiteral("/org/freedesktop/login1"),
-                          QStringLiteral("org.freedesktop.login1.Manager"),
-                          QDBusConnection::systemBus());
+    QDBusInterface login1(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
     if (login1.isValid()) {
         const QDBusReply<void> reply = login1.call(QStringLiteral("PowerOff"), false);
         if (reply.isValid())

@@ -54,7 +54,9 @@ QString default_qvod_settings(const QString& download_folder, const QStringList&
 QvodFolder::QvodFolder(QString app_dir, QString installed_dir)
     : app_dir_(std::move(app_dir)), installed_dir_(std::move(installed_dir)) {}
 
-QString QvodFolder::folder() const { return join_path(app_dir_, QStringLiteral("Qvod")); }
+QString QvodFolder::folder() const {
+    return join_path(app_dir_, QStringLiteral("Qvod"));
+}
 
 bool QvodFolder::control_available() {
     if (!QFileInfo::exists(join_path(folder(), QLatin1String(terminal_api::kSettingsFile))))
@@ -62,7 +64,9 @@ bool QvodFolder::control_available() {
     return !installed_copy_present() || stale_files(installed_dir_, folder()).isEmpty();
 }
 
-bool QvodFolder::installed_copy_present() { return QFileInfo(installed_dir_).isDir(); }
+bool QvodFolder::installed_copy_present() {
+    return QFileInfo(installed_dir_).isDir();
+}
 
 void QvodFolder::register_control() {
     QDir().mkpath(folder());
@@ -77,7 +81,8 @@ void QvodFolder::register_control() {
     }
     const QString settings = join_path(folder(), QLatin1String(terminal_api::kSettingsFile));
     if (!QFileInfo::exists(settings))
-        write_text_atomically(settings, default_qvod_settings(terminal_api::default_download_folder()));
+        write_text_atomically(settings,
+                              default_qvod_settings(terminal_api::default_download_folder()));
 }
 
 QString with_only_source(const QString& settings, const QString& url) {
