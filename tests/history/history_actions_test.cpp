@@ -504,13 +504,25 @@ TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownload
     EXPECT_EQ(default_save_path(client.file("Qvod/QvodPlayer.xml")), downloads);
 
     const QString name = QStringLiteral("长河落日 ñ%.mp4");
-    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") + js_escape("qvod://9|AB|" + name + "|") +
-                       "&&&" + js_escape("长河落日") + "&&&" + js_escape("第1集") +
-                       "&&&31&&&1&&&1");
+    const QString hash = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
+    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") +
+                       js_escape("qvod://9|" + hash + "|" + name + "|") + "&&&" +
+                       js_escape("长河落日") + "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
     for (const FakeProcesses::Start& start : client.processes.starts)
         EXPECT_EQ(start.program, own + "QvodTerminal.exe");
     EXPECT_EQ(client.processes.starts.size(), 2u); // after the dialog, and for the film
 
+    // The terminal downloaded the film there and keeps its record beside it.
+    terminal_api::DownloadRecord record;
+    record.sha1 = hash.toStdString();
+    record.size = 9;
+    record.piece = 16384;
+    record.name = name.toStdString();
+    record.complete = true;
+    QFile record_file(downloads + "." + hash + ".kvpart");
+    ASSERT_TRUE(record_file.open(QIODevice::WriteOnly));
+    record_file.write(QByteArray::fromStdString(terminal_api::format_download_record(record)));
+    record_file.close();
     touch(downloads + name);
     touch(downloads + "其他.mp4");
     w->sel_href = QStringLiteral("open://1");

@@ -134,6 +134,21 @@ def settings_keys(home):
     return keys
 
 
+def running_terminal_files(home):
+    """The port file of the folder's own QVOD terminal while it runs: a
+    killed client leaves its terminal serving, as the service it is."""
+    qvod = os.path.join(home, "Qvod")
+    try:
+        with open(os.path.join(qvod, "QvodTerminal.port")) as f:
+            pid = int(f.read().split("\n")[1])
+        program = os.readlink(f"/proc/{pid}/exe")
+    except (OSError, ValueError, IndexError):
+        return set()
+    if program == os.path.join(qvod, "QvodTerminal.exe"):
+        return {"Qvod/QvodTerminal.port"}
+    return set()
+
+
 def check_folder(home, failures):
     check_settings(home, failures)
     check_list(home, "date.dat", 7, failures)
@@ -141,7 +156,7 @@ def check_folder(home, failures):
     check_page(home, "c.htm", failures)
     check_page(home, "f.htm", failures)
     check_qvod_settings(home, failures)
-    stray = sorted(files_under(home) - KNOWN_LEFTOVERS)
+    stray = sorted(files_under(home) - KNOWN_LEFTOVERS - running_terminal_files(home))
     if stray:
         failures.append(f"left behind: {', '.join(stray)}")
 
