@@ -36,6 +36,22 @@ void touch(const QString& path) {
     f.write("x");
 }
 
+// The QVOD terminal's record of a 9-byte download in `folder`, its film kept
+// as `film`.
+void write_download_record(const QString& folder, const QString& hash, const QString& film,
+                           bool complete) {
+    terminal_api::DownloadRecord r;
+    r.sha1 = hash.toStdString();
+    r.size = 9;
+    r.piece = 16384;
+    r.name = film.toStdString();
+    r.complete = complete;
+    r.have = "00";
+    QFile f(folder + "." + hash + ".kvpart");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray::fromStdString(terminal_api::format_download_record(r)));
+}
+
 // A left click as the user makes it.
 void click(QWidget* widget) {
     const QPointF at(1, 1);
@@ -225,16 +241,7 @@ protected:
     }
     // The terminal's record of that task's download, its film kept as `film`.
     void record(const QString& film, bool complete) {
-        terminal_api::DownloadRecord r;
-        r.sha1 = kHash.toStdString();
-        r.size = 9;
-        r.piece = 16384;
-        r.name = film.toStdString();
-        r.complete = complete;
-        r.have = "00";
-        QFile f(downloads + record_name());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::fromStdString(terminal_api::format_download_record(r)));
+        write_download_record(downloads, kHash, film, complete);
     }
     static QString record_name() { return "." + kHash + ".kvpart"; }
     static QString data_name() { return "." + kHash + ".kvtmp"; }
@@ -513,16 +520,7 @@ TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownload
     EXPECT_EQ(client.processes.starts.size(), 2u); // after the dialog, and for the film
 
     // The terminal downloaded the film there and keeps its record beside it.
-    terminal_api::DownloadRecord record;
-    record.sha1 = hash.toStdString();
-    record.size = 9;
-    record.piece = 16384;
-    record.name = name.toStdString();
-    record.complete = true;
-    QFile record_file(downloads + "." + hash + ".kvpart");
-    ASSERT_TRUE(record_file.open(QIODevice::WriteOnly));
-    record_file.write(QByteArray::fromStdString(terminal_api::format_download_record(record)));
-    record_file.close();
+    write_download_record(downloads, hash, name, true);
     touch(downloads + name);
     touch(downloads + "其他.mp4");
     w->sel_href = QStringLiteral("open://1");
