@@ -2,6 +2,7 @@
 
 #include "common/text_files.h"
 #include "desktop/web_pane_driver.h"
+#include "platform/desktop/desktop_client.h"
 #include "platform/desktop/proc_processes.h"
 #include "platform/desktop/qvod_folder.h"
 
@@ -13,6 +14,15 @@
 #include <optional>
 
 namespace kelvara::test {
+
+void prepare_client_test_process() {
+    qputenv("KELVARA_MPV_AO", "null");
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
+                " --no-proxy-server --disable-component-update --disable-domain-reliability");
+    prepare_client_process();
+}
 
 namespace {
 

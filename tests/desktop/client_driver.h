@@ -12,6 +12,11 @@ class WebPane;
 
 namespace kelvara::test {
 
+// Sets up this test process to run the whole client, before its QApplication
+// exists: quiet audio, the engine's sandbox off (the tests run as root) and
+// no traffic of the engine's own beyond 127.0.0.1.
+void prepare_client_test_process();
+
 // An application folder for a real client, made before the client starts:
 // downloads go to a folder of its own (not the user's ~/Media), the client
 // looks for the QVOD terminal in its own QVOD folder, and quitting leaves the

@@ -2,6 +2,7 @@
 // real player and QVOD terminal, the demo server. Needs an X display (Xvfb)
 // for the player's video.
 
+#include "desktop/client_driver.h"
 #include "platform/desktop/desktop_client.h"
 
 #include <QApplication>
@@ -9,14 +10,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // Quiet, and root needs the engine's sandbox off.
-    qputenv("KELVARA_MPV_AO", "null");
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    // Nothing but 127.0.0.1: no proxy lookups, no engine traffic of its own.
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
-                " --no-proxy-server --disable-component-update --disable-domain-reliability");
-    kelvara::prepare_client_process();
+    kelvara::test::prepare_client_test_process();
     QApplication app(argc, argv);
     kelvara::set_up_application();
     return RUN_ALL_TESTS();

@@ -447,12 +447,7 @@ private:
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    qputenv("KELVARA_MPV_AO", "null");
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") +
-                " --no-proxy-server --disable-component-update --disable-domain-reliability");
-    kelvara::prepare_client_process();
+    kelvara::test::prepare_client_test_process();
     QApplication app(argc, argv);
     kelvara::set_up_application();
     PrivateSessionBus bus;
