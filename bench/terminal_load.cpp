@@ -173,6 +173,7 @@ struct Figures {
     int64_t reads = 0;
     int64_t read_failed = 0;
     int64_t read_short = 0; // ended early: the bytes were not there in time
+    int64_t read_busy = 0;  // turned away with 503: every place for a stream taken
     int64_t wrong_bytes = 0;
     int malformed = 0;
     int malformed_unanswered = 0;
@@ -229,9 +230,14 @@ bool run_phase(const Load& load, const Phase& phase, int seconds) {
                                          std::to_string(first + kReadBytes - 1) + "\r\n"),
                              30s);
                 const std::string body = reply ? reply_body(*reply) : std::string();
-                std::lock_guard lock(figures.mutex);
+                std::unique_lock lock(figures.mutex);
                 ++figures.reads;
-                if (!reply || reply_status(*reply) != 206)
+                if (reply && reply_status(*reply) == 503) {
+                    ++figures.read_busy;
+                    lock.unlock();
+                    // A player turned away tries again a little later.
+                    std::this_thread::sleep_for(50ms);
+                } else if (!reply || reply_status(*reply) != 206)
                     ++figures.read_failed;
                 else if (body != load.content.substr(size_t(first), body.size()))
                     ++figures.wrong_bytes;
@@ -267,6 +273,7 @@ bool run_phase(const Load& load, const Phase& phase, int seconds) {
             std::lock_guard lock(figures.mutex);
             figures.status_ms.push_back(ms);
             if (!status)
+            if (!status)
                 ++figures.status_failed;
             else
                 figures.progress.push_back(
@@ -298,10 +305,11 @@ bool run_phase(const Load& load, const Phase& phase, int seconds) {
                 ms.size(), figures.status_failed, quantile(0.5), quantile(0.99),
                 ms.empty() ? 0.0 : ms.back());
     if (phase.readers > 0)
-        std::printf("   range reads: %lld, failed %lld, ended early (bytes not there in time) "
-                    "%lld, wrong bytes %lld\n",
-                    (long long)figures.reads, (long long)figures.read_failed,
-                    (long long)figures.read_short, (long long)figures.wrong_bytes);
+        std::printf("   range reads: %lld, turned away (503) %lld, failed %lld, ended early "
+                    "(bytes not there in time) %lld, wrong bytes %lld\n",
+                    (long long)figures.reads, (long long)figures.read_busy,
+                    (long long)figures.read_failed, (long long)figures.read_short,
+                    (long long)figures.wrong_bytes);
     if (phase.malformed_senders > 0) {
         std::printf("   malformed requests: %d, not closed within 15 s %d\n", figures.malformed,
                     figures.malformed_unanswered);

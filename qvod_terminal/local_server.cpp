@@ -1,5 +1,6 @@
 #include "local_server.h"
 
+#include "connection_server.h"
 #include "downloads.h"
 
 #include <algorithm>
@@ -11,12 +12,13 @@ namespace kelvara {
 
 namespace {
 
-constexpr int kServerThreads = 24;
-// Connections served or waiting for a thread; more wait in the kernel.
-constexpr int kMostConnections = 64;
-constexpr time_t kIdleSeconds = 5;
+constexpr int kMostConnections = 256;
+// Streams wait for bytes that are not there yet, up to the read time-out;
+// the places they leave keep the status and preload requests answered.
+constexpr int kMostStreams = 48;
+constexpr auto kIdle = std::chrono::seconds(5);
 constexpr size_t kChunk = 256 * 1024;
-constexpr time_t kWriteTimeoutSeconds = 60;
+constexpr auto kWriteTimeout = std::chrono::seconds(60);
 const char kHashRoute[] = "([0-9A-Fa-f]{40})";
 
 std::string lower(std::string text) {
@@ -62,60 +64,39 @@ void end_ranges_at_last_byte(const httplib::Request& request, int64_t size) {
     }
 }
 
-// A thread pool that serves or queues a bounded number of connections. Past
-// the bound the accepting thread serves the next one itself, so it accepts
-// no more until then and the rest wait in the kernel's backlog.
-class BoundedPool : public httplib::TaskQueue {
+// Frees a stream's place when its reply is done with.
+class StreamPlace {
 public:
-    BoundedPool(size_t threads, int most) : pool_(threads), most_(most) {}
-
-    void enqueue(std::function<void()> fn) override {
-        if (count_.fetch_add(1) >= most_) {
-            fn();
-            --count_;
-            return;
-        }
-        pool_.enqueue([this, fn = std::move(fn)] {
-            fn();
-            --count_;
-        });
-    }
-    void shutdown() override { pool_.shutdown(); }
+    explicit StreamPlace(std::atomic<int>& streams) : streams_(streams) {}
+    ~StreamPlace() { --streams_; }
+    StreamPlace(const StreamPlace&) = delete;
+    StreamPlace& operator=(const StreamPlace&) = delete;
 
 private:
-    httplib::ThreadPool pool_;
-    const int most_;
-    std::atomic<int> count_{0};
+    std::atomic<int>& streams_;
 };
 
 } // namespace
 
 LocalServer::LocalServer(Downloads& downloads, std::string secret)
     : downloads_(downloads), secret_(std::move(secret)),
-      server_(std::make_unique<httplib::Server>()) {
-    server_->new_task_queue = [] { return new BoundedPool(kServerThreads, kMostConnections); };
-    server_->set_write_timeout(kWriteTimeoutSeconds, 0);
-    server_->set_read_timeout(kIdleSeconds, 0);
-    server_->set_keep_alive_timeout(kIdleSeconds);
+      server_(std::make_unique<ConnectionServer>(ConnectionServer::Limits{
+          .most_connections = kMostConnections, .idle = kIdle, .write = kWriteTimeout})) {
     server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        server_->mark_serving();
         if (from_own_client(req))
             return httplib::Server::HandlerResponse::Unhandled;
         res.status = 403;
         res.set_header("Connection", "close");
         return httplib::Server::HandlerResponse::Handled;
     });
-    server_->set_keep_alive_max_count(1000);
-    // Replies go out in several writes (headers, then the body); held back
-    // until the first is acknowledged, each small reply would wait out the
-    // client's delayed acknowledgement, some 40 ms.
-    server_->set_tcp_nodelay(true);
     add_routes();
 }
 
 LocalServer::~LocalServer() = default;
 
 int LocalServer::bind() {
-    port_ = server_->bind_to_any_port("127.0.0.1");
+    port_ = server_->listen_on_loopback();
     return port_;
 }
 
@@ -131,7 +112,7 @@ bool LocalServer::from_own_client(const httplib::Request& request) const {
 }
 
 void LocalServer::run() {
-    server_->listen_after_bind();
+    server_->serve();
 }
 
 void LocalServer::stop() {
@@ -172,6 +153,12 @@ void LocalServer::add_routes() {
             res.status = key ? 503 : 400;
             return;
         }
+        if (streams_.fetch_add(1) >= kMostStreams) {
+            --streams_;
+            res.status = 503;
+            return;
+        }
+        const auto place = std::make_shared<StreamPlace>(streams_);
         const terminal_api::Status status = downloads_.status(*task);
         if (status.state == terminal_api::State::Failed) {
             res.status = 503;
@@ -189,7 +176,7 @@ void LocalServer::add_routes() {
         auto buffer = std::make_shared<std::vector<char>>();
         res.set_content_provider(
             size_t(size), "application/octet-stream",
-            [this, task, buffer](size_t offset, size_t length, httplib::DataSink& sink) {
+            [this, task, buffer, place](size_t offset, size_t length, httplib::DataSink& sink) {
                 buffer->resize(std::min(length, kChunk));
                 const int64_t n = downloads_.read(*task, int64_t(offset), buffer->data(),
                                                   int64_t(buffer->size()));

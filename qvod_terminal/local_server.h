@@ -1,15 +1,16 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 namespace httplib {
-class Server;
 struct Request;
 } // namespace httplib
 
 namespace kelvara {
 
+class ConnectionServer;
 class Downloads;
 
 // The terminal's HTTP side on 127.0.0.1: the routes of
@@ -35,7 +36,8 @@ private:
     Downloads& downloads_;
     const std::string secret_;
     int port_ = 0;
-    std::unique_ptr<httplib::Server> server_;
+    std::atomic<int> streams_{0}; // stream replies being served; outlives server_
+    std::unique_ptr<ConnectionServer> server_;
 };
 
 } // namespace kelvara

@@ -5,16 +5,20 @@
 #include "part_file.h"
 #include "terminal_fixture.h"
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <random>
 #include <set>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace kelvara::testing {
 namespace {
@@ -36,6 +40,22 @@ std::set<std::string> names_in(const std::string& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
         names.insert(entry.path().filename().string());
     return names;
+}
+
+// A connection to the terminal that sends `bytes` and is left open.
+int open_connection(int port, const std::string& bytes) {
+    const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(sock);
+        return -1;
+    }
+    if (!bytes.empty())
+        ::send(sock, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    return sock;
 }
 
 class TerminalSafety : public TerminalTest {};
@@ -227,6 +247,36 @@ TEST_F(TerminalSafety, AnswersOnlyItsOwnClient) {
     restart_terminal(SIGTERM);
     EXPECT_NE(secret_, old_secret);
     EXPECT_EQ(status_of(std::string(terminal_api::kHelloPath) + "?key=" + old_secret), 403);
+}
+
+// Players that wait for bytes the source does not send, and connections
+// opened and left (with nothing or half a request): the player's status
+// request is still answered at once.
+TEST_F(TerminalSafety, AnswersItsPlayerWhileReadersWaitAndConnectionsIdle) {
+    const File film = add_file("等不到的字节.mp4", 4 * 1024 * 1024, 40);
+    server_.set("a", {.stall_after = 0});
+    start_terminal({server_.base("a")});
+    ASSERT_TRUE(client()->Get(target("preload", film)));
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(port_) + "\r\n";
+    std::vector<int> held;
+    for (int i = 0; i < 60; ++i) {
+        const std::string range = "Range: bytes=" + std::to_string(i * 65536) + "-\r\n";
+        held.push_back(open_connection(port_, "GET " + target("stream", film) + " HTTP/1.1\r\n" +
+                                                  host + range + "\r\n"));
+    }
+    for (int i = 0; i < 300; ++i)
+        held.push_back(open_connection(port_, i % 2 ? "GET /hello HTTP/1.1\r\n" : ""));
+    std::this_thread::sleep_for(300ms); // the readers wait inside the terminal by now
+
+    for (int i = 0; i < 5; ++i) {
+        const auto asked = std::chrono::steady_clock::now();
+        const auto answer = status(film);
+        const auto took = std::chrono::steady_clock::now() - asked;
+        EXPECT_TRUE(answer) << "status " << i;
+        EXPECT_LT(took, 1s) << "status " << i;
+    }
+    for (const int sock : held)
+        ::close(sock);
 }
 
 // SIGKILL at random moments of a throttled download, then a restart, over
