@@ -296,6 +296,9 @@ def main():
                 print(f"round {round_number} (kill at {delay:.2f} s):", flush=True)
                 for f in failures:
                     print(f"    {f}", flush=True)
+            if round_number % 50 == 0:  # a long run that is cut short still tells
+                print(f"{round_number} rounds in {time.monotonic() - started:.0f} s, "
+                      f"{failed_rounds} with faults, {helpers_left} helpers left", flush=True)
         elapsed = time.monotonic() - started
 
         # After all that, one ordinary start plays and quits, and the folder
