@@ -148,17 +148,26 @@ TEST_F(Swarm, ATorrentOfAnotherSizeIsRefusedAndBadPiecesNeverReachTheFilm) {
     EXPECT_EQ(first.files(), over_http) << "the refused torrent is not kept";
     EXPECT_FALSE(file_exists(root_ + "/escape.mp4"));
 
-    // The first viewer seeds its film to the second, whose web seed now
-    // sends a wrong byte: the pieces that hold it fail their hash.
+    // With the torrent back, the first viewer fetches the film again and
+    // holds it. The web seed then sends a wrong byte, and the second viewer
+    // starts while the first is away: the pieces holding that byte fail
+    // their hash until the first comes back and seeds the film it holds.
+    demo_.set_fixed_body(torrent_path, std::nullopt);
     first.terminal.signal(SIGTERM);
     first.terminal.wait(5s);
-    demo_.set_fixed_body(torrent_path, std::nullopt);
     std::filesystem::remove(first.save_folder + "星海信号.mp4");
     ASSERT_TRUE(first.start(root_ + "/viewer0", demo_.seed_url()));
     ASSERT_TRUE(first.watch(film, "星海信号.mp4"));
+    first.terminal.signal(SIGTERM);
+    first.terminal.wait(5s);
     demo_.set_seed_corrupt(film.sha1, true);
+
     Viewer& second = viewer(1);
-    const auto second_watched = second.watch(film, "星海信号.mp4");
+    std::optional<std::string> second_watched;
+    std::thread watching([&] { second_watched = second.watch(film, "星海信号.mp4"); });
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(first.start(root_ + "/viewer0", demo_.seed_url()));
+    watching.join();
     ASSERT_TRUE(second_watched);
     EXPECT_TRUE(*second_watched == bytes);
     EXPECT_TRUE(read_file(second.save_folder + "星海信号.mp4") == bytes);
