@@ -50,7 +50,7 @@ TerminalSettings parse_settings(const QByteArray& gbk_text, const std::string& q
         bool number = false;
         const int upload =
             text_between(line, QStringLiteral("Uploadrate=\""), quote, 2).toInt(&number);
-        if (!upload_found && number && upload >= 0 && upload <= kMostUploadKbs) {
+        if (!upload_found && number && upload >= 0 && upload <= terminal_api::kMostUploadKbs) {
             settings.upload_kbs = upload;
             upload_found = true;
         }

@@ -1,21 +1,19 @@
 #pragma once
 
+#include "common/qvod_terminal_api.h"
+
 #include <QByteArray>
 #include <string>
 #include <vector>
 
 namespace kelvara {
 
-// What a user's upstream bears beside browsing: 256 KB/s.
-inline constexpr int kDefaultUploadKbs = 256;
-inline constexpr int kMostUploadKbs = 1024 * 1024;
-
 // What QvodPlayer.xml tells the terminal.
 struct TerminalSettings {
-    std::string save_folder;            // ends in "/"
-    std::vector<std::string> sources;   // base addresses, asked for base + hash
-    bool share = true;                  // Share="1": download with peers and seed
-    int upload_kbs = kDefaultUploadKbs; // Uploadrate="<KB/s>": the upload cap, 0 none
+    std::string save_folder;                          // ends in "/"
+    std::vector<std::string> sources;                 // base addresses, asked for base + hash
+    bool share = true;                                // Share="1": download with peers and seed
+    int upload_kbs = terminal_api::kDefaultUploadKbs; // Uploadrate="<KB/s>": the upload cap, 0 none
 };
 
 // Reads the GBK text of QvodPlayer.xml. The first line holding

@@ -1,0 +1,166 @@
+// The swarm against HTTP only, on 127.0.0.1 with the demo server's seed as
+// the source: the first bytes of a film and a seek, for one viewer alone and
+// for one beside a viewer that holds the film, at the same source rate; and
+// the seed's bytes per viewer as 1, 3 and 10 terminals watch one film, one
+// after another and all at once.
+//
+//   build/swarm_bench [source KiB/s, default 64]
+
+#include "demo_server/demo_server.h"
+#include "qvod_terminal/terminal_fixture.h"
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <httplib.h>
+#include <memory>
+#include <thread>
+
+using namespace kelvara;
+using namespace kelvara::testing;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int64_t kFirstBytes = 64 * 1024;
+
+struct Viewer {
+    std::string qvod_folder;
+    TerminalProcess terminal;
+    terminal_api::Endpoint endpoint;
+
+    bool start(const std::string& root, const std::string& source, bool share) {
+        qvod_folder = root + "/Qvod";
+        std::filesystem::create_directories(qvod_folder);
+        std::ofstream(qvod_folder + "/QvodPlayer.xml", std::ios::binary)
+            << "<QvodPlayer>\r\n<Config Defaultsavepath=\"" << root << "/films/\" Share=\""
+            << (share ? 1 : 0) << "\"/>\r\n<Source url=\"" << source << "\"/>\r\n</QvodPlayer>\r\n";
+        if (!terminal.start(terminal_program(), {"--folder", qvod_folder}))
+            return false;
+        const auto found = wait_for_port(qvod_folder, 10s);
+        if (found)
+            endpoint = *found;
+        return found.has_value();
+    }
+
+    std::string target(const char* route, const DemoClip& clip) const {
+        const QvodAddress address{clip.size, QString::fromStdString(clip.sha1),
+                                  QStringLiteral("影片.mp4")};
+        const QString path = std::string(route) == "stream" ? terminal_api::stream_target(address)
+                                                            : terminal_api::status_target(address);
+        return terminal_api::with_secret(path, endpoint.secret).toStdString();
+    }
+
+    // Milliseconds until `length` bytes at `offset` arrived.
+    double read_ms(const DemoClip& clip, int64_t offset, int64_t length) {
+        httplib::Client client("127.0.0.1", endpoint.port);
+        client.set_read_timeout(60, 0);
+        const auto range = "bytes=" + std::to_string(offset) + "-" +
+                           std::to_string(std::min(clip.size, offset + length) - 1);
+        const auto begin = Clock::now();
+        const auto reply = client.Get(target("stream", clip), {{"Range", range}});
+        if (!reply || reply->status != 206)
+            return -1;
+        return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+    }
+
+    bool wait_complete(const DemoClip& clip) {
+        httplib::Client client("127.0.0.1", endpoint.port);
+        client.Get(target("stream", clip), {{"Range", "bytes=0-0"}});
+        const auto deadline = Clock::now() + 120s;
+        while (Clock::now() < deadline) {
+            const auto reply = client.Get(target("status", clip));
+            const auto status = reply ? terminal_api::parse_status(reply->body) : std::nullopt;
+            if (status && status->state == terminal_api::State::Complete)
+                return true;
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+};
+
+std::string fresh_root() {
+    char pattern[] = "/tmp/swarm-bench-XXXXXX";
+    return ::mkdtemp(pattern);
+}
+
+// First bytes and a seek to 70 % for one viewer; `holder` first fetches the
+// whole film and seeds it.
+void first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder) {
+    const std::string root = fresh_root();
+    std::unique_ptr<Viewer> seed;
+    if (holder) {
+        seed = std::make_unique<Viewer>();
+        seed->start(root + "/holder", demo.seed_url(), share);
+        seed->wait_complete(clip);
+    }
+    Viewer viewer;
+    if (!viewer.start(root + "/viewer", demo.seed_url(), share)) {
+        std::printf("terminal did not start\n");
+        return;
+    }
+    const double first = viewer.read_ms(clip, 0, kFirstBytes);
+    const double seek = viewer.read_ms(clip, clip.size * 7 / 10, kFirstBytes);
+    std::printf("%-10s %-18s first 64 KiB %7.0f ms   seek to 70%% %7.0f ms\n",
+                share ? "swarm" : "HTTP only", holder ? "beside a holder" : "alone", first, seek);
+    viewer.terminal.signal(SIGKILL);
+    if (seed)
+        seed->terminal.signal(SIGKILL);
+    std::filesystem::remove_all(root);
+}
+
+void bytes_per_viewer(DemoServer& demo, const DemoClip& clip, int viewers, bool at_once) {
+    const std::string root = fresh_root();
+    std::vector<std::unique_ptr<Viewer>> all;
+    const int64_t before = demo.seed_bytes_sent();
+    const auto begin = Clock::now();
+    std::vector<std::thread> watching;
+    std::atomic<int> done = 0;
+    for (int n = 0; n < viewers; ++n) {
+        all.push_back(std::make_unique<Viewer>());
+        all.back()->start(root + "/v" + std::to_string(n), demo.seed_url(), true);
+        if (at_once)
+            watching.emplace_back([&, v = all.back().get()] { done += v->wait_complete(clip); });
+        else
+            done += all.back()->wait_complete(clip);
+    }
+    for (std::thread& t : watching)
+        t.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    const double films = double(demo.seed_bytes_sent() - before) / double(clip.size);
+    std::printf("%2d viewers %-15s web seed %5.2f films, %4.2f per viewer, %d complete, %.1f s\n",
+                viewers, at_once ? "all at once" : "one after another", films, films / viewers,
+                done.load(), seconds);
+    for (auto& v : all)
+        v->terminal.signal(SIGKILL);
+    std::filesystem::remove_all(root);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    const int64_t rate = (argc > 1 ? std::atoll(argv[1]) : 64) * 1024;
+    DemoServer demo;
+    if (!demo.start(0, KELVARA_DEMO_MEDIA_DIR))
+        return 1;
+    demo.set_seed_rate(rate);
+    std::vector<DemoClip> clips = demo.clips();
+    std::printf("source %lld KiB/s, clips of about %lld KiB\n", (long long)(rate / 1024),
+                (long long)(clips.front().size / 1024));
+    size_t next = 0;
+    for (const bool holder : {false, true}) {
+        for (const bool share : {false, true})
+            first_bytes(demo, clips[next++ % clips.size()], share, holder);
+    }
+    for (const bool at_once : {false, true}) {
+        for (const int viewers : {1, 3, 10})
+            bytes_per_viewer(demo, clips[next++ % clips.size()], viewers, at_once);
+    }
+    return 0;
+}
