@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 using namespace kelvara;
