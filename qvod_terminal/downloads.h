@@ -55,6 +55,7 @@ public:
 
 private:
     bool swarm_piece_done(const std::string& sha1, int piece) override;
+    void swarm_refused(const std::string& sha1) override;
     void find_torrent(Task& task, bool resumed);
     void join_swarm(const std::shared_ptr<Task>& task);
     void seed_held_film(const PartRecord& record);

@@ -152,6 +152,8 @@ struct Swarm::Film {
     Clock::time_point last_piece{};
     std::optional<Clock::time_point> reader_waits; // since when a reader waits
     int wanted = -1;
+    int passed = 0;               // pieces that passed their hash
+    int failures = 0;             // pieces that failed it, and web seed errors
     std::vector<int> unconfirmed; // finished by libtorrent, not yet seen on disk
 };
 
@@ -164,8 +166,8 @@ std::optional<FilmTorrent> check_torrent(const std::string& bytes, const FileKey
         why = "not a torrent";
         return std::nullopt;
     }
-    const auto info = std::make_shared<lt::torrent_info>(lt::span<const char>(bytes), error,
-                                                         lt::from_span);
+    const auto info =
+        std::make_shared<lt::torrent_info>(lt::span<const char>(bytes), error, lt::from_span);
     if (error) {
         why = "not a torrent: " + error.message();
         return std::nullopt;
@@ -432,10 +434,18 @@ void Swarm::handle_alerts() {
             if (const auto* a = lt::alert_cast<lt::piece_finished_alert>(alert)) {
                 if (Film* film = film_of(a->handle)) {
                     film->last_piece = Clock::now();
+                    ++film->passed;
                     if (int(a->piece_index) == film->wanted)
                         film->reader_waits.reset();
                     pieces.emplace_back(film->sha1, int(a->piece_index));
                 }
+            } else if (const auto* a = lt::alert_cast<lt::hash_failed_alert>(alert)) {
+                if (Film* film = film_of(a->handle))
+                    ++film->failures;
+            } else if (const auto* a = lt::alert_cast<lt::url_seed_alert>(alert)) {
+                if (Film* film = film_of(a->handle))
+                    ++film->failures;
+                qCDebug(lcTerminal) << "swarm:" << alert->message().c_str();
             } else if (const auto* a = lt::alert_cast<lt::tracker_reply_alert>(alert)) {
                 Film* film = film_of(a->handle);
                 if (film && a->num_peers == 0)
@@ -467,14 +477,21 @@ void Swarm::handle_alerts() {
     }
 }
 
-// Asks again about pieces not yet seen on disk, and brings in the web seed
-// where the swarm keeps a reader or the download waiting.
+// Asks again about pieces not yet seen on disk, brings in the web seed where
+// the swarm keeps a reader or the download waiting, and gives up on a film
+// whose first pieces all failed: a torrent of other bytes than the source's
+// (the web seed is banned at its first bad piece) would never finish.
 void Swarm::tick() {
     std::vector<std::pair<std::string, int>> pieces;
+    std::vector<std::string> refused;
     {
         std::lock_guard lock(mutex_);
         const auto now = Clock::now();
         for (const auto& [sha1, film] : films_) {
+            if (!film->seeding && film->passed == 0 && film->failures > 0) {
+                refused.push_back(sha1);
+                continue;
+            }
             for (const int piece : film->unconfirmed)
                 pieces.emplace_back(sha1, piece);
             film->unconfirmed.clear();
@@ -485,6 +502,11 @@ void Swarm::tick() {
             if (reader_stuck || now - film->last_piece > kWebSeedGrace)
                 add_web_seed(*film);
         }
+    }
+    for (const std::string& sha1 : refused) {
+        qCInfo(lcTerminal) << "the swarm of" << sha1.c_str() << "sends no piece of the film";
+        leave(sha1, true);
+        listener_.swarm_refused(sha1);
     }
     std::vector<std::pair<std::string, int>> again;
     for (const auto& [sha1, piece] : pieces) {

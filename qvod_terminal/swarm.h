@@ -50,6 +50,9 @@ public:
     virtual ~SwarmListener() = default;
     // False when the piece is not (yet) on disk as its hash says: asked again.
     virtual bool swarm_piece_done(const std::string& sha1, int piece) = 0;
+    // The swarm gave up on the film: its torrent does not fit what its
+    // source serves. The film has left the swarm.
+    virtual void swarm_refused(const std::string& sha1) = 0;
 };
 
 // The terminal's BitTorrent side: one libtorrent session that downloads the

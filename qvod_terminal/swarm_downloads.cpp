@@ -134,6 +134,15 @@ bool Downloads::swarm_piece_done(const std::string& sha1, int piece) {
     return true;
 }
 
+void Downloads::swarm_refused(const std::string& sha1) {
+    std::lock_guard lock(mutex_);
+    if (const auto task = find(sha1)) {
+        task->swarm = false;
+        task->torrent.reset();
+    }
+    work_cv_.notify_all();
+}
+
 // A film checked earlier whose torrent was kept is seeded while the terminal
 // runs, unless it changed since its check.
 void Downloads::seed_held_film(const PartRecord& record) {

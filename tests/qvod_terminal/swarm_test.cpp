@@ -171,6 +171,25 @@ TEST_F(Swarm, ATorrentOfAnotherSizeIsRefusedAndBadPiecesNeverReachTheFilm) {
     ASSERT_TRUE(second_watched);
     EXPECT_TRUE(*second_watched == bytes);
     EXPECT_TRUE(read_file(second.save_folder + "星海信号.mp4") == bytes);
+
+    // A torrent of the right size but of other bytes, naming no film hash:
+    // the source's pieces all fail, and HTTP takes over.
+    const DemoClip other = clip("film_1003.mp4");
+    const std::string other_bytes =
+        read_file(std::string(KELVARA_DEMO_MEDIA_DIR) + "/" + other.file);
+    demo::TorrentSpec impostor = demo::torrent_of(std::string(other_bytes.size(), 'k'));
+    impostor.sha1.clear();
+    impostor.name = other.file;
+    impostor.announce = wrong.announce;
+    impostor.web_seed = demo_.seed_url() + other.sha1;
+    demo_.set_fixed_body("/seed/" + other.sha1 + ".torrent", demo::torrent_file(impostor));
+    Viewer& third = viewer(2);
+    const auto third_watched = third.watch(other, "雾中城.mp4");
+    ASSERT_TRUE(third_watched);
+    EXPECT_TRUE(*third_watched == other_bytes);
+    const std::vector<std::string> refused = {terminal_api::record_file_name(other.sha1),
+                                              "雾中城.mp4"};
+    EXPECT_EQ(third.files(), refused);
 }
 
 } // namespace
