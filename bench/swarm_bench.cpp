@@ -158,6 +158,8 @@ int main(int argc, char** argv) {
         for (const bool share : {false, true})
             first_bytes(demo, clips[next++ % clips.size()], share, holder);
     }
+    if (std::getenv("SWARM_BENCH_FIRST_ONLY"))
+        return 0;
     for (const bool at_once : {false, true}) {
         for (const int viewers : {1, 3, 10})
             bytes_per_viewer(demo, clips[next++ % clips.size()], viewers, at_once);

@@ -37,8 +37,8 @@ constexpr long kTorrentTimeoutMs = 5000;
 constexpr int64_t kDeadlineBytes = 2 * 1024 * 1024;
 constexpr int kMostDeadlines = 64;
 constexpr int kDeadlineStepMs = 150;
-// The web seed is the operator's bandwidth: it joins when the tracker names
-// no peer, or a reader or the download waits this long for the swarm.
+// The web seed is the operator's bandwidth: it leaves when the tracker names
+// peers, and comes back when a reader or the download waits this long.
 constexpr auto kWebSeedGrace = 1s;
 constexpr auto kReaderPatience = 400ms;
 constexpr auto kTick = 50ms;
@@ -153,7 +153,7 @@ struct Swarm::Film {
     std::optional<Clock::time_point> reader_waits; // since when a reader waits
     int wanted = -1;
     int passed = 0;               // pieces that passed their hash
-    int failures = 0;             // pieces that failed it, and web seed errors
+    int failures = 0;             // pieces that failed it
     std::vector<int> unconfirmed; // finished by libtorrent, not yet seen on disk
 };
 
@@ -305,6 +305,11 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
         }
         if (!foreground)
             params.piece_priorities.assign(size_t(info->num_pieces()), lt::low_priority);
+        // Given at the start, the web seed is asked at once (one added later
+        // waits for libtorrent's next one-second round); it leaves again if
+        // the tracker names peers.
+        if (!torrent.web_seed.empty())
+            params.url_seeds.push_back(torrent.web_seed);
     }
     const lt::torrent_handle handle = session_->add_torrent(std::move(params), error);
     if (error) {
@@ -316,6 +321,7 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
     film->handle = handle;
     film->info = info;
     film->web_seed = torrent.web_seed;
+    film->web_seed_added = !seeding && !torrent.web_seed.empty();
     film->seeding = seeding;
     film->joined = film->last_piece = Clock::now();
     std::shared_ptr<Film> replaced;
@@ -442,14 +448,14 @@ void Swarm::handle_alerts() {
             } else if (const auto* a = lt::alert_cast<lt::hash_failed_alert>(alert)) {
                 if (Film* film = film_of(a->handle))
                     ++film->failures;
-            } else if (const auto* a = lt::alert_cast<lt::url_seed_alert>(alert)) {
-                if (Film* film = film_of(a->handle))
-                    ++film->failures;
-                qCDebug(lcTerminal) << "swarm:" << alert->message().c_str();
             } else if (const auto* a = lt::alert_cast<lt::tracker_reply_alert>(alert)) {
+                // Peers to fetch from: the web seed waits until they fall short.
                 Film* film = film_of(a->handle);
-                if (film && a->num_peers == 0)
-                    add_web_seed(*film);
+                if (film && a->num_peers > 0 && film->passed == 0 && film->web_seed_added) {
+                    film->handle.remove_url_seed(film->web_seed);
+                    film->web_seed_added = false;
+                    film->last_piece = Clock::now();
+                }
             } else if (const auto* a = lt::alert_cast<lt::tracker_error_alert>(alert)) {
                 if (Film* film = film_of(a->handle))
                     add_web_seed(*film);
