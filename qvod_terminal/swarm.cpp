@@ -63,7 +63,7 @@ size_t collect(char* data, size_t size, size_t count, void* user) {
     return size * count;
 }
 
-std::optional<std::string> http_get(const std::string& url) {
+std::optional<std::string> http_get(const std::string& url, long timeout_ms) {
     CURL* curl = curl_easy_init();
     if (!curl)
         return std::nullopt;
@@ -75,7 +75,7 @@ std::optional<std::string> http_get(const std::string& url) {
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 3L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, kTorrentTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeout_ms);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "QvodTerminal");
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
@@ -224,8 +224,15 @@ std::string Swarm::store_name(const std::string& sha1) {
 
 std::optional<FilmTorrent> Swarm::find(const FileKey& key,
                                        const std::vector<std::string>& sources) {
+    // A source that does not answer delays the film's first bytes: all of
+    // them together get a few seconds.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kTorrentTimeoutMs);
     for (const std::string& base : sources) {
-        const auto bytes = http_get(base + key.sha1 + ".torrent");
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            break;
+        const auto bytes = http_get(base + key.sha1 + ".torrent", long(left));
         if (!bytes)
             continue; // none there: HTTP as before
         std::string why;
@@ -276,8 +283,9 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
                                                    lt::from_span);
     if (error)
         return false;
-    // The web seed is the address's own source, added when the swarm is not
-    // enough; trackers on other machines are left out of a local swarm.
+    // The only web seed is the source the torrent came from (see below), not
+    // what its url-list names; trackers on other machines are left out of a
+    // local swarm.
     info->set_web_seeds({});
     if (config_.local_only) {
         std::vector<lt::announce_entry> trackers;
@@ -295,7 +303,9 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
     params.renamed_files[lt::file_index_t(0)] = file_name;
     params.flags &= ~(lt::torrent_flags::auto_managed | lt::torrent_flags::paused);
     if (seeding) {
-        params.flags |= lt::torrent_flags::seed_mode;
+        // A film is the user's: a piece that fails its check is never
+        // fetched into it.
+        params.flags |= lt::torrent_flags::seed_mode | lt::torrent_flags::upload_mode;
     } else {
         params.flags |= lt::torrent_flags::sequential_download;
         params.have_pieces.resize(info->num_pieces(), false);
@@ -395,6 +405,7 @@ void Swarm::finished(const std::string& sha1, const std::string& film_path) {
         return;
     // The file was renamed under libtorrent: it only changes its name for it.
     it->second->seeding = true;
+    it->second->handle.set_flags(lt::torrent_flags::upload_mode);
     it->second->handle.rename_file(lt::file_index_t(0), film_path.substr(film_path.rfind('/') + 1));
 }
 
