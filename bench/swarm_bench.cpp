@@ -1,5 +1,6 @@
 // The swarm against HTTP only, on 127.0.0.1 with the demo server's seed as
-// the source: the first bytes of a film and a seek, for one viewer alone and
+// the source: the first bytes of a film and a seek, and mpv's first frame
+// from the start and from 70 % (with Debian's mpv), for one viewer alone and
 // for one beside a viewer that holds the film, at the same source rate; and
 // the seed's bytes per viewer as 1, 3 and 10 terminals watch one film, one
 // after another and all at once.
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +71,21 @@ struct Viewer {
         return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
     }
 
+    // Seconds until mpv showed the first frame of the stream, from `start`
+    // ("0%" or "70%" for a seek), with no video or audio output; -1 when it
+    // failed.
+    double mpv_first_frame(const DemoClip& clip, const char* start) {
+        const std::string url =
+            "http://127.0.0.1:" + std::to_string(endpoint.port) + target("stream", clip);
+        const std::string command = std::string("mpv --no-config --really-quiet --vo=null ") +
+                                    "--ao=null --frames=1 --start=" + start + " '" + url +
+                                    "' >/dev/null 2>&1";
+        const auto begin = Clock::now();
+        if (std::system(command.c_str()) != 0)
+            return -1;
+        return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+    }
+
     bool wait_complete(const DemoClip& clip) {
         httplib::Client client("127.0.0.1", endpoint.port);
         client.Get(target("stream", clip), {{"Range", "bytes=0-0"}});
@@ -91,7 +108,7 @@ std::string fresh_root() {
 
 // First bytes and a seek to 70 % for one viewer; `holder` first fetches the
 // whole film and seeds it.
-void first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder) {
+void first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder, bool mpv) {
     const std::string root = fresh_root();
     std::unique_ptr<Viewer> seed;
     if (holder) {
@@ -108,6 +125,22 @@ void first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder
     const double seek = viewer.read_ms(clip, clip.size * 7 / 10, kFirstBytes);
     std::printf("%-10s %-18s first 64 KiB %7.0f ms   seek to 70%% %7.0f ms\n",
                 share ? "swarm" : "HTTP only", holder ? "beside a holder" : "alone", first, seek);
+    if (mpv) {
+        // mpv's own start-up is in both figures alike.
+        viewer.terminal.signal(SIGKILL);
+        viewer.terminal.wait(5s);
+        std::filesystem::remove_all(root + "/viewer");
+        viewer.start(root + "/viewer", demo.seed_url(), share);
+        const double frame = viewer.mpv_first_frame(clip, "0%");
+        viewer.terminal.signal(SIGKILL);
+        viewer.terminal.wait(5s);
+        std::filesystem::remove_all(root + "/viewer");
+        viewer.start(root + "/viewer", demo.seed_url(), share);
+        const double seek_frame = viewer.mpv_first_frame(clip, "70%");
+        std::printf("%-10s %-18s mpv first frame %7.0f ms   from 70%% %7.0f ms\n",
+                    share ? "swarm" : "HTTP only", holder ? "beside a holder" : "alone", frame,
+                    seek_frame);
+    }
     viewer.terminal.signal(SIGKILL);
     if (seed)
         seed->terminal.signal(SIGKILL);
@@ -146,6 +179,8 @@ void bytes_per_viewer(DemoServer& demo, const DemoClip& clip, int viewers, bool 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     const int64_t rate = (argc > 1 ? std::atoll(argv[1]) : 64) * 1024;
+    // mpv (Debian's package) shows the first frames when it is there.
+    const bool mpv = std::system("mpv --version >/dev/null 2>&1") == 0;
     DemoServer demo;
     if (!demo.start(0, KELVARA_DEMO_MEDIA_DIR))
         return 1;
@@ -156,7 +191,7 @@ int main(int argc, char** argv) {
     size_t next = 0;
     for (const bool holder : {false, true}) {
         for (const bool share : {false, true})
-            first_bytes(demo, clips[next++ % clips.size()], share, holder);
+            first_bytes(demo, clips[next++ % clips.size()], share, holder, mpv);
     }
     if (std::getenv("SWARM_BENCH_FIRST_ONLY"))
         return 0;

@@ -37,11 +37,13 @@ constexpr long kTorrentTimeoutMs = 5000;
 constexpr int64_t kDeadlineBytes = 2 * 1024 * 1024;
 constexpr int kMostDeadlines = 64;
 constexpr int kDeadlineStepMs = 150;
-// The web seed is the operator's bandwidth: it leaves when the tracker names
-// peers, and comes back when a reader or the download waits this long.
+// The web seed is the operator's bandwidth: it leaves while a peer holding
+// the whole film is connected, and comes back when a reader or the download
+// waits this long.
 constexpr auto kWebSeedGrace = 1s;
 constexpr auto kReaderPatience = 400ms;
 constexpr auto kTick = 50ms;
+constexpr auto kPeerCheck = 100ms;
 const char kListenPort[] = "6881";
 
 bool is_loopback_url(const std::string& url) {
@@ -112,6 +114,17 @@ std::optional<std::string> read_small_file(const std::string& path) {
     return text;
 }
 
+bool has_seed_peer(const lt::torrent_handle& handle) {
+    std::vector<lt::peer_info> peers;
+    handle.get_peer_info(peers);
+    for (const lt::peer_info& peer : peers) {
+        if (peer.connection_type == lt::peer_info::standard_bittorrent &&
+            (peer.flags & lt::peer_info::seed))
+            return true;
+    }
+    return false;
+}
+
 lt::settings_pack session_settings(const SwarmConfig& config) {
     lt::settings_pack pack;
     pack.set_str(lt::settings_pack::user_agent, "QvodTerminal");
@@ -151,6 +164,7 @@ struct Swarm::Film {
     Clock::time_point joined{};
     Clock::time_point last_piece{};
     std::optional<Clock::time_point> reader_waits; // since when a reader waits
+    Clock::time_point peers_checked{};
     int wanted = -1;
     int passed = 0;               // pieces that passed their hash
     int failures = 0;             // pieces that failed it
@@ -316,8 +330,8 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
         if (!foreground)
             params.piece_priorities.assign(size_t(info->num_pieces()), lt::low_priority);
         // Given at the start, the web seed is asked at once (one added later
-        // waits for libtorrent's next one-second round); it leaves again if
-        // the tracker names peers.
+        // waits for libtorrent's next one-second round); it leaves again
+        // while a peer holds the film.
         if (!torrent.web_seed.empty())
             params.url_seeds.push_back(torrent.web_seed);
     }
@@ -369,6 +383,13 @@ void Swarm::want(const std::string& sha1, int piece) {
             int(std::clamp<int64_t>(kDeadlineBytes / film.info->piece_length(), 2, kMostDeadlines));
         for (int k = 0; k < count && piece + k < film.info->num_pieces(); ++k)
             film.handle.set_piece_deadline(lt::piece_index_t(piece + k), k * kDeadlineStepMs);
+        // The web seed takes pieces by priority, not by deadline: the
+        // window first, then the pieces after it in steps.
+        std::vector<lt::download_priority_t> priorities(size_t(film.info->num_pieces()),
+                                                        lt::default_priority);
+        for (int k = 0; k < 3 * count && piece + k < film.info->num_pieces(); ++k)
+            priorities[size_t(piece + k)] = lt::download_priority_t(std::uint8_t(7 - k / count));
+        film.handle.prioritize_pieces(priorities);
     }
 }
 
@@ -427,7 +448,7 @@ void Swarm::leave(const std::string& sha1, bool forget) {
 
 void Swarm::run_alerts() {
     while (!stopping_) {
-        session_->wait_for_alert(lt::milliseconds(50));
+        session_->wait_for_alert(kTick);
         handle_alerts();
         tick();
     }
@@ -459,14 +480,6 @@ void Swarm::handle_alerts() {
             } else if (const auto* a = lt::alert_cast<lt::hash_failed_alert>(alert)) {
                 if (Film* film = film_of(a->handle))
                     ++film->failures;
-            } else if (const auto* a = lt::alert_cast<lt::tracker_reply_alert>(alert)) {
-                // Peers to fetch from: the web seed waits until they fall short.
-                Film* film = film_of(a->handle);
-                if (film && a->num_peers > 0 && film->passed == 0 && film->web_seed_added) {
-                    film->handle.remove_url_seed(film->web_seed);
-                    film->web_seed_added = false;
-                    film->last_piece = Clock::now();
-                }
             } else if (const auto* a = lt::alert_cast<lt::tracker_error_alert>(alert)) {
                 if (Film* film = film_of(a->handle))
                     add_web_seed(*film);
@@ -512,8 +525,23 @@ void Swarm::tick() {
             for (const int piece : film->unconfirmed)
                 pieces.emplace_back(sha1, piece);
             film->unconfirmed.clear();
-            if (film->seeding || film->web_seed_added)
+            if (film->seeding)
                 continue;
+            if (film->web_seed_added) {
+                // A peer that holds the whole film is connected: the web seed
+                // waits until it falls short. Peers a tracker merely names may
+                // be gone.
+                if (now - film->peers_checked > kPeerCheck) {
+                    film->peers_checked = now;
+                    if (has_seed_peer(film->handle)) {
+                        film->handle.remove_url_seed(film->web_seed);
+                        film->web_seed_added = false;
+                        film->last_piece = now;
+                        film->reader_waits.reset();
+                    }
+                }
+                continue;
+            }
             const bool reader_stuck =
                 film->reader_waits && now - *film->reader_waits > kReaderPatience;
             if (reader_stuck || now - film->last_piece > kWebSeedGrace)
