@@ -11,11 +11,12 @@
 #include "qvod_terminal/terminal_fixture.h"
 
 #include <QString>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <httplib.h>
@@ -106,9 +107,13 @@ std::string fresh_root() {
     return ::mkdtemp(pattern);
 }
 
-// First bytes and a seek to 70 % for one viewer; `holder` first fetches the
-// whole film and seeds it.
-void first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder, bool mpv) {
+// First bytes and a seek to 70 % for one viewer, and mpv's first frames;
+// `holder` first fetches the whole film and seeds it. Milliseconds.
+struct FirstBytes {
+    double first = 0, seek = 0, frame = 0, seek_frame = 0;
+};
+
+FirstBytes first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder, bool mpv) {
     const std::string root = fresh_root();
     std::unique_ptr<Viewer> seed;
     if (holder) {
@@ -116,35 +121,34 @@ void first_bytes(DemoServer& demo, const DemoClip& clip, bool share, bool holder
         seed->start(root + "/holder", demo.seed_url(), share);
         seed->wait_complete(clip);
     }
+    FirstBytes result;
     Viewer viewer;
-    if (!viewer.start(root + "/viewer", demo.seed_url(), share)) {
-        std::printf("terminal did not start\n");
-        return;
-    }
-    const double first = viewer.read_ms(clip, 0, kFirstBytes);
-    const double seek = viewer.read_ms(clip, clip.size * 7 / 10, kFirstBytes);
-    std::printf("%-10s %-18s first 64 KiB %7.0f ms   seek to 70%% %7.0f ms\n",
-                share ? "swarm" : "HTTP only", holder ? "beside a holder" : "alone", first, seek);
-    if (mpv) {
-        // mpv's own start-up is in both figures alike.
+    const auto fresh_viewer = [&] {
         viewer.terminal.signal(SIGKILL);
         viewer.terminal.wait(5s);
         std::filesystem::remove_all(root + "/viewer");
-        viewer.start(root + "/viewer", demo.seed_url(), share);
-        const double frame = viewer.mpv_first_frame(clip, "0%");
-        viewer.terminal.signal(SIGKILL);
-        viewer.terminal.wait(5s);
-        std::filesystem::remove_all(root + "/viewer");
-        viewer.start(root + "/viewer", demo.seed_url(), share);
-        const double seek_frame = viewer.mpv_first_frame(clip, "70%");
-        std::printf("%-10s %-18s mpv first frame %7.0f ms   from 70%% %7.0f ms\n",
-                    share ? "swarm" : "HTTP only", holder ? "beside a holder" : "alone", frame,
-                    seek_frame);
+        return viewer.start(root + "/viewer", demo.seed_url(), share);
+    };
+    if (fresh_viewer()) {
+        result.first = viewer.read_ms(clip, 0, kFirstBytes);
+        result.seek = viewer.read_ms(clip, clip.size * 7 / 10, kFirstBytes);
     }
+    // mpv's own start-up is in both figures alike.
+    if (mpv && fresh_viewer())
+        result.frame = viewer.mpv_first_frame(clip, "0%");
+    if (mpv && fresh_viewer())
+        result.seek_frame = viewer.mpv_first_frame(clip, "70%");
     viewer.terminal.signal(SIGKILL);
+    viewer.terminal.wait(5s);
     if (seed)
         seed->terminal.signal(SIGKILL);
     std::filesystem::remove_all(root);
+    return result;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 void bytes_per_viewer(DemoServer& demo, const DemoClip& clip, int viewers, bool at_once) {
@@ -189,9 +193,24 @@ int main(int argc, char** argv) {
     std::printf("source %lld KiB/s, clips of about %lld KiB\n", (long long)(rate / 1024),
                 (long long)(clips.front().size / 1024));
     size_t next = 0;
+    constexpr int kRounds = 5;
+    std::printf("medians of %d rounds, ms (a fresh terminal and folder each)\n", kRounds);
     for (const bool holder : {false, true}) {
-        for (const bool share : {false, true})
-            first_bytes(demo, clips[next++ % clips.size()], share, holder, mpv);
+        for (const bool share : {false, true}) {
+            std::vector<double> first, seek, frame, seek_frame;
+            for (int round = 0; round < kRounds; ++round) {
+                const FirstBytes r =
+                    first_bytes(demo, clips[next++ % clips.size()], share, holder, mpv);
+                first.push_back(r.first);
+                seek.push_back(r.seek);
+                frame.push_back(r.frame);
+                seek_frame.push_back(r.seek_frame);
+            }
+            std::printf("%-10s %-16s first 64 KiB %5.0f  at 70%% %5.0f   mpv first frame %5.0f  "
+                        "from 70%% %5.0f\n",
+                        share ? "swarm" : "HTTP only", holder ? "beside a holder" : "alone",
+                        median(first), median(seek), median(frame), median(seek_frame));
+        }
     }
     if (std::getenv("SWARM_BENCH_FIRST_ONLY"))
         return 0;
