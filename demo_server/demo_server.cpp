@@ -6,11 +6,13 @@
 #include "media_library.h"
 #include "site_pages.h"
 #include "switches.h"
+#include "torrent_files.h"
 
 #include "common/gbk.h"
 #include "common/program_files.h"
 
 #include <QLoggingCategory>
+#include <atomic>
 #include <csignal>
 #include <functional>
 #include <httplib.h>
@@ -105,11 +107,16 @@ struct DemoServer::Impl {
     std::thread thread;
     int port = 0;
     std::map<std::string, Handler> pages;
+    std::map<std::string, std::string> torrents; // by the clip's SHA-1, made at start
+    demo::Tracker tracker;
+    std::atomic<std::int64_t> seed_bytes{0};
 
     Impl();
     demo::SiteContext site() const;
     void handle(const Request& req, Response& res);
     bool route(const std::string& path, const Request& req, Response& res);
+    void make_torrents();
+    void announce(const Request& req, Response& res);
     void serve_clip(const demo::Clip& clip, bool seed, const Request& req, Response& res);
     bool send_piece(const ClipReply& reply, std::size_t offset, std::size_t length,
                     httplib::DataSink& sink);
@@ -208,6 +215,16 @@ bool DemoServer::Impl::route(const std::string& path, const Request& req, Respon
         send_gbk(res, demo::title_page(site(), *title));
         return true;
     }
+    if (path == "/announce") {
+        announce(req, res);
+        return true;
+    }
+    if (starts_with(path, "/seed/") && ends_with(path, ".torrent")) {
+        const auto torrent = torrents.find(path.substr(6, path.size() - 6 - 8));
+        if (torrent != torrents.end())
+            res.set_content(torrent->second, "application/x-bittorrent");
+        return torrent != torrents.end();
+    }
     if (starts_with(path, "/seed/")) {
         const demo::Clip* clip = media.by_sha1(path.substr(6));
         if (clip)
@@ -221,6 +238,30 @@ bool DemoServer::Impl::route(const std::string& path, const Request& req, Respon
         return clip != nullptr;
     }
     return false;
+}
+
+// Made once the port is known: the torrents name this server's seeds and tracker.
+void DemoServer::Impl::make_torrents() {
+    torrents.clear();
+    const std::string root = "http://127.0.0.1:" + std::to_string(port);
+    for (const auto& [file, clip] : media.clips()) {
+        demo::TorrentSpec spec = demo::torrent_of(clip.bytes);
+        spec.name = file;
+        spec.announce = root + "/announce";
+        spec.web_seed = root + "/seed/" + clip.sha1;
+        torrents[clip.sha1] = demo::torrent_file(spec);
+    }
+}
+
+void DemoServer::Impl::announce(const Request& req, Response& res) {
+    const std::string port_text = req.get_param_value("port");
+    int peer_port = 0;
+    for (const char c : port_text)
+        peer_port = c >= '0' && c <= '9' && peer_port < 65536 ? peer_port * 10 + (c - '0') : 65536;
+    res.set_header("Cache-Control", "no-cache");
+    res.set_content(tracker.announce(req.get_param_value("info_hash"), req.remote_addr, peer_port,
+                                     req.get_param_value("event")),
+                    "text/plain");
 }
 
 void DemoServer::Impl::serve_clip(const demo::Clip& clip, bool seed, const Request& req,
@@ -274,6 +315,8 @@ bool DemoServer::Impl::send_piece(const ClipReply& reply, std::size_t offset, st
     }
     if (!sink.write(data.data(), data.size()))
         return false;
+    if (reply.seed)
+        seed_bytes += static_cast<std::int64_t>(data.size());
     if (rate > 0) {
         const auto pause = std::chrono::microseconds(piece * 1000000 / rate);
         return switches.sleep_until(std::chrono::steady_clock::now() + pause);
@@ -326,6 +369,7 @@ bool DemoServer::start(int port, const std::string& media_dir) {
         return false;
     }
     impl_->port = bound;
+    impl_->make_torrents();
     impl_->http = std::move(http);
     impl_->switches.set_stopping(false);
     impl_->thread = std::thread([server = impl_->http.get()] {
@@ -365,6 +409,10 @@ std::string DemoServer::base_url() const {
 
 std::string DemoServer::seed_url() const {
     return "http://127.0.0.1:" + std::to_string(impl_->port) + "/seed/";
+}
+
+std::int64_t DemoServer::seed_bytes_sent() const {
+    return impl_->seed_bytes;
 }
 
 std::vector<DemoClip> DemoServer::clips() const {

@@ -26,7 +26,9 @@ struct DemoClip {
 // The demo content server: a small catalogue under "/soft/" (pages, h.asp,
 // play.htm, pp.htm, lib/wen.txt, tj/tj.asp, the advertisement pages, the
 // update programs), "/tv" and "/yy", the clips under "/media/<file>" and their
-// seeds under "/seed/<sha1>", all on 127.0.0.1. It serves on threads of its
+// seeds under "/seed/<sha1>", all on 127.0.0.1. Each seed has its torrent,
+// "/seed/<sha1>.torrent" (single file, the seed as its web seed, the film's
+// SHA-1 in its info), and "/announce" is the HTTP tracker they name. It serves on threads of its
 // own, so a caller may block on its requests.
 //
 // The switches let tests shape the replies; they may be changed at any time,
@@ -74,6 +76,9 @@ public:
 
     // Turns every switch off; counts are kept.
     void reset_switches();
+
+    // Body bytes the seeds ("/seed/<sha1>") sent so far, torrents excluded.
+    std::int64_t seed_bytes_sent() const;
 
     // Requests received so far for a path (counted before any switch acts).
     int request_count(const std::string& path) const;

@@ -203,6 +203,7 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
         const int error = keep_finished_file(t);
         if (error == 0)
             save_complete_record(t);
+        bool seed = false;
         {
             std::lock_guard lock(mutex_);
             t.busy = false;
@@ -211,19 +212,27 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
             } else {
                 t.phase = Phase::Complete;
                 t.dirty = false;
+                seed = t.swarm;
                 qCDebug(lcTerminal) << "finished" << t.final_path.c_str();
             }
         }
+        if (seed && swarm_)
+            swarm_->finished(t.key.sha1, t.final_path);
         data_cv_.notify_all();
         return;
     }
     bool give_up = false;
+    bool left_swarm = false;
     {
         std::lock_guard lock(mutex_);
         const int sources = int(t.sources.size());
-        ++t.mismatches;
+        // The torrent is not of this film: the sources' HTTP takes over.
+        left_swarm = t.swarm;
+        t.swarm = false;
+        if (!left_swarm)
+            ++t.mismatches;
         qCInfo(lcTerminal) << "checksum mismatch" << t.mismatches << "of" << t.key.name.c_str();
-        give_up = t.mismatches >= (sources > 1 ? sources + 1 : 2);
+        give_up = !left_swarm && t.mismatches >= (sources > 1 ? sources + 1 : 2);
         t.pieces.clear();
         restart_hash(t);
         t.dirty = true;
@@ -231,6 +240,10 @@ void Downloads::verify(const std::shared_ptr<Task>& task) {
             fail(t, "checksum");
         else
             t.only_source = sources > 1 ? (t.mismatches - 1) % sources : -1;
+    }
+    if (left_swarm && swarm_) {
+        qCInfo(lcTerminal) << "the torrent of" << t.key.sha1.c_str() << "is another film";
+        swarm_->leave(t.key.sha1, true);
     }
     if (give_up) {
         ::unlink(t.data_path.c_str());

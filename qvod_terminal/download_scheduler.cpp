@@ -79,6 +79,8 @@ std::unique_ptr<Job> Downloads::job_for(const std::shared_ptr<Task>& task, Clock
         job->kind = JobKind::Verify;
         return job;
     }
+    if (t.swarm)
+        return nullptr; // libtorrent fetches its pieces
     if (t.out_of_space_until) {
         if (now < *t.out_of_space_until) {
             wake = std::min(wake, *t.out_of_space_until);
@@ -182,6 +184,12 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
 // when every connection of the download is busy elsewhere, the connections
 // far from the piece are taken back.
 void Downloads::steer(Task& task, int piece) {
+    if (task.swarm) {
+        task.focus = piece;
+        if (swarm_)
+            swarm_->want(task.key.sha1, piece);
+        return;
+    }
     if (task.focus != piece) {
         task.focus = piece;
         work_cv_.notify_all();

@@ -50,6 +50,7 @@ private:
 };
 
 struct Task;
+struct FilmTorrent;
 
 // One range request of a download: pieces first..fetch_end-1 from one
 // source, of which it still claims next..end-1 (a reader far ahead may cut
@@ -129,6 +130,11 @@ struct Task {
 
     bool dirty = false; // pieces not yet in the record
     bool saving = false;
+
+    // The film's torrent, when its source offers one: libtorrent fetches the
+    // pieces (swarm), the workers only check the file.
+    std::shared_ptr<const FilmTorrent> torrent;
+    bool swarm = false;
 };
 
 } // namespace kelvara

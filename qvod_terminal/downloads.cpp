@@ -19,9 +19,10 @@ using namespace download_limits;
 
 namespace {
 
-constexpr int kMostUnfinished = 16;      // partial downloads kept in a folder
-constexpr size_t kMostTasks = 64;        // downloads kept in memory
-constexpr int64_t kRecordRoom = 1 << 20; // free space left beside a reservation
+constexpr int kMostUnfinished = 16;         // partial downloads kept in a folder
+constexpr size_t kMostTasks = 64;           // downloads kept in memory
+constexpr int64_t kRecordRoom = 1 << 20;    // free space left beside a reservation
+constexpr char kSwarmSuffix[] = ".kvswarm"; // a download's torrent, see Swarm
 
 int64_t seconds_since_1970() {
     return std::chrono::duration_cast<std::chrono::seconds>(
@@ -70,13 +71,13 @@ PartRecord record_of(const Task& task) {
 
 } // namespace
 
-Downloads::Downloads(DownloadConfig config) : config_(std::move(config)) {}
-
 Downloads::~Downloads() {
     stop();
 }
 
 void Downloads::start() {
+    if (swarm_)
+        swarm_->start();
     resume_partials();
     for (int i = 0; i < kWorkers; ++i)
         workers_.emplace_back([this] { run_worker(); });
@@ -97,6 +98,8 @@ void Downloads::stop() {
     work_cv_.notify_all();
     data_cv_.notify_all();
     stop_cv_.notify_all();
+    if (swarm_)
+        swarm_->stop();
     for (std::thread& worker : workers_)
         worker.join();
     workers_.clear();
@@ -119,9 +122,12 @@ void Downloads::resume_partials() {
     const std::string& folder = config_.save_folder;
     const std::vector<std::string> names = folder_entries(folder);
     std::vector<PartRecord> partials;
+    std::vector<PartRecord> held;
     std::vector<std::string> recorded;
+    std::vector<std::string> all_recorded;
     for (const std::string& name : names) {
-        if (own_file_hash(name, std::string(terminal_api::kRecordSuffix) + ".new")) {
+        if (own_file_hash(name, std::string(terminal_api::kRecordSuffix) + ".new") ||
+            own_file_hash(name, std::string(kSwarmSuffix) + ".new")) {
             ::unlink((folder + name).c_str());
             continue;
         }
@@ -138,9 +144,12 @@ void Downloads::resume_partials() {
             ::unlink((folder + name).c_str());
             continue;
         }
+        all_recorded.push_back(*sha1);
         if (!record->complete) {
             recorded.push_back(*sha1);
             partials.push_back(*record);
+        } else {
+            held.push_back(*record);
         }
     }
     for (const std::string& name : names) {
@@ -149,7 +158,14 @@ void Downloads::resume_partials() {
             qCInfo(lcTerminal) << "removing the unrecorded" << name.c_str();
             ::unlink((folder + name).c_str());
         }
+        // A torrent stays as long as its download or film has a record.
+        const auto swarm_sha1 = own_file_hash(name, kSwarmSuffix);
+        if (swarm_sha1 &&
+            std::find(all_recorded.begin(), all_recorded.end(), *swarm_sha1) == all_recorded.end())
+            ::unlink((folder + name).c_str());
     }
+    for (const PartRecord& record : held)
+        seed_held_film(record);
     for (const PartRecord& record : partials) {
         qCDebug(lcTerminal) << "resuming" << record.name.c_str();
         if (const auto task = open(FileKey{record.sha1, record.size, record.name}, false)) {
@@ -192,6 +208,7 @@ std::shared_ptr<Task> Downloads::open(const FileKey& key, bool foreground) {
             make_foreground(*task);
         forget_old_tasks();
     }
+    join_swarm(task);
     work_cv_.notify_all();
     return task;
 }
@@ -212,6 +229,9 @@ std::shared_ptr<Task> Downloads::prepare(FileKey key) {
     task->pieces = PieceMap(key.size, choose_piece_size(key.size, config_.piece_bytes));
     task->claimed.assign(size_t(task->pieces.count()), 0);
     const auto failed = [&](int error) {
+        if (task->swarm)
+            ::unlink((folder + Swarm::store_name(key.sha1)).c_str());
+        task->swarm = false;
         task->phase = Phase::Failed;
         task->reason = io_failure_reason(error);
         qCInfo(lcTerminal) << "cannot download" << key.name.c_str() << std::strerror(error);
@@ -222,8 +242,10 @@ std::shared_ptr<Task> Downloads::prepare(FileKey key) {
         return failed(error);
     const auto record = load_part_record(task->part_path);
     if (record && record->sha1 == key.sha1 && record->size == key.size) {
-        if (const auto resumed = resume(task, *record))
+        if (const auto resumed = resume(task, *record)) {
+            find_torrent(*resumed, true);
             return resumed;
+        }
     }
     ::unlink(task->part_path.c_str());
     ::unlink(task->data_path.c_str());
@@ -247,6 +269,7 @@ std::shared_ptr<Task> Downloads::prepare(FileKey key) {
         ::unlink(task->part_path.c_str());
         return failed(error);
     }
+    find_torrent(*task, false);
     int64_t size = 0;
     if (is_regular_file(task->final_path, &size) && size == key.size)
         task->adopt_path = task->final_path;
@@ -359,9 +382,13 @@ std::shared_ptr<Task> Downloads::find(const std::string& sha1) const {
 }
 
 void Downloads::make_foreground(Task& task) {
+    if (task.foreground)
+        return;
     for (const auto& other : tasks_)
         other->foreground = false;
     task.foreground = true;
+    if (swarm_)
+        swarm_->set_foreground(task.key.sha1);
 }
 
 // Records the pieces on disk of every download once a second, away from the
@@ -426,6 +453,9 @@ void Downloads::fail(Task& task, const std::string& reason) {
     task.reason = reason;
     for (Job* job : task.jobs)
         job->abandon = true;
+    if (task.swarm && swarm_)
+        swarm_->leave(task.key.sha1, true);
+    task.swarm = false;
     qCInfo(lcTerminal) << "download failed:" << task.key.name.c_str() << reason.c_str();
     data_cv_.notify_all();
 }
@@ -445,6 +475,10 @@ terminal_api::Status Downloads::status(Task& task) {
     using terminal_api::State;
     std::lock_guard lock(mutex_);
     const auto now = Clock::now();
+    // The swarm reconnects on its own; a silent one shows as the HTTP
+    // downloads' stalled source does.
+    const bool swarm_silent = task.swarm && task.any_data &&
+                              now - task.last_data > std::chrono::milliseconds(config_.stall_ms);
     terminal_api::Status s;
     s.size = task.key.size;
     s.have = task.pieces.have_bytes();
@@ -457,9 +491,10 @@ terminal_api::Status Downloads::status(Task& task) {
         s.path = task.final_path;
     } else if (task.phase == Phase::Failed || task.out_of_space_until) {
         s.state = State::Failed;
-    } else if (task.pieces.complete() || (task.any_data && task.last_data >= task.last_failure)) {
+    } else if (task.pieces.complete() ||
+               (task.any_data && task.last_data >= task.last_failure && !swarm_silent)) {
         s.state = State::Downloading;
-    } else if (task.had_failure) {
+    } else if (task.had_failure || swarm_silent) {
         s.state = State::Reconnecting;
     } else {
         s.state = State::Connecting;

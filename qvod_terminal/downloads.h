@@ -4,6 +4,7 @@
 #include "download_limits.h"
 #include "download_task.h"
 #include "part_file.h"
+#include "swarm.h"
 
 #include <condition_variable>
 #include <memory>
@@ -21,12 +22,14 @@ struct FetchOutcome;
 struct DownloadConfig : DownloadTuning {
     std::string save_folder; // ends in "/"
     std::vector<std::string> sources;
+    bool share = true;  // films with a torrent come through the swarm, and are seeded
+    int upload_kbs = 0; // the swarm's upload cap; 0: none
 };
 
 // The downloads of a terminal: a fixed pool of workers fetches pieces from
 // the sources into the download folder, the file being played first and
 // nearest to where it is read, the others with one connection each.
-class Downloads {
+class Downloads : private SwarmListener {
 public:
     explicit Downloads(DownloadConfig config);
     ~Downloads();
@@ -51,6 +54,12 @@ public:
     terminal_api::Status status(Task& task);
 
 private:
+    bool swarm_piece_done(const std::string& sha1, int piece) override;
+    void swarm_refused(const std::string& sha1) override;
+    void find_torrent(Task& task, bool resumed);
+    void join_swarm(const std::shared_ptr<Task>& task);
+    void seed_held_film(const PartRecord& record);
+
     void run_worker();
     std::unique_ptr<Job> next_job();
     std::unique_ptr<Job> job_for(const std::shared_ptr<Task>& task, Clock::time_point now,
@@ -96,6 +105,7 @@ private:
     std::mutex open_mutex_; // one download prepared at a time
     std::vector<std::thread> workers_;
     std::thread saver_;
+    std::unique_ptr<Swarm> swarm_; // none while sharing is off
 };
 
 } // namespace kelvara

@@ -105,7 +105,8 @@ int run(const TerminalOptions& options) {
         return 1;
     }
     const TerminalSettings settings = read_settings(options.folder);
-    Downloads downloads(DownloadConfig{options, settings.save_folder, settings.sources});
+    Downloads downloads(DownloadConfig{options, settings.save_folder, settings.sources,
+                                       settings.share, settings.upload_kbs});
     LocalServer server(downloads, *secret);
     const int port = server.bind();
     if (port <= 0) {

@@ -38,8 +38,22 @@ TerminalSettings parse_settings(const QByteArray& gbk_text, const std::string& q
     const QString quote = QStringLiteral("\"");
     QString save_value;
     bool save_found = false;
+    bool share_found = false;
+    bool upload_found = false;
     TerminalSettings settings;
     for (const QString& line : lines) {
+        const QString share = text_between(line, QStringLiteral("Share=\""), quote, 2);
+        if (!share_found && line.contains(QLatin1String("Share=\""))) {
+            settings.share = share.trimmed() != QLatin1String("0");
+            share_found = true;
+        }
+        bool number = false;
+        const int upload =
+            text_between(line, QStringLiteral("Uploadrate=\""), quote, 2).toInt(&number);
+        if (!upload_found && number && upload >= 0 && upload <= terminal_api::kMostUploadKbs) {
+            settings.upload_kbs = upload;
+            upload_found = true;
+        }
         if (!save_found && line.contains(save_marker)) {
             save_value = xml_text(text_between(line, save_marker, quote, 2));
             save_found = true;

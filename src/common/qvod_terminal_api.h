@@ -31,6 +31,11 @@
 // The line holding Defaultsavepath="<folder/>" names the download folder;
 // each line <Source url="<base>"/> names a source (at most 16, 2 KiB each),
 // which is asked for <base><sha1> (lower-case hash) with byte ranges.
+// Share="0" turns sharing off; Uploadrate="<KB/s>" caps the upload (0: no
+// cap; default kDefaultUploadKbs). While sharing is on, a film whose source
+// offers <base><sha1>.torrent comes through its BitTorrent swarm, with the
+// source as web seed, and the films it finished are seeded while it runs;
+// the torrent is kept as .<sha1>.kvswarm beside the download's record.
 //
 // Routes (all GET; sha1 is 40 hexadecimal digits in any case; sizes are
 // 1 byte to 1 TiB; a name is made safe and cut to 200 bytes):
@@ -88,6 +93,9 @@ inline constexpr char kSecretParam[] = "key";
 // Where a download keeps its record and its bytes, by hash.
 inline constexpr char kRecordSuffix[] = ".kvpart";
 inline constexpr char kDataSuffix[] = ".kvtmp";
+// The swarm's upload cap in KB/s when the settings name none, and the most.
+inline constexpr int kDefaultUploadKbs = 256;
+inline constexpr int kMostUploadKbs = 1024 * 1024;
 
 enum class State { Connecting, Downloading, Reconnecting, Complete, Failed };
 

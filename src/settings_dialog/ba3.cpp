@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QThread>
 #include <algorithm>
 
@@ -160,6 +161,18 @@ void BA3::create_pages() {
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(228, 42, 60, 24);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    share_box = new QCheckBox(QStringLiteral("观看时与其他观众共享影片(P2P)"), p1[2]);
+    share_box->setObjectName(QStringLiteral("share_box"));
+    share_box->setGeometry(10, 84, 276, 20);
+    upload_label = new Label(p1[2], QStringLiteral("upload_label"),
+                             QStringLiteral("上传速度上限(KB/s，0为不限)："));
+    upload_label->setGeometry(10, 112, 200, 20);
+    upload_box = new QSpinBox(p1[2]);
+    upload_box->setObjectName(QStringLiteral("upload_box"));
+    upload_box->setRange(0, terminal_api::kMostUploadKbs);
+    upload_box->setGeometry(210, 110, 78, 24);
+    connect(share_box, &QCheckBox::toggled, upload_box, &QWidget::setEnabled);
 }
 
 void BA3::resizeEvent(QResizeEvent*) {
@@ -199,6 +212,14 @@ void BA3::Form_Load() {
     loaded_folder = qvod_save_path(qvod_settings);
     Text1->setText(loaded_folder.isEmpty() ? download_folder({}) : loaded_folder);
     shown_folder_ = Text1->text();
+    loaded_sharing_ = qvod_sharing(qvod_settings);
+    share_box->setChecked(loaded_sharing_.on);
+    upload_box->setValue(loaded_sharing_.upload_kbs);
+    upload_box->setEnabled(loaded_sharing_.on);
+}
+
+QvodSharing BA3::shown_sharing() const {
+    return {share_box->isChecked(), upload_box->value()};
 }
 
 void BA3::d_z_Click(int index) {
@@ -232,27 +253,38 @@ void BA3::cmdApply_Click() {
     for (const OptionBox& option : kOptionBoxes)
         ini_write(ini_path, s_q, QString::fromLatin1(option.key),
                   option_value(Check1[option.box]->isChecked()));
-    if (Text1->text() == shown_folder_)
+    const bool folder_changed = Text1->text() != shown_folder_;
+    if (!folder_changed && shown_sharing() == loaded_sharing_)
         return;
-    change_download_folder();
+    change_qvod_settings(folder_changed);
 }
 
-void BA3::change_download_folder() {
+// The terminal reads its settings at start: it is stopped, the file changed
+// and the terminal started again.
+void BA3::change_qvod_settings(bool folder_changed) {
     stop_qvod_processes();
-    Text1->setText(download_folder(Text1->text()));
+    if (folder_changed)
+        Text1->setText(download_folder(Text1->text()));
 
     // The file as it is now, so that what the terminal wrote since the
-    // dialog opened is kept; only the folder changes.
+    // dialog opened is kept; only what the user changed changes.
     const QString path = settings_file();
     QDir().mkpath(qvod_folder);
-    qvod_settings =
-        with_qvod_save_path(read_crlf_lines(path).value_or(qvod_settings), Text1->text());
+    qvod_settings = read_crlf_lines(path).value_or(qvod_settings);
+    if (folder_changed)
+        qvod_settings = with_qvod_save_path(qvod_settings, Text1->text());
+    if (shown_sharing() != loaded_sharing_) {
+        qvod_settings = with_qvod_sharing(qvod_settings, shown_sharing());
+        loaded_sharing_ = shown_sharing();
+    }
     if (!write_text_atomically(path, qvod_settings))
         qCWarning(lc_settings) << "cannot write" << path;
 
     main_.platform().events.do_events();
     main_.platform().processes.start_detached(qvod_folder + QLatin1String("QvodTerminal.exe"), {},
                                               true);
+    if (!folder_changed)
+        return;
     loaded_folder = Text1->text();
     shown_folder_ = loaded_folder;
     main_.platform().dialogs.message_box(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings_dialog/qvod_settings.h"
 #include "window/controls.h"
 
 #include <QString>
@@ -9,6 +10,7 @@ class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace kelvara {
 
@@ -47,6 +49,9 @@ public:
     Label* Label1 = nullptr; // "设置影片接收下载路径："
     QLineEdit* Text1 = nullptr;
     QPushButton* Command1 = nullptr;
+    QCheckBox* share_box = nullptr; // sharing in the swarm (QvodPlayer.xml Share)
+    Label* upload_label = nullptr;
+    QSpinBox* upload_box = nullptr; // upload cap, KB/s (Uploadrate)
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdApply = nullptr;
@@ -69,7 +74,8 @@ private:
     void create_controls();
     void create_pages();
     void Form_Resize();
-    void change_download_folder();
+    void change_qvod_settings(bool folder_changed);
+    QvodSharing shown_sharing() const;
     void stop_qvod_processes();
     QString settings_file() const;
 
@@ -78,6 +84,7 @@ private:
     // The folder the box showed at load or last apply: Apply touches the QVOD
     // settings only when the box differs from it.
     QString shown_folder_;
+    QvodSharing loaded_sharing_;
 };
 
 // The on/off keys of section S_q and their boxes, in the order Apply writes them.

@@ -37,6 +37,47 @@ QString with_qvod_save_path(const QString& settings, const QString& folder) {
            value + QStringLiteral("/>\r\n</QvodPlayer>\r\n");
 }
 
+QvodSharing qvod_sharing(const QString& settings) {
+    QvodSharing sharing;
+    sharing.on =
+        text_between(settings, QStringLiteral("Share=\""), QStringLiteral("\""), 2).trimmed() !=
+        QLatin1String("0");
+    bool number = false;
+    const int upload =
+        text_between(settings, QStringLiteral("Uploadrate=\""), QStringLiteral("\""), 2)
+            .toInt(&number);
+    const bool valid = number && upload >= 0 && upload <= terminal_api::kMostUploadKbs;
+    sharing.upload_kbs = valid ? upload : terminal_api::kDefaultUploadKbs;
+    return sharing;
+}
+
+namespace {
+
+QString with_config_attribute(const QString& settings, const QString& name, const QString& value) {
+    const QString attribute = name + QStringLiteral("=\"") + value + u'"';
+    const QRegularExpression existing(QRegularExpression::escape(name) +
+                                      QStringLiteral("=\"[^\"]*\""));
+    if (settings.contains(existing)) {
+        QString out = settings;
+        return out.replace(existing, attribute);
+    }
+    static const QRegularExpression config(QStringLiteral("<Config(?=[\\s/>])"));
+    const QRegularExpressionMatch m = config.match(settings);
+    if (!m.hasMatch())
+        return settings;
+    QString out = settings;
+    return out.insert(m.capturedEnd(), u' ' + attribute);
+}
+
+} // namespace
+
+QString with_qvod_sharing(const QString& settings, const QvodSharing& sharing) {
+    const QString shared = with_config_attribute(
+        settings, QStringLiteral("Share"), sharing.on ? QStringLiteral("1") : QStringLiteral("0"));
+    return with_config_attribute(shared, QStringLiteral("Uploadrate"),
+                                 QString::number(sharing.upload_kbs));
+}
+
 QString download_folder(const QString& text) {
     if (!text.startsWith(u'/'))
         return terminal_api::default_download_folder();

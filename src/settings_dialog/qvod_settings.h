@@ -13,6 +13,18 @@ QString qvod_save_path(const QString& settings);
 // empty text becomes a settings file holding only the folder.
 QString with_qvod_save_path(const QString& settings, const QString& folder);
 
+// Sharing in the swarm: the Share and Uploadrate attributes of the Config
+// element (see common/qvod_terminal_api.h).
+struct QvodSharing {
+    bool on = true;
+    int upload_kbs = 0;
+    bool operator==(const QvodSharing&) const = default;
+};
+QvodSharing qvod_sharing(const QString& settings);
+// The text with both attributes set on its Config element, nothing else
+// changed; a text without a Config element is left as it is.
+QString with_qvod_sharing(const QString& settings, const QvodSharing& sharing);
+
 // The download folder the settings dialog stores for what the user typed: an
 // absolute path ending in "/"; any other text becomes the home folder's
 // "Media/".

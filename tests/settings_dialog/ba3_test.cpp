@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 using namespace kelvara;
@@ -347,4 +348,26 @@ TEST_F(SettingsDialog, OkAppliesAndUnloadsCancelAndCloseDropTheChanges) {
     EXPECT_EQ(client.setting("S_q", "qvodqi"), "1");
     EXPECT_TRUE(xml().contains("Defaultsavepath=\"/ok/\""));
     EXPECT_EQ(boxes_with(done), 1);
+}
+
+TEST_F(SettingsDialog, SharingChangesRestartTheTerminalWithoutThePathMessage) {
+    write_xml(kXml);
+    const qint64 terminal = client.processes.add(qvod + "QvodTerminal.exe");
+    BA3& d = open_settings();
+    d.d_z_Click(2);
+    EXPECT_TRUE(d.share_box->isChecked());
+    EXPECT_EQ(d.upload_box->value(), 256);
+    d.share_box->setChecked(false);
+    EXPECT_FALSE(d.upload_box->isEnabled());
+    d.cmdApply->click();
+
+    EXPECT_EQ(client.processes.terminated, (std::vector<qint64>{terminal}));
+    ASSERT_EQ(client.processes.starts.size(), 1u);
+    EXPECT_TRUE(xml().contains("Share=\"0\"")) << xml().toStdString();
+    EXPECT_TRUE(xml().contains("Defaultsavepath=\"/srv/films/\"")) << "the folder stays";
+    EXPECT_EQ(boxes_with(done), 0);
+
+    // Applied once: a second Apply leaves the terminal alone.
+    d.cmdApply->click();
+    EXPECT_EQ(client.processes.starts.size(), 1u);
 }

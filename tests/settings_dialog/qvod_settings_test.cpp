@@ -78,3 +78,19 @@ TEST(QvodSettings, OptionsAreOffOnlyForOne) {
     EXPECT_EQ(option_value(true), "2");
     EXPECT_EQ(option_value(false), "1");
 }
+
+TEST(QvodSettings, SharingIsOnWithItsDefaultCapUntilTheFileSaysOtherwise) {
+    EXPECT_EQ(qvod_sharing(kSettings), (QvodSharing{true, 256}));
+    EXPECT_EQ(qvod_sharing("<Config Share=\"0\" Uploadrate=\"-5\"/>"), (QvodSharing{false, 256}));
+    EXPECT_EQ(qvod_sharing("<Config Share=\"2\" Uploadrate=\"0\"/>"), (QvodSharing{true, 0}));
+
+    // Written on the Config element; the folder and the sources stay.
+    const QString off = with_qvod_sharing(kSettings, {false, 64});
+    EXPECT_EQ(off, QString(kSettings).replace("<Config Defaultsavepath",
+                                              "<Config Uploadrate=\"64\" Share=\"0\" "
+                                              "Defaultsavepath"));
+    EXPECT_EQ(qvod_sharing(off), (QvodSharing{false, 64}));
+    EXPECT_EQ(qvod_save_path(off), "/srv/films/");
+    EXPECT_EQ(qvod_sharing(with_qvod_sharing(off, {true, 1000})), (QvodSharing{true, 1000}));
+    EXPECT_EQ(with_qvod_sharing("garbage\r\n", {false, 1}), "garbage\r\n");
+}

@@ -1,0 +1,111 @@
+#include "torrent_files.h"
+
+#include <QCryptographicHash>
+#include <algorithm>
+#include <arpa/inet.h>
+
+namespace kelvara::demo {
+
+namespace {
+
+constexpr std::int64_t kSmallestPiece = 16 * 1024;
+constexpr std::int64_t kMostPieces = 2048;
+constexpr std::size_t kMostSwarms = 1024;
+constexpr std::size_t kMostPeersPerSwarm = 200;
+constexpr int kPeersPerReply = 50;
+
+std::string failure(const char* reason) {
+    return "d" + bencode_string("failure reason") + bencode_string(reason) + "e";
+}
+
+} // namespace
+
+std::string bencode_string(std::string_view text) {
+    return std::to_string(text.size()) + ":" + std::string(text);
+}
+
+std::string bencode_integer(std::int64_t value) {
+    return "i" + std::to_string(value) + "e";
+}
+
+TorrentSpec torrent_of(const std::string& bytes) {
+    TorrentSpec spec;
+    spec.length = static_cast<std::int64_t>(bytes.size());
+    spec.piece = kSmallestPiece;
+    while ((spec.length + spec.piece - 1) / spec.piece > kMostPieces)
+        spec.piece *= 2;
+    for (std::int64_t at = 0; at < spec.length; at += spec.piece) {
+        const auto n = std::min(spec.piece, spec.length - at);
+        const QByteArray piece = QByteArray::fromRawData(bytes.data() + at, n);
+        spec.piece_hashes +=
+            QCryptographicHash::hash(piece, QCryptographicHash::Sha1).toStdString();
+    }
+    spec.sha1 = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1)
+                    .toHex()
+                    .toStdString();
+    return spec;
+}
+
+std::string torrent_file(const TorrentSpec& spec) {
+    std::string info = "d";
+    info += bencode_string("length") + bencode_integer(spec.length);
+    info += bencode_string("name") + bencode_string(spec.name);
+    info += bencode_string("piece length") + bencode_integer(spec.piece);
+    info += bencode_string("pieces") + bencode_string(spec.piece_hashes);
+    if (!spec.sha1.empty()) {
+        const QByteArray digest = QByteArray::fromHex(QByteArray::fromStdString(spec.sha1));
+        info += bencode_string("sha1") + bencode_string(digest.toStdString());
+    }
+    info += "e";
+    std::string torrent = "d";
+    torrent += bencode_string("announce") + bencode_string(spec.announce);
+    torrent += bencode_string("info") + info;
+    torrent += bencode_string("url-list") + bencode_string(spec.web_seed);
+    return torrent + "e";
+}
+
+std::string Tracker::announce(const std::string& info_hash, const std::string& address, int port,
+                              const std::string& event) {
+    in_addr parsed{};
+    const bool is_v4 = ::inet_pton(AF_INET, address.c_str(), &parsed) == 1;
+    const std::uint32_t v4 = ntohl(parsed.s_addr);
+    if (info_hash.size() != 20)
+        return failure("bad info_hash");
+    if (!is_v4 || port <= 0 || port > 65535)
+        return failure("bad peer address");
+    const std::string key = address + ":" + std::to_string(port);
+    const char compact[6] = {char(v4 >> 24), char(v4 >> 16),  char(v4 >> 8),
+                             char(v4),       char(port >> 8), char(port)};
+
+    std::lock_guard lock(mutex_);
+    const auto now = Clock::now();
+    drop_old(now);
+    auto swarm = swarms_.find(info_hash);
+    if (swarm == swarms_.end()) {
+        if (swarms_.size() >= kMostSwarms)
+            return failure("too many torrents");
+        swarm = swarms_.emplace(info_hash, std::map<std::string, Peer>{}).first;
+    }
+    std::string peers;
+    int listed = 0;
+    for (const auto& [other, peer] : swarm->second) {
+        if (other != key && listed++ < kPeersPerReply)
+            peers += peer.compact;
+    }
+    if (event == "stopped")
+        swarm->second.erase(key);
+    else if (swarm->second.size() < kMostPeersPerSwarm || swarm->second.count(key))
+        swarm->second[key] = Peer{std::string(compact, 6), now};
+    return "d" + bencode_string("interval") + bencode_integer(kIntervalSeconds) +
+           bencode_string("peers") + bencode_string(peers) + "e";
+}
+
+void Tracker::drop_old(Clock::time_point now) {
+    const auto oldest = now - std::chrono::seconds(2 * kIntervalSeconds);
+    for (auto swarm = swarms_.begin(); swarm != swarms_.end();) {
+        std::erase_if(swarm->second, [&](const auto& entry) { return entry.second.seen < oldest; });
+        swarm = swarm->second.empty() ? swarms_.erase(swarm) : std::next(swarm);
+    }
+}
+
+} // namespace kelvara::demo
