@@ -16,7 +16,7 @@ constexpr int64_t kSoonBytes = 256 * 1024;      // at least this far counts as n
 constexpr auto kSaveInterval = std::chrono::seconds(1);
 constexpr auto kLongestBackoff = std::chrono::seconds(30);
 constexpr int kFailuresBeforeNextSource = 3;
-constexpr int kHashRun = 64;                          // pieces hashed at most in one go
+constexpr int kHashRun = 64; // pieces hashed in one go
 constexpr auto kSpaceRetry = std::chrono::seconds(2); // after a full disk
 constexpr int kMostNumberedNames = 1000;              // "<stem> (1000).<ext>" at most
 
