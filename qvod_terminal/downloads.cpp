@@ -361,6 +361,10 @@ std::shared_ptr<Task> Downloads::find(const std::string& sha1) const {
 }
 
 void Downloads::make_foreground(Task& task) {
+    if (!task.foreground) {
+        task.served = 0;
+        task.first_bytes_until = Clock::now() + kFirstBytesWait;
+    }
     for (const auto& other : tasks_)
         other->foreground = false;
     task.foreground = true;
