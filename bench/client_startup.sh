@@ -6,6 +6,8 @@
 #
 #   bench/client_startup.sh [rounds] [build folder]
 #
+# STARTUP_SETTLE_MS=<ms> takes the memory that long after the load instead.
+#
 # Each round starts the client twice: on a new application folder (a first
 # run: the QVOD folder is set up, the engine's profile is created) and again
 # on the same folder. Runs under its own Xvfb unless DISPLAY is set. Needs
@@ -102,6 +104,7 @@ measure() {
     done
     local loaded_ms
     loaded_ms=$(log_ms "$last")
+    sleep "$(bc -l <<<"${STARTUP_SETTLE_MS:-0} / 1000")"
     own=0 children=0 count=0
     for pid in $(descendants "$client"); do
         local kb

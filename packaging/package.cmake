@@ -49,9 +49,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kelvara.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so shlibdeps cannot see them: Qt's X11 platform plugin,
+# Loaded at run time, so shlibdeps cannot see them: libmpv (its package is
+# named after its soname, libmpv.so.2 in libmpv2), Qt's X11 platform plugin,
 # and for Wayland sessions and the Chinese captions what desktops mostly have.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+string(REGEX REPLACE "^lib(.+)\\.so\\.([0-9]+)$" "lib\\1\\2" KELVARA_LIBMPV_PACKAGE
+    "${KELVARA_LIBMPV}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${KELVARA_LIBMPV_PACKAGE}, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-noto-cjk | fonts-wqy-zenhei")
 include(CPack)
 

@@ -142,7 +142,9 @@ void Downloads::finish_job(Job& job, const FetchOutcome& outcome) {
 }
 
 // Hashes the pieces that follow the hashed ones, when they are on disk; the
-// piece just written comes from its buffer.
+// piece just written comes from its buffer. A run at a time, or the last
+// pieces of the file: the first bytes of a film, which the player waits
+// for, come without a hash in their way.
 void Downloads::hash_ahead(Task& task, int written, const std::vector<char>& buffer) {
     int from = 0, to = 0;
     std::shared_ptr<FileHandle> file;
@@ -153,7 +155,7 @@ void Downloads::hash_ahead(Task& task, int written, const std::vector<char>& buf
         from = to = task.hashed;
         while (to < task.pieces.count() && task.pieces.has(to) && to - from < kHashRun)
             ++to;
-        if (to == from)
+        if (to == from || (to - from < kHashRun && to < task.pieces.count()))
             return;
         task.hashing = true;
         file = task.file;

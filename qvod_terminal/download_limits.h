@@ -16,7 +16,12 @@ constexpr int64_t kSoonBytes = 256 * 1024;      // at least this far counts as n
 constexpr auto kSaveInterval = std::chrono::seconds(1);
 constexpr auto kLongestBackoff = std::chrono::seconds(30);
 constexpr int kFailuresBeforeNextSource = 3;
-constexpr int kHashRun = 64;                          // pieces hashed at most in one go
+constexpr int kHashRun = 64; // pieces hashed in one go
+// A film just opened for playing is fetched on one connection until its
+// player has this much, or for this long: its first frame comes before the
+// other connections take the processor.
+constexpr int64_t kFirstBytes = 2 * 1024 * 1024;
+constexpr auto kFirstBytesWait = std::chrono::milliseconds(200);
 constexpr auto kSpaceRetry = std::chrono::seconds(2); // after a full disk
 constexpr int kMostNumberedNames = 1000;              // "<stem> (1000).<ext>" at most
 

@@ -88,8 +88,11 @@ std::unique_ptr<Job> Downloads::job_for(const std::shared_ptr<Task>& task, Clock
         }
         t.out_of_space_until = now + kSpaceRetry; // cleared by the next piece written
     }
-    if (t.connections >= connection_cap(t))
+    if (t.connections >= connection_cap(t)) {
+        if (awaits_first_bytes(t, now))
+            wake = std::min(wake, t.first_bytes_until);
         return nullptr;
+    }
     const int source = pick_source(t, now, wake);
     if (source < 0 || !pick_span(t, job->first, job->end))
         return nullptr;
@@ -104,8 +107,12 @@ std::unique_ptr<Job> Downloads::job_for(const std::shared_ptr<Task>& task, Clock
     return job;
 }
 
+bool Downloads::awaits_first_bytes(const Task& task, Clock::time_point now) const {
+    return task.foreground && task.served < kFirstBytes && now < task.first_bytes_until;
+}
+
 int Downloads::connection_cap(const Task& task) const {
-    if (!task.foreground)
+    if (!task.foreground || awaits_first_bytes(task, Clock::now()))
         return kBackgroundConnections;
     const int sources = task.only_source >= 0 ? 1 : int(task.sources.size());
     return std::min(kForegroundConnections, kConnectionsPerSource * sources);
@@ -175,6 +182,10 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
     }
     const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset));
     const std::shared_ptr<FileHandle> file = task.file;
+    const bool had_first_bytes = task.served >= kFirstBytes;
+    task.served += length;
+    if (!had_first_bytes && task.served >= kFirstBytes)
+        work_cv_.notify_all(); // the other connections may start
     lock.unlock();
     return read_all_at(file->fd(), buffer, length, offset) == 0 ? length : 0;
 }

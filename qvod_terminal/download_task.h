@@ -102,6 +102,10 @@ struct Task {
     bool busy = false; // being checked or reset: no fetches meanwhile
     bool foreground = false;
     uint64_t order = 0;
+    // Since it became the foreground download: bytes given to its readers,
+    // and until when it keeps to one connection for their first bytes.
+    int64_t served = 0;
+    Clock::time_point first_bytes_until{};
 
     PieceMap pieces;
     std::vector<uint8_t> claimed; // a job is fetching the piece

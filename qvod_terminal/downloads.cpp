@@ -255,7 +255,9 @@ std::shared_ptr<Task> Downloads::prepare(FileKey key) {
     if (free >= 0 && free < key.size + kRecordRoom)
         return failed(ENOSPC);
     make_room_for_one_more();
-    if (!save_part_record(task->part_path, record_of(*task)))
+    // Unflushed: the player waits for the first bytes meanwhile, and the
+    // saver flushes the record once pieces arrived.
+    if (!save_part_record(task->part_path, record_of(*task), RecordSync::Unflushed))
         return failed(errno);
     const int fd =
         ::open(task->data_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -384,6 +386,8 @@ std::shared_ptr<Task> Downloads::find(const std::string& sha1) const {
 void Downloads::make_foreground(Task& task) {
     if (task.foreground)
         return;
+    task.served = 0;
+    task.first_bytes_until = Clock::now() + kFirstBytesWait;
     for (const auto& other : tasks_)
         other->foreground = false;
     task.foreground = true;

@@ -66,6 +66,7 @@ private:
                                  Clock::time_point& wake);
     int pick_source(Task& task, Clock::time_point now, Clock::time_point& wake) const;
     bool pick_span(const Task& task, int& first, int& end) const;
+    bool awaits_first_bytes(const Task& task, Clock::time_point now) const;
     int connection_cap(const Task& task) const;
     int span_pieces(const Task& task) const;
 

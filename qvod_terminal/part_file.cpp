@@ -59,21 +59,23 @@ std::optional<PartRecord> parse_part_record(std::string_view text) {
     return record;
 }
 
-bool save_part_record(const std::string& path, const PartRecord& record) {
+bool save_part_record(const std::string& path, const PartRecord& record, RecordSync sync) {
+    const bool flush = sync == RecordSync::Flushed;
     const std::string temp = path + ".new";
     const std::string text = format_part_record(record);
     const int fd =
         ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    const bool written =
-        write_all_at(fd, text.data(), int64_t(text.size()), 0) == 0 && ::fdatasync(fd) == 0;
+    const bool written = write_all_at(fd, text.data(), int64_t(text.size()), 0) == 0 &&
+                         (!flush || ::fdatasync(fd) == 0);
     ::close(fd);
     if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
     }
-    sync_folder_of(path);
+    if (flush)
+        sync_folder_of(path);
     return true;
 }
 

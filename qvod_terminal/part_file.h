@@ -28,9 +28,15 @@ struct PartRecord {
 std::string format_part_record(const PartRecord& record);
 std::optional<PartRecord> parse_part_record(std::string_view text);
 
-// Writes the record to a temporary file, flushes it and renames it over
-// `path`; false when that failed.
-bool save_part_record(const std::string& path, const PartRecord& record);
+// Whether a record reaches the disk before save_part_record returns. A
+// record that names no piece yet need not: lost in a crash, it takes
+// nothing with it, and the next start removes a reserved file without one.
+enum class RecordSync { Flushed, Unflushed };
+
+// Writes the record to a temporary file, flushes it (unless told not to) and
+// renames it over `path`; false when that failed.
+bool save_part_record(const std::string& path, const PartRecord& record,
+                      RecordSync sync = RecordSync::Flushed);
 // Empty when the file is missing, not a plain file, larger than any record
 // can be, or not a valid record.
 std::optional<PartRecord> load_part_record(const std::string& path);

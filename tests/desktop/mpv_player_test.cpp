@@ -1,8 +1,8 @@
 // The player control on real libmpv, drawing into a real OpenGL window
 // (run under Xvfb, without sound output).
 
-#include "desktop/event_wait.h"
 #include "clip_server.h"
+#include "desktop/event_wait.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/mpv_video_window.h"
 #include "platform/desktop/qvod_streams.h"
@@ -218,12 +218,18 @@ TEST_F(MpvPlayerTest, EndOfTheClipIsReportedAndPlayStartsOver) {
 TEST_F(MpvPlayerTest, VolumeAndMuteRoundTrip) {
     auto p = make();
     EXPECT_EQ(p->Volume(), 100);
+    auto* player = static_cast<MpvPlayer*>(p.get());
+    // Asked before mpv starts with the first file, they go with it.
     p->setVolume(37);
+    p->setMute(-1);
     EXPECT_EQ(p->Volume(), 37);
     p->setUrl(kClip);
     p->Play();
     ASSERT_TRUE(wait_state(*p, 3));
+    pump(300);
     EXPECT_EQ(p->Volume(), 37) << "mpv keeps it across the load";
+    EXPECT_TRUE(player->muted());
+    p->setMute(0);
     p->setVolume(150);
     EXPECT_EQ(p->Volume(), 100);
     p->setVolume(-20);
@@ -233,7 +239,6 @@ TEST_F(MpvPlayerTest, VolumeAndMuteRoundTrip) {
     pump(300);
     EXPECT_EQ(p->Volume(), 55);
 
-    auto* player = static_cast<MpvPlayer*>(p.get());
     p->setMute(-1);
     EXPECT_TRUE(player->muted());
     pump(300);

@@ -104,9 +104,8 @@ QString mpv_address(const QString& address) {
 
 } // namespace
 
-MpvPlayer::MpvPlayer(QWidget* container, QvodStreams* streams)
-    : mpv_(create_mpv()), streams_(streams) {
-    auto* surface = new MpvVideoWindow(mpv_);
+MpvPlayer::MpvPlayer(QWidget* container, QvodStreams* streams) : streams_(streams) {
+    auto* surface = new MpvVideoWindow;
     // Like the widgets around it, the video takes no keyboard focus on a click.
     surface->setFlag(Qt::WindowDoesNotAcceptFocus);
     video_ = QWidget::createWindowContainer(surface, container);
@@ -115,8 +114,24 @@ MpvPlayer::MpvPlayer(QWidget* container, QvodStreams* streams)
     full_screen_ = std::make_unique<FullScreenView>(video_);
     terminal_poll_.setInterval(kTerminalPollMs);
     connect(&terminal_poll_, &QTimer::timeout, this, &MpvPlayer::poll_terminal);
-    if (mpv_)
-        mpv_set_wakeup_callback(mpv_, &MpvPlayer::on_wakeup, this);
+}
+
+// mpv starts with the first file it opens, not with the window: libmpv and
+// its drawing cost the start-up time and memory a window that plays nothing
+// has no use for. The volume and mute asked for meanwhile go with it.
+bool MpvPlayer::ensure_mpv() {
+    if (mpv_ || mpv_failed_)
+        return mpv_ != nullptr;
+    mpv_ = create_mpv();
+    mpv_failed_ = !mpv_;
+    if (!mpv_)
+        return false;
+    mpv_set_wakeup_callback(mpv_, &MpvPlayer::on_wakeup, this);
+    set_double(n::kVolume, state_.volume());
+    set_flag(n::kMute, state_.muted());
+    if (surface_)
+        surface_->attach(mpv_);
+    return true;
 }
 
 MpvPlayer::~MpvPlayer() {
@@ -314,7 +329,7 @@ void MpvPlayer::reopen_qvod_stream() {
 }
 
 void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start_seconds) {
-    if (!mpv_) {
+    if (!ensure_mpv()) {
         state_.apply(player_event::LoadFailed{});
         return;
     }

@@ -88,6 +88,7 @@ public:
     MpvVideoWindow* video_window() const;
 
 private:
+    bool ensure_mpv();
     static void on_wakeup(void* self);
     void drain_events();
     void handle_event(const mpv_event& event);
@@ -107,6 +108,7 @@ private:
     void set_double(const char* name, double value);
 
     mpv_handle* mpv_ = nullptr;
+    bool mpv_failed_ = false; // libmpv could not be started: nothing plays
     QPointer<QWidget> video_; // the window container of surface_
     QPointer<MpvVideoWindow> surface_;
     std::unique_ptr<FullScreenView> full_screen_;

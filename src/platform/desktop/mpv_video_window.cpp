@@ -56,8 +56,18 @@ std::unique_ptr<QEvent> retargeted(QEvent* event, const QWidget& widget) {
 
 } // namespace
 
-MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv) : mpv_(mpv) {
+MpvVideoWindow::MpvVideoWindow() {
     setSurfaceType(QSurface::OpenGLSurface);
+}
+
+MpvVideoWindow::~MpvVideoWindow() {
+    free_render_context();
+}
+
+void MpvVideoWindow::attach(mpv_handle* mpv) {
+    if (mpv_ || !mpv)
+        return;
+    mpv_ = mpv;
     context_.setFormat(requestedFormat());
     if (!context_.create()) {
         qCWarning(lc_player) << "cannot create an OpenGL context for the video";
@@ -66,10 +76,6 @@ MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv) : mpv_(mpv) {
     offscreen_.setFormat(context_.format());
     offscreen_.create();
     create_render_context();
-}
-
-MpvVideoWindow::~MpvVideoWindow() {
-    free_render_context();
 }
 
 void MpvVideoWindow::create_render_context() {

@@ -15,9 +15,9 @@ namespace kelvara {
 
 // Draws mpv's video through its render API into a native OpenGL window,
 // which the player embeds in its container with createWindowContainer.
-// The window keeps its own OpenGL context, and mpv's render context is made
-// at once on an offscreen surface: mpv can start a film while the window is
-// hidden or not yet on the screen.
+// The window keeps its own OpenGL context, made with mpv's render context
+// when the player attaches mpv, on an offscreen surface: mpv can start a film
+// while the window is hidden or not yet on the screen.
 //
 // A window rather than a QOpenGLWidget: a widget's framebuffer is composed
 // into the top-level window by Qt on every frame, and under software OpenGL
@@ -31,8 +31,12 @@ namespace kelvara {
 class MpvVideoWindow : public QWindow {
     Q_OBJECT
 public:
-    explicit MpvVideoWindow(mpv_handle* mpv);
+    MpvVideoWindow();
     ~MpvVideoWindow() override;
+
+    // Makes the OpenGL context and mpv's render context: nothing is drawn
+    // before. Once, before mpv opens its first file.
+    void attach(mpv_handle* mpv);
 
     void forward_input_to(QWidget* widget) { forward_to_ = widget; }
 
@@ -51,7 +55,7 @@ private:
     void render();
     bool forward_input(QEvent* event);
 
-    mpv_handle* mpv_;
+    mpv_handle* mpv_ = nullptr;
     QOffscreenSurface offscreen_;
     QOpenGLContext context_;
     mpv_render_context* render_ = nullptr;
