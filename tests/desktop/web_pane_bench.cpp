@@ -227,8 +227,8 @@ int main(int argc, char** argv) {
     std::printf("limit=%d flags=[%s] loaded=%s load_ms=%lld from_launch_ms=%lld processes=%d "
                 "renderers=%d client_pss_mb=%.1f total_pss_mb=%.1f total_rss_mb=%.1f\n",
                 limit, qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData(), loaded ? "yes" : "no",
-                load_ms, from_launch_ms, processes, renderers, client.pss_kb / 1024.0, total.pss_kb / 1024.0,
-                total.rss_kb / 1024.0);
+                load_ms, from_launch_ms, processes, renderers, client.pss_kb / 1024.0,
+                total.pss_kb / 1024.0, total.rss_kb / 1024.0);
     panes.clear();
     return loaded ? 0 : 1;
 }
