@@ -6,6 +6,8 @@
 // after another and all at once.
 //
 //   build/swarm_bench [source KiB/s, default 64]
+//
+// SWARM_BENCH_FIRST_ONLY=1 leaves out the bytes per viewer.
 
 #include "demo_server/demo_server.h"
 #include "qvod_terminal/terminal_fixture.h"
