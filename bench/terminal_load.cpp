@@ -273,7 +273,6 @@ bool run_phase(const Load& load, const Phase& phase, int seconds) {
             std::lock_guard lock(figures.mutex);
             figures.status_ms.push_back(ms);
             if (!status)
-            if (!status)
                 ++figures.status_failed;
             else
                 figures.progress.push_back(

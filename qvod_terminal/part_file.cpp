@@ -162,8 +162,12 @@ std::string safe_file_name(std::string_view name, std::string_view fallback) {
         const std::string extension =
             dot != std::string::npos && safe.size() - dot <= 16 ? safe.substr(dot) : "";
         size_t cut = kLongestName - extension.size();
-        while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80)
-            --cut; // not inside a UTF-8 character
+        // Not inside a UTF-8 character, which is 4 bytes at most: a longer
+        // run of continuation bytes is no UTF-8, and walking back through it
+        // could leave no name at all.
+        for (int back = 0; back < 3 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80;
+             ++back)
+            --cut;
         safe = safe.substr(0, cut) + extension;
     }
     return safe;

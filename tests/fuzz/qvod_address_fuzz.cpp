@@ -49,7 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(status->permille >= 0 && status->permille <= 1000);
         const std::optional<terminal_api::Status> again =
             terminal_api::parse_status(terminal_api::format_status(*status));
-        FUZZ_CHECK(again && same_status(*again, *status));
+        FUZZ_CHECK(again);
+        // A line's value ends at its line break, and a CR before it goes
+        // (replies may end lines with CRLF): a reason or path ending in CR
+        // cannot be carried. The terminal writes none (its names hold no
+        // control characters).
+        if (!status->reason.ends_with('\r') && !status->path.ends_with('\r'))
+            FUZZ_CHECK(same_status(*again, *status));
     }
     return 0;
 }

@@ -121,6 +121,11 @@ TEST(FileNames, StayInsideTheDownloadFolder) {
     EXPECT_TRUE(long_name.ends_with(".mkv"));
     EXPECT_EQ(safe_file_name(std::string(198, 'x') + "长片名", "h").size(), 198u)
         << "cut before the character it would split";
+    // A long run of UTF-8 continuation bytes (no UTF-8 at all) is cut, not
+    // walked back through to an empty or hidden name.
+    const std::string bytes = "'" + std::string(300, '\x9a');
+    EXPECT_EQ(safe_file_name(bytes, "h").size(), 197u);
+    EXPECT_EQ(safe_file_name(bytes + ".mp4", "h").front(), '\'');
     EXPECT_EQ(numbered_name("第01集.mp4", 1), "第01集.mp4");
     EXPECT_EQ(numbered_name("第01集.mp4", 2), "第01集 (2).mp4");
     EXPECT_EQ(numbered_name("noextension", 3), "noextension (3)");
