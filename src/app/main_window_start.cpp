@@ -26,10 +26,6 @@ namespace {
 const QString kPlayer = QStringLiteral("QvodPlayer.exe");
 const QString kTerminal = QString::fromLatin1(terminal_api::kProgram);
 
-int setting_number(const BA1& w, const char* section, const char* key) {
-    return static_cast<int>(ini_number(w.setting(section, key)));
-}
-
 } // namespace
 
 void BA1::Form_Load(const QString& command_line) {
@@ -41,15 +37,16 @@ void BA1::Form_Load(const QString& command_line) {
     set_window_flag_live(Qt::WindowMinMaxButtonsHint, true);
 
     // 3. Settings (the constructor set ini_path).
-    skin_no = setting_number(*this, "Skin", "Num");
-    user_id = setting("user", "Name");
-    running_version = setting("ver", "Name");
-    saved_width = setting_number(*this, "S_q", "h_w");
-    saved_height = setting_number(*this, "S_q", "h_h");
-    size_option = setting_number(*this, "S_q", "s_size");
+    const Settings stored = settings();
+    skin_no = stored.skin();
+    user_id = stored.identity();
+    running_version = stored.version();
+    saved_width = stored.saved_width();
+    saved_height = stored.saved_height();
+    size_option = static_cast<int>(stored.number(Setting::RestoreSize));
 
     // 4. The saved size.
-    if (size_option == 2 && saved_width > 0 && saved_height > 0)
+    if (stored.restores_size() && saved_width > 0 && saved_height > 0)
         set_size_twips(saved_width, saved_height);
 
     // 5. The skin, which also selects the film-library tab.
@@ -100,7 +97,7 @@ void BA1::Timer3_Timer() {
     // or ended: another client's, or another user's, are none of ours.
     const QString folder = qvod_program_folder();
     bool terminal_found = false;
-    if (setting_number(*this, "S_q", "qvodqi") != 1) {
+    if (settings().checks_qvod_at_start()) {
         // QVOD's own player would hold the terminal; end it.
         for (const ProcessInfo& p : processes.list()) {
             if (p.name.compare(kPlayer, Qt::CaseInsensitive) == 0 &&
@@ -126,15 +123,15 @@ void BA1::Timer3_Timer() {
     if (qvod_dir.isEmpty() && terminal_found)
         qvod_dir = folder;
     if (!qvod_dir.isEmpty())
-        write_setting("S_q", "qvodw", qvod_dir);
+        settings().set_qvod_program_folder(qvod_dir);
 }
 
 void BA1::ttt_v() {
     tray_remove();
-    const int qvodk = setting_number(*this, "S_q", "qvodk");
+    const bool ends_qvod = settings().quit_ends_qvod();
     // Stores the play position of what plays.
     bo_but_Click(1);
-    if (qvodk == 2) {
+    if (ends_qvod) {
         Processes& processes = platform().processes;
         const QString folder = qvod_program_folder();
         kill_process_by_name(processes, kPlayer, folder);

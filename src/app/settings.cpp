@@ -5,27 +5,167 @@
 #include "common/text_helpers.h"
 #include "services/machine_identity.h"
 
+#include <array>
+
 namespace kelvara {
 
-const std::vector<SettingKey>& initial_settings() {
-    static const std::vector<SettingKey> keys = {
-        {"main", "Name", "Kelvara"}, {"User", "Name", ""},   {"Skin", "Num", "0"},
-        {"Ver", "Name", "2.1"},      {"S_q", "ts", "3"},     {"S_q", "quit", "2"},
-        {"S_q", "qvodk", "2"},       {"S_q", "s_size", "2"}, {"S_q", "h_w", "13560"},
-        {"S_q", "h_h", "8475"},      {"S_q", "s_h", "2"},    {"S_q", "s_bo", "2"},
-        {"S_q", "s_jd", "2"},        {"S_q", "qvodqi", "2"}, {"S_q", "s_pao", "2"},
+namespace {
+
+// In the order of the enum. Sections are matched without regard to case, so
+// "User" and "Ver" are also the sections read as "user" and "ver".
+constexpr std::array<SettingKey, 17> kSettingKeys = {{
+    {Setting::ProductName, "main", "Name", "Kelvara"},
+    {Setting::Identity, "User", "Name", ""},
+    {Setting::Skin, "Skin", "Num", "0"},
+    {Setting::Version, "Ver", "Name", "2.1"},
+    {Setting::ClosePrompt, "S_q", "ts", "3"},
+    {Setting::CloseAction, "S_q", "quit", "2"},
+    {Setting::QuitEndsQvod, "S_q", "qvodk", "2"},
+    {Setting::RestoreSize, "S_q", "s_size", "2"},
+    {Setting::Width, "S_q", "h_w", "13560"},
+    {Setting::Height, "S_q", "h_h", "8475"},
+    {Setting::BufferNext, "S_q", "s_h", "2"},
+    {Setting::PlayNext, "S_q", "s_bo", "2"},
+    {Setting::RecordProgress, "S_q", "s_jd", "2"},
+    {Setting::QvodCheckAtStart, "S_q", "qvodqi", "2"},
+    {Setting::BalloonTips, "S_q", "s_pao", "2"},
+    {Setting::QvodProgramFolder, "S_q", "qvodw", nullptr},
+    {Setting::CompactLayout, "S_q", "s_jj", nullptr},
+}};
+
+const QLatin1String kOn("2");
+const QString kCurrentVersion = QStringLiteral("2.1");
+
+QString section_of(Setting setting) {
+    return QString::fromLatin1(setting_key(setting).section);
+}
+QString key_of(Setting setting) {
+    return QString::fromLatin1(setting_key(setting).key);
+}
+
+} // namespace
+
+const SettingKey& setting_key(Setting setting) {
+    const SettingKey& entry = kSettingKeys[static_cast<size_t>(setting)];
+    Q_ASSERT(entry.setting == setting);
+    return entry;
+}
+
+const std::vector<Setting>& initial_settings() {
+    static const std::vector<Setting> keys = {
+        Setting::ProductName,    Setting::Identity,         Setting::Skin,
+        Setting::Version,        Setting::ClosePrompt,      Setting::CloseAction,
+        Setting::QuitEndsQvod,   Setting::RestoreSize,      Setting::Width,
+        Setting::Height,         Setting::BufferNext,       Setting::PlayNext,
+        Setting::RecordProgress, Setting::QvodCheckAtStart, Setting::BalloonTips,
     };
     return keys;
 }
 
-const std::vector<SettingKey>& repaired_settings() {
-    static const std::vector<SettingKey> keys = {
-        {"S_q", "quit", "2"}, {"S_q", "qvodk", "2"}, {"S_q", "s_size", "2"},
-        {"S_q", "h_w", "13560"}, {"S_q", "h_h", "8475"}, {"S_q", "s_h", "2"},
-        {"S_q", "s_bo", "2"}, {"S_q", "s_jd", "2"}, {"S_q", "qvodqi", "2"},
-        {"S_q", "s_pao", "2"},
+const std::vector<Setting>& repaired_settings() {
+    static const std::vector<Setting> keys = {
+        Setting::CloseAction, Setting::QuitEndsQvod,   Setting::RestoreSize,
+        Setting::Width,       Setting::Height,         Setting::BufferNext,
+        Setting::PlayNext,    Setting::RecordProgress, Setting::QvodCheckAtStart,
+        Setting::BalloonTips,
     };
     return keys;
+}
+
+Settings::Settings(QString file) : file_(std::move(file)) {}
+
+QString Settings::text(Setting setting) const {
+    return ini_read(file_, section_of(setting), key_of(setting));
+}
+
+qint64 Settings::number(Setting setting) const {
+    return ini_number(text(setting));
+}
+
+void Settings::write(Setting setting, const QString& value) const {
+    ini_write(file_, section_of(setting), key_of(setting), value);
+}
+
+QString Settings::identity() const {
+    return text(Setting::Identity);
+}
+
+void Settings::set_identity(const QString& identity) const {
+    write(Setting::Identity, identity);
+}
+
+QString Settings::version() const {
+    return text(Setting::Version);
+}
+
+int Settings::skin() const {
+    return static_cast<int>(number(Setting::Skin));
+}
+
+void Settings::set_skin(int skin) const {
+    write(Setting::Skin, QString::number(skin));
+}
+
+bool Settings::close_asks() const {
+    return number(Setting::ClosePrompt) == 3;
+}
+
+void Settings::set_close_answered() const {
+    write(Setting::ClosePrompt, QStringLiteral("1"));
+}
+
+bool Settings::close_quits() const {
+    return number(Setting::CloseAction) == 1;
+}
+
+void Settings::set_close_quits(bool quits) const {
+    write(Setting::CloseAction, quits ? QStringLiteral("1") : QString(kOn));
+}
+
+bool Settings::quit_ends_qvod() const {
+    return number(Setting::QuitEndsQvod) == 2;
+}
+
+bool Settings::restores_size() const {
+    return number(Setting::RestoreSize) == 2;
+}
+
+int Settings::saved_width() const {
+    return static_cast<int>(number(Setting::Width));
+}
+
+int Settings::saved_height() const {
+    return static_cast<int>(number(Setting::Height));
+}
+
+void Settings::save_size(int width, int height) const {
+    write(Setting::Width, QString::number(width));
+    write(Setting::Height, QString::number(height));
+}
+
+bool Settings::buffers_next_episode() const {
+    return number(Setting::BufferNext) == 2;
+}
+
+// Compared as text: " 2" or "02" do not count.
+bool Settings::plays_next_episode() const {
+    return text(Setting::PlayNext) == kOn;
+}
+
+bool Settings::checks_qvod_at_start() const {
+    return number(Setting::QvodCheckAtStart) != 1;
+}
+
+bool Settings::shows_balloons() const {
+    return number(Setting::BalloonTips) == 2;
+}
+
+QString Settings::qvod_program_folder() const {
+    return text(Setting::QvodProgramFolder);
+}
+
+void Settings::set_qvod_program_folder(const QString& folder) const {
+    write(Setting::QvodProgramFolder, folder);
 }
 
 QString ini_read(const QString& file, const QString& section, const QString& key,
@@ -43,38 +183,40 @@ bool ini_write(const QString& file, const QString& section, const QString& key,
     return write_private_profile_string(section, key, value, file);
 }
 
-qint64 ini_number(const QString& value) { return to_number(value); }
+qint64 ini_number(const QString& value) {
+    return to_number(value);
+}
 
 void create_settings(const QString& file, Machine& machine) {
-    for (const SettingKey& k : initial_settings()) {
-        const QString section = QString::fromLatin1(k.section);
-        const QString key = QString::fromLatin1(k.key);
-        const QString value =
-            section == QLatin1String("User") ? machine_identity(machine) : QString::fromUtf8(k.initial);
-        ini_write(file, section, key, value);
+    const Settings settings(file);
+    for (const Setting setting : initial_settings()) {
+        const QString value = setting == Setting::Identity
+                                  ? machine_identity(machine)
+                                  : QString::fromUtf8(setting_key(setting).initial);
+        settings.write(setting, value);
     }
 }
 
 void repair_settings(const QString& file, Machine& machine) {
-    const QString user = ini_read(file, QStringLiteral("user"), QStringLiteral("Name"));
-    const QString ver = ini_read(file, QStringLiteral("ver"), QStringLiteral("Name"));
-    const QString ts = ini_read(file, QStringLiteral("S_q"), QStringLiteral("ts"));
-    std::vector<QString> values;
-    for (const SettingKey& k : repaired_settings())
-        values.push_back(ini_read(file, QString::fromLatin1(k.section), QString::fromLatin1(k.key)));
+    const Settings settings(file);
+    // Everything is read before anything is written.
+    const QString identity = settings.identity();
+    const QString version = settings.version();
+    const qint64 close_prompt = settings.number(Setting::ClosePrompt);
+    std::vector<qint64> values;
+    for (const Setting setting : repaired_settings())
+        values.push_back(settings.number(setting));
 
-    if (user == QLatin1String("0") || user.isEmpty())
-        ini_write(file, QStringLiteral("User"), QStringLiteral("Name"), machine_identity(machine));
-    if (ver != QLatin1String("2.1"))
-        ini_write(file, QStringLiteral("Ver"), QStringLiteral("Name"), QStringLiteral("2.1"));
-    const qint64 ts_number = ini_number(ts);
-    if (ts_number != 1 && ts_number != 2)
-        ini_write(file, QStringLiteral("S_q"), QStringLiteral("ts"), QStringLiteral("3"));
+    if (identity == QLatin1String("0") || identity.isEmpty())
+        settings.set_identity(machine_identity(machine));
+    if (version != kCurrentVersion)
+        settings.write(Setting::Version, kCurrentVersion);
+    if (close_prompt != 1 && close_prompt != 2)
+        settings.write(Setting::ClosePrompt, QStringLiteral("3"));
     for (size_t i = 0; i < values.size(); ++i) {
-        const SettingKey& k = repaired_settings()[i];
-        if (ini_number(values[i]) == 0)
-            ini_write(file, QString::fromLatin1(k.section), QString::fromLatin1(k.key),
-                      QString::fromLatin1(k.initial));
+        const Setting setting = repaired_settings()[i];
+        if (values[i] == 0)
+            settings.write(setting, QString::fromLatin1(setting_key(setting).initial));
     }
 }
 

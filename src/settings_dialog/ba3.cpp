@@ -26,14 +26,14 @@
 
 namespace kelvara {
 
-const std::array<OptionBox, 8> kOptionBoxes = {{{5, "quit"},
-                                                {6, "qvodk"},
-                                                {0, "s_size"},
-                                                {1, "s_h"},
-                                                {2, "s_bo"},
-                                                {3, "s_jd"},
-                                                {7, "qvodqi"},
-                                                {8, "s_pao"}}};
+const std::array<OptionBox, 8> kOptionBoxes = {{{5, Setting::CloseAction},
+                                                {6, Setting::QuitEndsQvod},
+                                                {0, Setting::RestoreSize},
+                                                {1, Setting::BufferNext},
+                                                {2, Setting::PlayNext},
+                                                {3, Setting::RecordProgress},
+                                                {7, Setting::QvodCheckAtStart},
+                                                {8, Setting::BalloonTips}}};
 
 namespace {
 
@@ -188,11 +188,9 @@ void BA3::Form_Load() {
         tab->set_caption(tab->caption() + QLatin1String("\r\n"));
     d_z_Click(0);
 
-    const QString s_q = QStringLiteral("S_q");
-    for (const OptionBox& option : kOptionBoxes) {
-        const QString value = ini_read(ini_path, s_q, QString::fromLatin1(option.key));
-        Check1[option.box]->setChecked(option_checked(value));
-    }
+    const Settings settings(ini_path);
+    for (const OptionBox& option : kOptionBoxes)
+        Check1[option.box]->setChecked(option_checked(settings.text(option.setting)));
     qvod_folder = main_.qvod_program_folder();
 
     qvod_settings = read_crlf_lines(settings_file()).value_or(QString());
@@ -228,10 +226,9 @@ void BA3::Command1_Click() {
 }
 
 void BA3::cmdApply_Click() {
-    const QString s_q = QStringLiteral("S_q");
+    const Settings settings(ini_path);
     for (const OptionBox& option : kOptionBoxes)
-        ini_write(ini_path, s_q, QString::fromLatin1(option.key),
-                  option_value(Check1[option.box]->isChecked()));
+        settings.write(option.setting, option_value(Check1[option.box]->isChecked()));
     if (Text1->text() == shown_folder_)
         return;
     change_download_folder();

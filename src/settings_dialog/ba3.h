@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings.h"
 #include "window/controls.h"
 
 #include <QString>
@@ -80,10 +81,10 @@ private:
     QString shown_folder_;
 };
 
-// The on/off keys of section S_q and their boxes, in the order Apply writes them.
+// The on/off options and their boxes, in the order Apply writes them.
 struct OptionBox {
     int box;
-    const char* key;
+    Setting setting;
 };
 extern const std::array<OptionBox, 8> kOptionBoxes;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings.h"
 #include "platform/media_controls.h"
 #include "platform/timers.h"
 #include "window/controls.h"
@@ -48,6 +49,8 @@ public:
 
     // A file of the application folder.
     QString app_file(const QString& name) const;
+    // config.ini, read afresh at each use.
+    Settings settings() const { return Settings(ini_path); }
     // Reads a value of config.ini afresh (default "0").
     QString setting(const char* section, const char* key) const;
     void write_setting(const char* section, const char* key, const QString& value);

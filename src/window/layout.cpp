@@ -56,8 +56,7 @@ void BA1::Form_Resize() {
 void BA1::write_size_settings() {
     if (compact_mode != 0)
         return;
-    write_setting("S_q", "h_w", QString::number(Width()));
-    write_setting("S_q", "h_h", QString::number(Height()));
+    settings().save_size(Width(), Height());
 }
 
 void BA1::layout_main() {

@@ -80,7 +80,7 @@ void BA1::p_p(int skin) {
         paint_frame();
         layout_sidebar();
         paint_npc(7);
-        write_setting("Skin", "Num", QString::number(skin));
+        settings().set_skin(skin);
     }
     skin_applied = true;
     paint_buttons();

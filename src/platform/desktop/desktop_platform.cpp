@@ -21,9 +21,8 @@ DesktopPlatform::DesktopPlatform(const QString& app_dir,
       channel_(channel ? std::move(channel) : std::make_unique<LocalSocketChannel>(app_dir)),
       qvod_(app_dir, installed_qvod_dir()),
       // Playback takes the QVOD folder the rest of the client takes.
-      streams_(QDir::cleanPath(qvod_folder(
-          ini_read(settings_path(app_dir), QStringLiteral("S_q"), QStringLiteral("qvodw")),
-          app_dir))),
+      streams_(QDir::cleanPath(
+          qvod_folder(Settings(settings_path(app_dir)).qvod_program_folder(), app_dir))),
       panes_(std::make_unique<WebEnginePaneFactory>(app_dir + QLatin1String("/web"))),
       players_(std::make_unique<MpvPlayerFactory>(&streams_)),
       platform_{timers_,  events_, transfer_, processes_, shell_, dialogs_, tray_,        power_,
