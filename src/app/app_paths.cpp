@@ -1,5 +1,9 @@
 #include "app/app_paths.h"
 
+#include "app/guanbi.h"
+#include "common/text_helpers.h"
+#include "history/history_files.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -23,6 +27,56 @@ QString configured_server() {
     if (!env.isEmpty())
         return env;
     return QString::fromUtf8(KELVARA_DEFAULT_SERVER);
+}
+
+ApplicationFolder::ApplicationFolder(QString path) : path_(std::move(path)) {}
+
+QString ApplicationFolder::file(const char* name) const {
+    return join_path(path_, QString::fromLatin1(name));
+}
+
+QString ApplicationFolder::settings_file() const {
+    return file("config.ini");
+}
+
+Settings ApplicationFolder::settings() const {
+    return Settings(settings_file());
+}
+
+QString ApplicationFolder::network_history() const {
+    return file(kNetworkList);
+}
+
+QString ApplicationFolder::local_history() const {
+    return file(kLocalList);
+}
+
+QString ApplicationFolder::network_page() const {
+    return file("c.htm");
+}
+
+QString ApplicationFolder::local_page() const {
+    return file("f.htm");
+}
+
+QString ApplicationFolder::delete_icon() const {
+    return file("i.gif");
+}
+
+QString ApplicationFolder::updater() const {
+    return file("update.exe");
+}
+
+QString ApplicationFolder::web_profile() const {
+    return file("web");
+}
+
+QString ApplicationFolder::own_qvod_folder() const {
+    return file("Qvod");
+}
+
+QString ApplicationFolder::qvod_folder() const {
+    return kelvara::qvod_folder(settings().qvod_program_folder(), path_);
 }
 
 } // namespace kelvara

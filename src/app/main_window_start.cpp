@@ -57,9 +57,10 @@ void BA1::Form_Load(const QString& command_line) {
     const QString base = base_url();
     Web1->navigate(base);
     Web2->navigate(QStringLiteral("about:blank"));
-    Web3->navigate(app_file(QStringLiteral("c.htm")));
-    Web4->navigate(app_file(QStringLiteral("f.htm")));
-    Web5->navigate(app_file(QStringLiteral("c.htm")));
+    const ApplicationFolder folder = app_folder();
+    Web3->navigate(folder.network_page());
+    Web4->navigate(folder.local_page());
+    Web5->navigate(folder.network_page());
     Weby->navigate(base + QStringLiteral("js/ads/softad.html"));
     Web6->navigate(base + QStringLiteral("tj/tj.asp?id=") + user_id);
     Web9->navigate(QStringLiteral("about:blank"));

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/app_paths.h"
 #include "app/settings.h"
 #include "common/text_helpers.h"
 #include "history/history_files.h"
@@ -30,8 +31,8 @@ bool check_qvod(QvodComponent& qvod, const QString& base_url, Dialogs& dialogs, 
     return false;
 }
 
-void put_delete_icon(const QString& app_dir) {
-    const QString path = join_path(app_dir, QStringLiteral("i.gif"));
+void put_delete_icon(const ApplicationFolder& folder) {
+    const QString path = folder.delete_icon();
     if (!QFileInfo::exists(path))
         QFile::copy(QStringLiteral(":/kelvara/i.gif"), path);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
@@ -44,16 +45,13 @@ QString qvod_download_page(const QString& base_url) {
     return base_url + QStringLiteral("update/qvod.html");
 }
 
-QString settings_path(const QString& app_dir) {
-    return join_path(app_dir, QStringLiteral("config.ini"));
-}
-
 bool run_startup(const QString& app_dir, const QString& base_url, QvodComponent& qvod,
                  Dialogs& dialogs, Shell& shell, Machine& machine) {
     if (!check_qvod(qvod, base_url, dialogs, shell))
         return false;
 
-    const QString ini = settings_path(app_dir);
+    const ApplicationFolder folder(app_dir);
+    const QString ini = folder.settings_file();
     if (!QFileInfo::exists(ini))
         create_settings(ini, machine);
     repair_settings(ini, machine);
@@ -61,11 +59,11 @@ bool run_startup(const QString& app_dir, const QString& base_url, QvodComponent&
     History history(app_dir);
     history.create_if_missing(QString::fromLatin1(kNetworkList));
     history.create_if_missing(QString::fromLatin1(kLocalList));
-    if (!QFileInfo::exists(join_path(app_dir, QStringLiteral("c.htm"))))
+    if (!QFileInfo::exists(folder.network_page()))
         history.history_render(QString::fromLatin1(kNetworkList));
-    if (!QFileInfo::exists(join_path(app_dir, QStringLiteral("f.htm"))))
+    if (!QFileInfo::exists(folder.local_page()))
         history.history_render(QString::fromLatin1(kLocalList));
-    put_delete_icon(app_dir);
+    put_delete_icon(folder);
     return true;
 }
 

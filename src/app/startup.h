@@ -20,6 +20,4 @@ bool run_startup(const QString& app_dir, const QString& base_url, QvodComponent&
 // The content server's page about getting the QVOD component.
 QString qvod_download_page(const QString& base_url);
 
-QString settings_path(const QString& app_dir);
-
 } // namespace kelvara

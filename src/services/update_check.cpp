@@ -73,7 +73,7 @@ void BA1::offer_update(const QString& download_path) {
         return;
     // The updater runs only from the application folder; the client never
     // runs a program it fetched itself.
-    const QString updater = app_file(QStringLiteral("update.exe"));
+    const QString updater = app_folder().updater();
     if (QFileInfo(updater).isFile())
         platform_.processes.start_detached(updater, {}, true);
     else if (is_web_address(base_url() + download_path))

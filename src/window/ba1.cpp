@@ -38,7 +38,7 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     setWindowTitle(QStringLiteral("Kelvara"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setMouseTracking(true);
-    ini_path = settings_path(app_dir_);
+    ini_path = ApplicationFolder(app_dir_).settings_file();
     resize(904, 565);
     create_controls();
     create_panes();

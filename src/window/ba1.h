@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/app_paths.h"
 #include "app/settings.h"
 #include "platform/media_controls.h"
 #include "platform/timers.h"
@@ -47,6 +48,7 @@ public:
     int Height() const { return height() * 15; }
     void set_size_twips(int width, int height);
 
+    ApplicationFolder app_folder() const { return ApplicationFolder(app_dir_); }
     // A file of the application folder.
     QString app_file(const QString& name) const;
     // config.ini, read afresh at each use.

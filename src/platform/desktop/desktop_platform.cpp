@@ -1,8 +1,6 @@
 #include "platform/desktop/desktop_platform.h"
 
-#include "app/guanbi.h"
-#include "app/settings.h"
-#include "app/startup.h"
+#include "app/app_paths.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/web_engine_pane.h"
 
@@ -21,9 +19,8 @@ DesktopPlatform::DesktopPlatform(const QString& app_dir,
       channel_(channel ? std::move(channel) : std::make_unique<LocalSocketChannel>(app_dir)),
       qvod_(app_dir, installed_qvod_dir()),
       // Playback takes the QVOD folder the rest of the client takes.
-      streams_(QDir::cleanPath(
-          qvod_folder(Settings(settings_path(app_dir)).qvod_program_folder(), app_dir))),
-      panes_(std::make_unique<WebEnginePaneFactory>(app_dir + QLatin1String("/web"))),
+      streams_(QDir::cleanPath(ApplicationFolder(app_dir).qvod_folder())),
+      panes_(std::make_unique<WebEnginePaneFactory>(ApplicationFolder(app_dir).web_profile())),
       players_(std::make_unique<MpvPlayerFactory>(&streams_)),
       platform_{timers_,  events_, transfer_, processes_, shell_, dialogs_, tray_,        power_,
                 machine_, *panes_, *players_, *channel_,  qvod_,  media_,   screen_saver_} {}

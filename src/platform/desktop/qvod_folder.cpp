@@ -1,5 +1,6 @@
 #include "platform/desktop/qvod_folder.h"
 
+#include "app/app_paths.h"
 #include "common/program_files.h"
 #include "common/qvod_terminal_api.h"
 #include "common/text_files.h"
@@ -55,7 +56,7 @@ QvodFolder::QvodFolder(QString app_dir, QString installed_dir)
     : app_dir_(std::move(app_dir)), installed_dir_(std::move(installed_dir)) {}
 
 QString QvodFolder::folder() const {
-    return join_path(app_dir_, QStringLiteral("Qvod"));
+    return ApplicationFolder(app_dir_).own_qvod_folder();
 }
 
 bool QvodFolder::control_available() {
