@@ -2,7 +2,7 @@
 
 #include "common/gbk.h"
 #include "common/qvod_terminal_api.h"
-#include "common/text_helpers.h"
+#include "common/text_basics.h"
 #include "common/xml_text.h"
 
 #include <QDir>

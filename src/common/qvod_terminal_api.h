@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panes/qvod_address.h"
+#include "common/qvod_file.h"
 
 #include <QString>
 #include <cstdint>

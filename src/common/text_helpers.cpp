@@ -32,35 +32,19 @@ QString gbk_prefix(const QString& text, int width) {
         if (used + w > width)
             break;
         used += w;
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                          text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         i += pair ? 2 : 1;
     }
     return text.left(i);
-}
-
-QString text_between(const QString& text, const QString& start, const QString& end, int mode) {
-    if (start.isEmpty() || end.isEmpty() || (mode != 1 && mode != 2))
-        return {};
-    const qsizetype s = text.indexOf(start);
-    if (s < 0)
-        return {};
-    const qsizetype after = s + start.size();
-    const qsizetype e = text.indexOf(end, after);
-    if (e < 0)
-        return {};
-    if (mode == 2)
-        return text.mid(after, e - after);
-    return text.mid(s, e + end.size() - s);
 }
 
 bool list_files(const QString& folder, const QString& pattern, QStringList& names) {
     names.clear();
     if (folder.isEmpty())
         return false;
-    const QString wildcard = (pattern == QLatin1String("*.*") || pattern.isEmpty())
-                                 ? QStringLiteral("*")
-                                 : pattern;
+    const QString wildcard =
+        (pattern == QLatin1String("*.*") || pattern.isEmpty()) ? QStringLiteral("*") : pattern;
     const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(
                                        wildcard, QRegularExpression::UnanchoredWildcardConversion),
                                    QRegularExpression::CaseInsensitiveOption);
@@ -83,12 +67,6 @@ qint64 to_number(const QString& text) {
     bool ok = false;
     const qint64 value = t.toLongLong(&ok, 10);
     return ok ? value : 0;
-}
-
-QString join_path(const QString& folder, const QString& name) {
-    if (folder.endsWith(u'/'))
-        return folder + name;
-    return folder + u'/' + name;
 }
 
 } // namespace kelvara

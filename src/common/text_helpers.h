@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/text_basics.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,11 +22,6 @@ QString fit_width(const QString& text, int width);
 // without cutting a character.
 QString gbk_prefix(const QString& text, int bytes);
 
-// Mode 2: the text after the first `start` up to the next `end`, exclusive.
-// Mode 1: from the first `start` through the end of the next `end`.
-// Empty when a marker is missing or the mode is neither.
-QString text_between(const QString& text, const QString& start, const QString& end, int mode);
-
 // Fills `names` from index 0 with the regular files of `folder` (not links,
 // not hidden files) whose names match the wildcard `pattern` ("*.*" matches
 // every name), sorted by name; true when any was found.
@@ -33,8 +30,5 @@ bool list_files(const QString& folder, const QString& pattern, QStringList& name
 // Decimal integer reading of a text: blanks around it are allowed, anything
 // else that is not a number reads as 0.
 qint64 to_number(const QString& text);
-
-// Joins a folder and a name with exactly one "/" between them.
-QString join_path(const QString& folder, const QString& name);
 
 } // namespace kelvara

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "common/qvod_file.h"
+
 #include <QString>
 #include <optional>
 
 namespace kelvara {
-
-// A QVOD address "qvod://<size>|<sha1>|<name>|": the file's size in bytes, the
-// 40 hexadecimal digits of its SHA-1 and its file name.
-struct QvodAddress {
-    qint64 size = 0;
-    QString sha1; // lower-case
-    QString name;
-};
 
 // Reads an address written plainly or escaped: the separators may be "%7C",
 // and escapes in the name ("%XX" runs in UTF-8 or GBK, "%uXXXX") are decoded.
