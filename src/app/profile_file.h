@@ -27,7 +27,7 @@ int get_private_profile_string(const QString& section, const QString& key,
                                const QString& file);
 
 // False when the file could not be written.
-bool write_private_profile_string(const QString& section, const QString& key,
-                                  const QString& value, const QString& file);
+bool write_private_profile_string(const QString& section, const QString& key, const QString& value,
+                                  const QString& file);
 
 } // namespace kelvara

@@ -69,8 +69,10 @@ QString QvodLink::text() const {
 }
 
 QvodLink parse_qvod_link(const QString& address) {
-    const QStringList f = strip_scheme(address, QStringLiteral("eeqvod://")).split(QLatin1String("&&&"));
-    return QvodLink{part(f, 0), part(f, 1), part(f, 2), part(f, 3), part(f, 4), part(f, 5), part(f, 6)};
+    const QStringList f =
+        strip_scheme(address, QStringLiteral("eeqvod://")).split(QLatin1String("&&&"));
+    return QvodLink{part(f, 0), part(f, 1), part(f, 2), part(f, 3),
+                    part(f, 4), part(f, 5), part(f, 6)};
 }
 
 QString web_player_address(const QString& base, const QString& key) {

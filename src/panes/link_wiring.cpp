@@ -23,7 +23,6 @@ void BA1::connect_main_path() {
     connect(m.renwub, &QAction::triggered, this, [this] { qk_xl(); });
     connect(m.wenjianb, &QAction::triggered, this, [this] { qk_xw(); });
     connect(qk, &Label::clicked, this, [this] { qk_Click(); });
-
 }
 
 } // namespace kelvara

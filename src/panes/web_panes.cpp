@@ -65,7 +65,9 @@ void BA1::Web7_NavigateError(const QString&) {
     qvodad_failed = 1;
 }
 
-void BA1::M_M1_oncontextmenu(QPoint global_pos) { menus().popup_global(menus().myMenu, global_pos); }
+void BA1::M_M1_oncontextmenu(QPoint global_pos) {
+    menus().popup_global(menus().myMenu, global_pos);
+}
 
 void BA1::jia_Click() {
     Web1->navigate(base_url() + QLatin1String("?30"));
@@ -73,6 +75,8 @@ void BA1::jia_Click() {
     wait->hide();
 }
 
-void BA1::webe_Click() { jia_Click(); }
+void BA1::webe_Click() {
+    jia_Click();
+}
 
 } // namespace kelvara

@@ -41,7 +41,9 @@ void BA1::Lab2_Click(int index) {
         platform_.shell.open_url(Te[index].trimmed());
 }
 
-void BA1::adp_Click() { bo_but_Click(0); }
+void BA1::adp_Click() {
+    bo_but_Click(0);
+}
 
 void BA1::Timer8_Timer() {
     show_floating_ad();

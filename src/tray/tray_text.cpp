@@ -4,6 +4,8 @@
 
 namespace kelvara {
 
-QString fit_field(const QString& text, int bytes) { return gbk_prefix(text, bytes); }
+QString fit_field(const QString& text, int bytes) {
+    return gbk_prefix(text, bytes);
+}
 
 } // namespace kelvara

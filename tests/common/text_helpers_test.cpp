@@ -40,7 +40,8 @@ TEST(PathHelpers, StripExtensionCutsAtTheLastDot) {
 TEST(FitWidth, KeepsShortTextsWhole) {
     EXPECT_EQ(fit_width("abcdefghi", 18), "abcdefghi");
     // Nine double-byte characters are 18 bytes: exactly whole.
-    EXPECT_EQ(fit_width(QStringLiteral("一二三四五六七八九"), 18), QStringLiteral("一二三四五六七八九"));
+    EXPECT_EQ(fit_width(QStringLiteral("一二三四五六七八九"), 18),
+              QStringLiteral("一二三四五六七八九"));
 }
 
 TEST(FitWidth, CountsDoubleByteCharactersTwice) {

@@ -1,8 +1,8 @@
 // The player control on real libmpv, drawing into a real OpenGL window
 // (run under Xvfb, without sound output).
 
-#include "desktop/event_wait.h"
 #include "clip_server.h"
+#include "desktop/event_wait.h"
 #include "platform/desktop/mpv_player.h"
 #include "platform/desktop/mpv_video_window.h"
 #include "platform/desktop/qvod_streams.h"

@@ -30,7 +30,9 @@ CurlTransfer::CurlTransfer(int timeout_seconds) : timeout_seconds_(timeout_secon
     curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
-CurlTransfer::~CurlTransfer() { curl_global_cleanup(); }
+CurlTransfer::~CurlTransfer() {
+    curl_global_cleanup();
+}
 
 std::optional<QString> CurlTransfer::open_url(const QString& url) {
     CURL* curl = curl_easy_init();

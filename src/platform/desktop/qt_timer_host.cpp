@@ -21,6 +21,8 @@ void QtTimerHost::disarm(Timer& timer) {
         it->second->stop();
 }
 
-void QtEventLoop::do_events() { QCoreApplication::processEvents(); }
+void QtEventLoop::do_events() {
+    QCoreApplication::processEvents();
+}
 
 } // namespace kelvara
