@@ -7,8 +7,8 @@
 #include "site_pages.h"
 #include "switches.h"
 
-#include "common/gbk.h"
-#include "common/program_files.h"
+#include "logic/startup/program_files.h"
+#include "shared/gbk.h"
 
 #include <QLoggingCategory>
 #include <csignal>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/app_paths.h"
-#include "app/settings.h"
+#include "logic/settings/application_folder.h"
+#include "logic/settings/settings.h"
 #include "platform/media_controls.h"
 #include "platform/timers.h"
 #include "window/controls.h"

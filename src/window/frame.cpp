@@ -1,16 +1,16 @@
 // The borderless window's frame: the edge band, dragging, the title-bar
 // buttons and tabs, the side bar, compact mode and topmost.
 
-#include "app/settings.h"
-#include "common/text_helpers.h"
+#include "logic/layout/layout_formulas.h"
+#include "logic/settings/settings.h"
+#include "logic/text/text_helpers.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/tray.h"
 #include "platform/web_pane.h"
-#include "tray/tip.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
+#include "window/tray/tip.h"
 
 #include <QLoggingCategory>
 #include <QMenu>

@@ -1,10 +1,10 @@
 // Placing the main window's controls: the formulas of layout_formulas.h
 // applied to the widgets on every resize and toggle.
 
+#include "logic/layout/layout_formulas.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
 
 namespace kelvara {
 

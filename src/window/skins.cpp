@@ -1,9 +1,9 @@
 // Skins and hover art: the strips of a skin, the frame and button pictures
 // cut from them, and the hover cells shown while a button holds the mouse.
 
+#include "logic/layout/layout_formulas.h"
+#include "logic/layout/skin_cells.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
-#include "window/skin_cells.h"
 #include "window/skin_strips.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "app/profile_file.h"
-#include "app/settings.h"
 #include "fakes/fake_services.h"
+#include "logic/settings/profile_file.h"
+#include "logic/settings/settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "common/format_time.h"
-#include "common/gbk.h"
-#include "common/text_files.h"
-#include "common/text_helpers.h"
+#include "logic/text/format_time.h"
+#include "logic/text/text_files.h"
+#include "logic/text/text_helpers.h"
+#include "shared/gbk.h"
 
 #include <QDir>
 #include <QFile>

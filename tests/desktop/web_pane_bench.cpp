@@ -4,9 +4,9 @@
 //   web_pane_bench [renderer process limit, 0 = none] [extra Chromium switches]
 
 #include "desktop/loopback_http.h"
+#include "desktop/web_engine_pane.h"
+#include "desktop/web_engine_profile.h"
 #include "desktop/web_pane_driver.h"
-#include "platform/desktop/web_engine_pane.h"
-#include "platform/desktop/web_engine_profile.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,11 +3,11 @@
 //
 // Input: the file's bytes, NUL, a section, NUL, a key, NUL, a value.
 
-#include "app/profile_file.h"
-#include "app/settings.h"
-#include "common/gbk.h"
 #include "fuzz_support.h"
+#include "logic/settings/profile_file.h"
+#include "logic/settings/settings.h"
 #include "platform/machine.h"
+#include "shared/gbk.h"
 
 #include <QFile>
 

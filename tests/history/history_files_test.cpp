@@ -1,5 +1,5 @@
-#include "common/gbk.h"
 #include "history/history_fixture.h"
+#include "shared/gbk.h"
 
 #include <gtest/gtest.h>
 

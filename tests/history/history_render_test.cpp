@@ -1,6 +1,6 @@
-#include "common/gbk.h"
 #include "history/history_fixture.h"
-#include "history/history_render.h"
+#include "logic/history/history_render.h"
+#include "shared/gbk.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "panes/js_escape.h"
-#include "panes/link_formats.h"
+#include "logic/links/js_escape.h"
+#include "logic/links/link_formats.h"
 
 #include <gtest/gtest.h>
 
