@@ -1,6 +1,6 @@
 // QvodTerminal.exe: downloads the files of qvod:// addresses for the player
 // control and serves them on 127.0.0.1 while they download. One runs per
-// QVOD folder; see common/qvod_terminal_api.h.
+// QVOD folder; see shared/qvod_terminal_api.h.
 
 #include "downloads.h"
 #include "local_server.h"

@@ -12,7 +12,7 @@ namespace kelvara {
 
 // The player control's link to the QVOD terminal of a QVOD folder: starts
 // <folder>/QvodTerminal.exe when it does not run and talks to it on
-// 127.0.0.1 (see common/qvod_terminal_api.h).
+// 127.0.0.1 (see shared/qvod_terminal_api.h).
 //
 // Every call runs on the caller's (the window's) thread, so none waits
 // long: a start is waited for at most three seconds, and less when the

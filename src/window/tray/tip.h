@@ -45,7 +45,7 @@ public:
     // The menu last popped up (tests and the hover code look at it).
     QMenu* last_popup() const { return last_popup_; }
 
-    // ---- The help window (tray/tip.cpp) ----
+    // ---- The help window (window/tray/tip.cpp) ----
     QLabel* Label1 = nullptr;        // "你知道吗"
     QLabel* Image1 = nullptr;        // 29 × 29 picture at the top right
     QLabel* Image2 = nullptr;        // 17 × 17 picture on the first card
