@@ -13,8 +13,8 @@
 #include "desktop/client_driver.h"
 #include "desktop/web_pane_driver.h"
 
-#include "platform/desktop/desktop_client.h"
-#include "platform/desktop/web_engine_pane.h"
+#include "app/desktop_client.h"
+#include "desktop/web_engine_pane.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
 #include "window/ba1.h"

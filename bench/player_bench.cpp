@@ -4,8 +4,8 @@
 //
 //   player_bench <clip> [seconds=20] [width=640] [height=360]
 
-#include "platform/desktop/mpv_player.h"
-#include "platform/desktop/mpv_video_window.h"
+#include "desktop/mpv_player.h"
+#include "desktop/mpv_video_window.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -5,7 +5,7 @@
 //   qvod_bench [--size-mb 200] [--rounds 5] [--seek-rate-mb 10]
 //              [--terminal <QvodTerminal.exe>]
 
-#include "common/qvod_terminal_api.h"
+#include "shared/qvod_terminal_api.h"
 
 #include <QCryptographicHash>
 #include <algorithm>

@@ -12,11 +12,11 @@
 // first-frame rounds run unlimited and at that rate, the seek at that rate.
 // Run it under a display: bench/qvod_play.sh makes a clip and uses Xvfb.
 
-#include "common/qvod_terminal_api.h"
-#include "common/text_files.h"
-#include "platform/desktop/mpv_player.h"
-#include "platform/desktop/qvod_folder.h"
-#include "platform/desktop/terminal_streams.h"
+#include "desktop/mpv_player.h"
+#include "desktop/qvod_folder.h"
+#include "desktop/terminal_streams.h"
+#include "logic/text/text_files.h"
+#include "shared/qvod_terminal_api.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "catalogue.h"
 
-#include "panes/js_escape.h"
+#include "logic/links/js_escape.h"
 
 namespace kelvara::demo {
 

@@ -8,8 +8,8 @@
 #include "switches.h"
 #include "torrent_files.h"
 
-#include "common/gbk.h"
-#include "common/program_files.h"
+#include "logic/startup/program_files.h"
+#include "shared/gbk.h"
 
 #include <QLoggingCategory>
 #include <atomic>

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "panes/js_escape.h"
-#include "panes/link_formats.h"
+#include "logic/links/js_escape.h"
+#include "logic/links/link_formats.h"
 
 namespace kelvara::demo {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/qvod_terminal_api.h"
 #include "download_limits.h"
 #include "download_task.h"
 #include "part_file.h"
+#include "shared/qvod_terminal_api.h"
 #include "swarm.h"
 
 #include <condition_variable>

@@ -14,7 +14,7 @@ class ConnectionServer;
 class Downloads;
 
 // The terminal's HTTP side on 127.0.0.1: the routes of
-// common/qvod_terminal_api.h over the downloads, for the client that knows
+// shared/qvod_terminal_api.h over the downloads, for the client that knows
 // `secret` only.
 class LocalServer {
 public:

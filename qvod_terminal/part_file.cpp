@@ -1,6 +1,6 @@
 #include "part_file.h"
 
-#include "common/qvod_terminal_api.h"
+#include "shared/qvod_terminal_api.h"
 
 #include <cerrno>
 #include <charconv>

@@ -9,7 +9,7 @@
 
 namespace kelvara {
 
-// A download's record (.<sha1>.kvpart, see common/qvod_terminal_api.h):
+// A download's record (.<sha1>.kvpart, see shared/qvod_terminal_api.h):
 // which file it is, which of its pieces are on disk, and once it is
 // complete, which file in the folder holds it. It is what makes a download
 // resumable after the terminal or the machine stopped, and what tells the

@@ -1,6 +1,6 @@
 #include "piece_map.h"
 
-#include "common/hex.h"
+#include "shared/hex.h"
 
 #include <algorithm>
 

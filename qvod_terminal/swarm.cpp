@@ -1,6 +1,6 @@
 #include "swarm.h"
 
-#include "common/qvod_terminal_api.h"
+#include "shared/qvod_terminal_api.h"
 #include "part_file.h"
 #include "terminal_log.h"
 

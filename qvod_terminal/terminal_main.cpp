@@ -1,10 +1,10 @@
 // QvodTerminal.exe: downloads the files of qvod:// addresses for the player
 // control and serves them on 127.0.0.1 while they download. One runs per
-// QVOD folder; see common/qvod_terminal_api.h.
+// QVOD folder; see shared/qvod_terminal_api.h.
 
-#include "common/qvod_terminal_api.h"
 #include "downloads.h"
 #include "local_server.h"
+#include "shared/qvod_terminal_api.h"
 #include "terminal_log.h"
 #include "terminal_options.h"
 #include "terminal_settings.h"

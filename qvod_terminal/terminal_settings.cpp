@@ -1,9 +1,9 @@
 #include "terminal_settings.h"
 
-#include "common/gbk.h"
-#include "common/qvod_terminal_api.h"
-#include "common/text_helpers.h"
-#include "common/xml_text.h"
+#include "shared/gbk.h"
+#include "shared/qvod_terminal_api.h"
+#include "shared/text_basics.h"
+#include "shared/xml_text.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/qvod_terminal_api.h"
+#include "shared/qvod_terminal_api.h"
 
 #include <QByteArray>
 #include <string>

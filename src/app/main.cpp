@@ -1,9 +1,9 @@
 // Kelvara: a desktop client for films and series.
 
-#include "app/app_paths.h"
-#include "app/command_line.h"
-#include "platform/desktop/desktop_client.h"
-#include "platform/desktop/desktop_platform.h"
+#include "app/desktop_client.h"
+#include "desktop/desktop_platform.h"
+#include "logic/settings/application_folder.h"
+#include "logic/startup/command_line.h"
 #include "window/ba1.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@ namespace kelvara {
 
 // Play-state codes of the player control.
 enum PlayStateCode {
-    kStateReady = 0,       // nothing playing (ready or finished)
+    kStateReady = 0, // nothing playing (ready or finished)
     kStateStopped = 1,
     kStatePaused = 2,
     kStatePlaying = 3,

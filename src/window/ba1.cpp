@@ -1,15 +1,15 @@
 #include "window/ba1.h"
 
-#include "app/settings.h"
-#include "app/startup.h"
-#include "common/text_helpers.h"
-#include "history/history_files.h"
+#include "logic/history/history_files.h"
+#include "logic/settings/settings.h"
+#include "logic/startup/startup.h"
+#include "logic/text/text_helpers.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/screen_saver.h"
 #include "platform/web_pane.h"
-#include "services/adsb.h"
-#include "tray/tip.h"
+#include "window/services/adsb.h"
+#include "window/tray/tip.h"
 
 #include <QScreen>
 
@@ -38,7 +38,7 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     setWindowTitle(QStringLiteral("Kelvara"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setMouseTracking(true);
-    ini_path = settings_path(app_dir_);
+    ini_path = ApplicationFolder(app_dir_).settings_file();
     resize(904, 565);
     create_controls();
     create_panes();

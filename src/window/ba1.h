@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/settings/application_folder.h"
+#include "logic/settings/settings.h"
 #include "platform/media_controls.h"
 #include "platform/timers.h"
 #include "window/controls.h"
@@ -46,8 +48,11 @@ public:
     int Height() const { return height() * 15; }
     void set_size_twips(int width, int height);
 
+    ApplicationFolder app_folder() const { return ApplicationFolder(app_dir_); }
     // A file of the application folder.
     QString app_file(const QString& name) const;
+    // config.ini, read afresh at each use.
+    Settings settings() const { return Settings(ini_path); }
     // Reads a value of config.ini afresh (default "0").
     QString setting(const char* section, const char* key) const;
     void write_setting(const char* section, const char* key, const QString& value);

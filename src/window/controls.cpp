@@ -115,7 +115,9 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
         Q_EMIT double_clicked(index_);
 }
 
-void PictureBox::resizeEvent(QResizeEvent*) { Q_EMIT resized(); }
+void PictureBox::resizeEvent(QResizeEvent*) {
+    Q_EMIT resized();
+}
 
 Label::Label(QWidget* parent, const QString& name, const QString& caption, int index)
     : QLabel(caption, parent), index_(index) {
@@ -142,7 +144,9 @@ void Label::set_auto_size(bool on) {
     fit();
 }
 
-void Label::set_word_wrap(bool on) { setWordWrap(on); }
+void Label::set_word_wrap(bool on) {
+    setWordWrap(on);
+}
 
 void Label::fit() {
     if (auto_size_)

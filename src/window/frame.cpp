@@ -1,15 +1,16 @@
 // The borderless window's frame: the edge band, dragging, the title-bar
 // buttons and tabs, the side bar, compact mode and topmost.
 
-#include "app/settings.h"
+#include "logic/layout/layout_formulas.h"
+#include "logic/settings/settings.h"
+#include "logic/text/text_helpers.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/tray.h"
 #include "platform/web_pane.h"
-#include "tray/tip.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
+#include "window/tray/tip.h"
 
 #include <QLoggingCategory>
 #include <QMenu>
@@ -247,25 +248,26 @@ void BA1::npc_Click(int index) {
 
 void BA1::close_button() {
     paint_npc(2);
-    const qint64 ts = ini_number(setting("S_q", "ts"));
-    const qint64 quit = ini_number(setting("S_q", "quit"));
-    if (ts != 3) {
-        if (quit == 1)
+    const Settings stored = settings();
+    const bool asks = stored.close_asks();
+    const bool quits = stored.close_quits();
+    if (!asks) {
+        if (quits)
             ttt_v();
         else
             hide_to_tray();
         return;
     }
     // The question is asked once; the answer decides from then on.
-    write_setting("S_q", "ts", QStringLiteral("1"));
+    stored.set_close_answered();
     const MsgAnswer answer = platform().dialogs.message_box(
         QStringLiteral("关闭 Kelvara 最小化到托盘吗？"), QStringLiteral("提示："),
         MsgButtons::YesNo, MsgIcon::Question);
     if (answer == MsgAnswer::Yes) {
-        write_setting("S_q", "quit", QStringLiteral("2"));
+        stored.set_close_quits(false);
         hide_to_tray();
     } else {
-        write_setting("S_q", "quit", QStringLiteral("1"));
+        stored.set_close_quits(true);
         ttt_v();
     }
 }
@@ -411,8 +413,8 @@ void BA1::jbi_Click() {
         b->show();
     yin->show();
 
-    saved_width = static_cast<int>(ini_number(setting("S_q", "h_w")));
-    saved_height = static_cast<int>(ini_number(setting("S_q", "h_h")));
+    saved_width = settings().saved_width();
+    saved_height = settings().saved_height();
     const QSize before = size();
     if (saved_width > 0 && saved_height > 0)
         set_size_twips(saved_width, saved_height);
@@ -422,7 +424,7 @@ void BA1::jbi_Click() {
         const QRect area = s->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
-    if (ini_number(text_ad_switch) == 1)
+    if (to_number(text_ad_switch) == 1)
         Timer7->set_enabled(true);
 }
 

@@ -1,10 +1,10 @@
 // Placing the main window's controls: the formulas of layout_formulas.h
 // applied to the widgets on every resize and toggle.
 
+#include "logic/layout/layout_formulas.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
 
 namespace kelvara {
 
@@ -56,8 +56,7 @@ void BA1::Form_Resize() {
 void BA1::write_size_settings() {
     if (compact_mode != 0)
         return;
-    write_setting("S_q", "h_w", QString::number(Width()));
-    write_setting("S_q", "h_h", QString::number(Height()));
+    settings().save_size(Width(), Height());
 }
 
 void BA1::layout_main() {

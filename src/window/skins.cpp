@@ -1,9 +1,9 @@
 // Skins and hover art: the strips of a skin, the frame and button pictures
 // cut from them, and the hover cells shown while a button holds the mouse.
 
+#include "logic/layout/layout_formulas.h"
+#include "logic/layout/skin_cells.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
-#include "window/skin_cells.h"
 #include "window/skin_strips.h"
 
 #include <QPainter>
@@ -80,7 +80,7 @@ void BA1::p_p(int skin) {
         paint_frame();
         layout_sidebar();
         paint_npc(7);
-        write_setting("Skin", "Num", QString::number(skin));
+        settings().set_skin(skin);
     }
     skin_applied = true;
     paint_buttons();

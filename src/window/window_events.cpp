@@ -1,8 +1,8 @@
 // The main window's own events and the wiring of its controls to the
 // handlers of the frame, the layout and the hover art.
 
+#include "logic/layout/layout_formulas.h"
 #include "window/ba1.h"
-#include "window/layout_formulas.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // The built client plays a clip given on its command line and, told to end,
 // stores how far it got in the local list.
 
-#include "common/gbk.h"
+#include "shared/gbk.h"
 
 #include <QDir>
 #include <QFile>

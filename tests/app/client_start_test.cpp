@@ -1,9 +1,9 @@
 // Starts the built client on an empty application folder and checks what it
 // made there.
 
-#include "app/settings.h"
-#include "common/gbk.h"
-#include "history/history_render.h"
+#include "logic/history/history_render.h"
+#include "logic/settings/settings.h"
+#include "shared/gbk.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "logic/startup/command_line.h"
 
 #include <gtest/gtest.h>
 

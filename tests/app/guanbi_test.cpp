@@ -1,5 +1,5 @@
-#include "app/guanbi.h"
 #include "fakes/fake_services.h"
+#include "logic/startup/qvod_processes.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // A command text handed over by a later start, on the simulated platform.
 
 #include "fakes/simulated_client.h"
-#include "history/history_files.h"
+#include "logic/history/history_files.h"
 #include "window/ba1.h"
 
 #include <gtest/gtest.h>

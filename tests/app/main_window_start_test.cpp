@@ -4,7 +4,7 @@
 #include "window/frame_fixture.h"
 
 #include "platform/player_control.h"
-#include "tray/tip.h"
+#include "window/tray/tip.h"
 
 #include <QAction>
 

@@ -1,6 +1,6 @@
-#include "app/profile_file.h"
-#include "app/settings.h"
-#include "common/gbk.h"
+#include "logic/settings/profile_file.h"
+#include "logic/settings/settings.h"
+#include "shared/gbk.h"
 
 #include <QFile>
 #include <QTemporaryDir>

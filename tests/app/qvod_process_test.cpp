@@ -1,8 +1,8 @@
 // The QVOD process check and the quit against real processes: copies of
 // sleep under the QVOD programs' names, started and ended by the test.
 
+#include "desktop/proc_processes.h"
 #include "fakes/simulated_client.h"
-#include "platform/desktop/proc_processes.h"
 #include "window/ba1.h"
 
 #include <QDir>

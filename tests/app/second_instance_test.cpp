@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "app/process_helpers.h"
-#include "common/gbk.h"
-#include "history/history_files.h"
+#include "logic/history/history_files.h"
+#include "shared/gbk.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "app/settings.h"
-#include "app/startup.h"
-#include "common/gbk.h"
 #include "fakes/fake_services.h"
+#include "logic/settings/settings.h"
+#include "logic/startup/startup.h"
+#include "shared/gbk.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "common/format_time.h"
-#include "common/gbk.h"
-#include "common/text_files.h"
-#include "common/text_helpers.h"
+#include "logic/text/format_time.h"
+#include "logic/text/text_files.h"
+#include "logic/text/text_helpers.h"
+#include "shared/gbk.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,7 +40,8 @@ TEST(PathHelpers, StripExtensionCutsAtTheLastDot) {
 TEST(FitWidth, KeepsShortTextsWhole) {
     EXPECT_EQ(fit_width("abcdefghi", 18), "abcdefghi");
     // Nine double-byte characters are 18 bytes: exactly whole.
-    EXPECT_EQ(fit_width(QStringLiteral("一二三四五六七八九"), 18), QStringLiteral("一二三四五六七八九"));
+    EXPECT_EQ(fit_width(QStringLiteral("一二三四五六七八九"), 18),
+              QStringLiteral("一二三四五六七八九"));
 }
 
 TEST(FitWidth, CountsDoubleByteCharactersTwice) {

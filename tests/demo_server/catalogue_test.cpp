@@ -1,8 +1,8 @@
 #include "demo_fixture.h"
 
-#include "common/gbk.h"
-#include "panes/js_escape.h"
-#include "panes/link_formats.h"
+#include "logic/links/js_escape.h"
+#include "logic/links/link_formats.h"
+#include "shared/gbk.h"
 
 #include <QStringList>
 #include <map>

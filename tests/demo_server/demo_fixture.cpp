@@ -1,6 +1,6 @@
 #include "demo_fixture.h"
 
-#include "common/gbk.h"
+#include "shared/gbk.h"
 
 #include <QCryptographicHash>
 

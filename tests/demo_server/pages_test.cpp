@@ -1,6 +1,6 @@
 #include "demo_server/site_pages.h"
 
-#include "common/gbk.h"
+#include "shared/gbk.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "demo_fixture.h"
 
-#include "app/startup.h"
-#include "common/gbk.h"
+#include "logic/startup/startup.h"
+#include "shared/gbk.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 #include "desktop/client_driver.h"
 
-#include "common/text_files.h"
+#include "app/desktop_client.h"
+#include "desktop/proc_processes.h"
+#include "desktop/qvod_folder.h"
 #include "desktop/web_pane_driver.h"
-#include "platform/desktop/desktop_client.h"
-#include "platform/desktop/proc_processes.h"
-#include "platform/desktop/qvod_folder.h"
+#include "logic/text/text_files.h"
 
 #include <QDir>
 #include <QElapsedTimer>

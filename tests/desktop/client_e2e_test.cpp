@@ -6,10 +6,10 @@
 #include "desktop/client_driver.h"
 #include "desktop/web_pane_driver.h"
 
+#include "app/desktop_client.h"
 #include "demo_server/demo_server.h"
-#include "history/history_files.h"
-#include "platform/desktop/desktop_client.h"
-#include "platform/desktop/terminal_streams.h"
+#include "desktop/terminal_streams.h"
+#include "logic/history/history_files.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
 #include "window/ba1.h"

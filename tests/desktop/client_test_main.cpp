@@ -2,8 +2,8 @@
 // real player and QVOD terminal, the demo server. Needs an X display (Xvfb)
 // for the player's video.
 
+#include "app/desktop_client.h"
 #include "desktop/client_driver.h"
-#include "platform/desktop/desktop_client.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // page they are the page's; elsewhere they reach the window's key handler
 // first, once, and then the page.
 
+#include "desktop/desktop_platform.h"
+#include "desktop/web_engine_pane.h"
 #include "desktop/web_pane_driver.h"
-#include "platform/desktop/desktop_platform.h"
-#include "platform/desktop/web_engine_pane.h"
 #include "window/ba1.h"
 
 #include <QTemporaryDir>

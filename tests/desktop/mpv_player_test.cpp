@@ -3,9 +3,9 @@
 
 #include "clip_server.h"
 #include "desktop/event_wait.h"
-#include "platform/desktop/mpv_player.h"
-#include "platform/desktop/mpv_video_window.h"
-#include "platform/desktop/qvod_streams.h"
+#include "desktop/mpv_player.h"
+#include "desktop/mpv_video_window.h"
+#include "desktop/qvod_streams.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,12 +3,12 @@
 // control starts from it, and the demo server's throttled seeds, all on
 // 127.0.0.1 (run under Xvfb, without sound).
 
-#include "common/text_files.h"
 #include "demo_server/demo_server.h"
 #include "desktop/event_wait.h"
-#include "platform/desktop/mpv_player.h"
-#include "platform/desktop/qvod_folder.h"
-#include "platform/desktop/terminal_streams.h"
+#include "desktop/mpv_player.h"
+#include "desktop/qvod_folder.h"
+#include "desktop/terminal_streams.h"
+#include "logic/text/text_files.h"
 
 #include <QApplication>
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "platform/desktop/web_addresses.h"
+#include "desktop/web_addresses.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The browser pane on the real engine, with pages from a loopback server.
 
-#include "common/gbk.h"
 #include "desktop/loopback_http.h"
+#include "desktop/web_engine_pane.h"
 #include "desktop/web_pane_driver.h"
-#include "platform/desktop/web_engine_pane.h"
+#include "shared/gbk.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -6,9 +6,9 @@
 // from the program's start, as the client's start-up is measured.
 
 #include "desktop/loopback_http.h"
+#include "desktop/web_engine_pane.h"
+#include "desktop/web_engine_profile.h"
 #include "desktop/web_pane_driver.h"
-#include "platform/desktop/web_engine_pane.h"
-#include "platform/desktop/web_engine_profile.h"
 
 #include <QApplication>
 #include <QDateTime>

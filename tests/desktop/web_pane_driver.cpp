@@ -1,6 +1,6 @@
 #include "desktop/web_pane_driver.h"
 
-#include "platform/desktop/web_engine_pane.h"
+#include "desktop/web_engine_pane.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

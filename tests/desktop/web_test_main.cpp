@@ -1,7 +1,7 @@
 // Runs the tests of the browser panes with a real Qt WebEngine under the
 // offscreen platform (or Xvfb when QT_QPA_PLATFORM says so).
 
-#include "platform/desktop/web_engine_profile.h"
+#include "desktop/web_engine_profile.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

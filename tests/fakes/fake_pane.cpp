@@ -7,7 +7,9 @@ FakePane::FakePane(QWidget* container, const QString& name)
     widget_->setObjectName(name);
 }
 
-FakePane::~FakePane() { delete widget_; }
+FakePane::~FakePane() {
+    delete widget_;
+}
 
 std::unique_ptr<WebPane> FakePaneFactory::create_pane(QWidget* container, const QString& name) {
     auto pane = std::make_unique<FakePane>(container, name);

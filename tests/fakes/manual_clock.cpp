@@ -6,7 +6,9 @@ void ManualClock::arm(Timer& timer, int interval_ms) {
     countdowns_[&timer] = {now_ + interval_ms, interval_ms, next_order_++};
 }
 
-void ManualClock::disarm(Timer& timer) { countdowns_.erase(&timer); }
+void ManualClock::disarm(Timer& timer) {
+    countdowns_.erase(&timer);
+}
 
 bool ManualClock::armed(const Timer& timer) const {
     return countdowns_.count(const_cast<Timer*>(&timer)) != 0;

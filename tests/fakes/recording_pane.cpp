@@ -7,7 +7,9 @@ void RecordingPane::navigate(const QString& address) {
     run(address);
 }
 
-void RecordingPane::click(const QString& href) { run(href); }
+void RecordingPane::click(const QString& href) {
+    run(href);
+}
 
 void RecordingPane::run(const QString& address) {
     bool cancel = false;

@@ -6,7 +6,9 @@ ScriptedPlayer::ScriptedPlayer(QWidget* container) : widget_(new QWidget(contain
     widget_->setObjectName(QStringLiteral("QvodC"));
 }
 
-ScriptedPlayer::~ScriptedPlayer() { delete widget_; }
+ScriptedPlayer::~ScriptedPlayer() {
+    delete widget_;
+}
 
 void ScriptedPlayer::setUrl(const QString& address) {
     url = address;

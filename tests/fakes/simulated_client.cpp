@@ -1,8 +1,8 @@
 #include "fakes/simulated_client.h"
 
-#include "app/settings.h"
-#include "app/startup.h"
-#include "common/text_helpers.h"
+#include "logic/settings/settings.h"
+#include "logic/startup/startup.h"
+#include "logic/text/text_helpers.h"
 #include "window/ba1.h"
 
 #include <QFile>

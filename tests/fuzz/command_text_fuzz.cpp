@@ -2,8 +2,8 @@
 //
 // Input: the bytes received.
 
+#include "desktop/local_socket_channel.h"
 #include "fuzz_support.h"
-#include "platform/desktop/local_socket_channel.h"
 
 using namespace kelvara;
 

@@ -5,11 +5,11 @@
 // Input: the list's bytes, NUL, a name or title, NUL, a path or address,
 // NUL, an episode name.
 
-#include "common/text_files.h"
 #include "fuzz_support.h"
-#include "history/history_files.h"
-#include "history/history_render.h"
-#include "panes/js_escape.h"
+#include "logic/history/history_files.h"
+#include "logic/history/history_render.h"
+#include "logic/links/js_escape.h"
+#include "logic/text/text_files.h"
 
 #include <QFile>
 #include <QRegularExpression>

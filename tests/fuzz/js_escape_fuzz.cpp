@@ -4,8 +4,8 @@
 // Input: UTF-16 code units, two bytes each.
 
 #include "fuzz_support.h"
-#include "panes/js_escape.h"
-#include "panes/qvod_address.h"
+#include "logic/links/js_escape.h"
+#include "logic/links/qvod_address.h"
 
 using namespace kelvara;
 

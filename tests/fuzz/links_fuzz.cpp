@@ -4,9 +4,9 @@
 //
 // Input: any text.
 
+#include "desktop/web_addresses.h"
 #include "fuzz_support.h"
-#include "panes/link_formats.h"
-#include "platform/desktop/web_addresses.h"
+#include "logic/links/link_formats.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // Input: the file as text.
 
 #include "fuzz_support.h"
-#include "services/notice_file.h"
+#include "logic/services/notice_file.h"
 
 #include <cmath>
 

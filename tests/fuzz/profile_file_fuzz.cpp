@@ -3,11 +3,11 @@
 //
 // Input: the file's bytes, NUL, a section, NUL, a key, NUL, a value.
 
-#include "app/profile_file.h"
-#include "app/settings.h"
-#include "common/gbk.h"
 #include "fuzz_support.h"
+#include "logic/settings/profile_file.h"
+#include "logic/settings/settings.h"
 #include "platform/machine.h"
+#include "shared/gbk.h"
 
 #include <QFile>
 
@@ -92,10 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!user.isEmpty() && user != QLatin1String("0"));
         const qint64 ts = ini_number(ini_read(file, QStringLiteral("S_q"), QStringLiteral("ts")));
         FUZZ_CHECK(ts >= 1 && ts <= 3);
-        for (const SettingKey& k : repaired_settings()) {
-            FUZZ_CHECK(ini_number(ini_read(file, QString::fromLatin1(k.section),
-                                           QString::fromLatin1(k.key))) != 0);
-        }
+        for (const Setting setting : repaired_settings())
+            FUZZ_CHECK(Settings(file).number(setting) != 0);
     }
     return 0;
 }

@@ -3,9 +3,9 @@
 //
 // Input: any text.
 
-#include "common/qvod_terminal_api.h"
 #include "fuzz_support.h"
-#include "panes/qvod_address.h"
+#include "logic/links/qvod_address.h"
+#include "shared/qvod_terminal_api.h"
 
 #include <QUrl>
 #include <QUrlQuery>

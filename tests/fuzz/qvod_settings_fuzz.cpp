@@ -3,9 +3,9 @@
 //
 // Input: the file's bytes, NUL, the folder typed into the dialog.
 
-#include "common/gbk.h"
 #include "fuzz_support.h"
-#include "settings_dialog/qvod_settings.h"
+#include "logic/settings/qvod_settings.h"
+#include "shared/gbk.h"
 #include "terminal_settings.h"
 
 using namespace kelvara;

@@ -1,6 +1,6 @@
-#include "common/gbk.h"
-#include "history/downloads.h"
-#include "settings_dialog/qvod_settings.h"
+#include "logic/history/downloads.h"
+#include "logic/settings/qvod_settings.h"
+#include "shared/gbk.h"
 
 #include <QDir>
 #include <QFile>

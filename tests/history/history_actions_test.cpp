@@ -1,11 +1,11 @@
 #include "panes/main_path_fixture.h"
 
-#include "common/qvod_terminal_api.h"
-#include "common/text_helpers.h"
-#include "history/downloads.h"
-#include "history/history_render.h"
-#include "settings_dialog/ba3.h"
-#include "tray/tip.h"
+#include "logic/history/downloads.h"
+#include "logic/history/history_render.h"
+#include "logic/text/text_helpers.h"
+#include "shared/qvod_terminal_api.h"
+#include "window/settings_dialog/ba3.h"
+#include "window/tray/tip.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "common/gbk.h"
 #include "history/history_fixture.h"
+#include "shared/gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,8 @@ TEST_F(HistoryFiles, FirstAddToAnEmptyListLeavesAnEmptyLineAfterTheRecord) {
 TEST_F(HistoryFiles, RepeatedFilmMovesToTheTopWithPositionZero) {
     put("date.dat", task(7, 300) + "\r\n0123|old|e|a|1|5|1200\r\n" + task(9, 40) + "\r\n\r\n");
     history.history_add_task(123, "new", "e2", "a2", 1, 6, 0);
-    EXPECT_EQ(get("date.dat"), "123|new|e2|a2|1|6|0\r\n" + task(7, 300) + "\r\n" + task(9, 40) + "\r\n");
+    EXPECT_EQ(get("date.dat"),
+              "123|new|e2|a2|1|6|0\r\n" + task(7, 300) + "\r\n" + task(9, 40) + "\r\n");
 }
 
 TEST_F(HistoryFiles, OnlyTheFirstHundredLinesAreKept) {

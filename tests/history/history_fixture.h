@@ -4,7 +4,7 @@
 // two history pages.
 
 #include "fakes/recording_pane.h"
-#include "history/history_files.h"
+#include "logic/history/history_files.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "common/gbk.h"
 #include "history/history_fixture.h"
-#include "history/history_render.h"
+#include "logic/history/history_render.h"
+#include "shared/gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,9 @@ QByteArray page_with(const QByteArray& rows) {
     return head + kTail;
 }
 
-QByteArray gbk(const char* utf8) { return to_gbk(QString::fromUtf8(utf8)); }
+QByteArray gbk(const char* utf8) {
+    return to_gbk(QString::fromUtf8(utf8));
+}
 
 class HistoryRender : public HistoryFolder {};
 
@@ -54,18 +56,21 @@ TEST(HistoryPage, HeadIsTheFixedStyleBodyAndTableOpening) {
 TEST_F(HistoryRender, EmptyListGivesTheEmptyListRowExactly) {
     put("date.dat", "\r\n");
     history.history_render("date.dat");
-    EXPECT_EQ(get("c.htm"), page_with(gbk("<tr><td colspan=2 align=center>暂无观看记录</td></tr>")));
+    EXPECT_EQ(get("c.htm"),
+              page_with(gbk("<tr><td colspan=2 align=center>暂无观看记录</td></tr>")));
     EXPECT_EQ(web3.requested, QStringList{dir.filePath("c.htm")});
 }
 
 TEST_F(HistoryRender, RowsCarryTheirLineNumbersAndShortTitles) {
     // Line 1 empty, line 2 a record whose title is twelve Chinese characters.
     const QString title = QStringLiteral("一二三四五六七八九十甲乙");
-    put("date.dat", "\r\n5|" + to_gbk(title) + "|e|a|1|1|0\r\nno record here\r\n6|ab|e|a|1|1|0\r\n");
+    put("date.dat",
+        "\r\n5|" + to_gbk(title) + "|e|a|1|1|0\r\nno record here\r\n6|ab|e|a|1|1|0\r\n");
     history.history_render("date.dat");
-    const QByteArray row2 = gbk("<tr><td align=left width=96%><a title=\"一二三四五六七八九十甲乙\" "
-                                "href=open://2>·一二三四五六七八九</a></td><td width=3%><a "
-                                "href=delk://2><img src=\"i.gif\" alt=\"删除\"></a></td></tr>");
+    const QByteArray row2 =
+        gbk("<tr><td align=left width=96%><a title=\"一二三四五六七八九十甲乙\" "
+            "href=open://2>·一二三四五六七八九</a></td><td width=3%><a "
+            "href=delk://2><img src=\"i.gif\" alt=\"删除\"></a></td></tr>");
     const QByteArray row4 = gbk("<tr><td align=left width=96%><a title=\"ab\" href=open://4>·ab</a>"
                                 "</td><td width=3%><a href=delk://4><img src=\"i.gif\" "
                                 "alt=\"删除\"></a></td></tr>");

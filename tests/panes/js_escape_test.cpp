@@ -1,5 +1,5 @@
-#include "panes/js_escape.h"
-#include "panes/link_formats.h"
+#include "logic/links/js_escape.h"
+#include "logic/links/link_formats.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,8 @@ TEST(LinkFormats, EpisodeKeySplitsOnEveryDash) {
     EXPECT_EQ(split_episode_key("12a-1-2-Star-Wars").id, 0);
     EXPECT_EQ(split_episode_key("12a-1-2-Star-Wars").title, "Star");
     EXPECT_EQ(split_episode_key("7").v, "");
-    EXPECT_EQ(play_address_request("http://h/soft/", 123, "1", "5"), "http://h/soft/h.asp?id=123&v=1&v1=5");
+    EXPECT_EQ(play_address_request("http://h/soft/", 123, "1", "5"),
+              "http://h/soft/h.asp?id=123&v=1&v1=5");
 }
 
 TEST(LinkFormats, RepliesAndResolvedLinks) {
@@ -59,13 +60,15 @@ TEST(LinkFormats, RepliesAndResolvedLinks) {
     EXPECT_EQ(r->address, "http://a/b?x=1&y=2");
     EXPECT_EQ(r->player_type, "web");
 
-    const QvodLink link{"qvod", js_escape("http://a/b?x=1&&&y"), "%u6D41", QStringLiteral("第1集"),
-                        "123", "1", "5"};
+    const QvodLink link{
+        "qvod", js_escape("http://a/b?x=1&&&y"), "%u6D41", QStringLiteral("第1集"), "123", "1",
+        "5"};
     const QvodLink back = parse_qvod_link(link.text() + "/");
     EXPECT_EQ(js_unescape(back.escaped_address), "http://a/b?x=1&&&y");
     EXPECT_EQ(back.episode_name, QStringLiteral("第1集"));
     EXPECT_EQ(back.v1, "5");
     EXPECT_EQ(parse_qvod_link("eeqvod://web&&&a").title, "");
-    EXPECT_EQ(episode_page_address("http://h/soft/", "1-2-5-t", "25"), "http://h/soft/pp.htm?1-2-5-t-25");
+    EXPECT_EQ(episode_page_address("http://h/soft/", "1-2-5-t", "25"),
+              "http://h/soft/pp.htm?1-2-5-t-25");
     EXPECT_EQ(web_player_address("http://h/soft/", "1-2-5-t"), "http://h/soft/play.htm?1-2-5-t");
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "common/gbk.h"
 #include "fakes/simulated_client.h"
-#include "panes/js_escape.h"
+#include "logic/links/js_escape.h"
+#include "shared/gbk.h"
 #include "window/ba1.h"
 
 #include <gtest/gtest.h>

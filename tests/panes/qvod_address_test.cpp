@@ -1,6 +1,6 @@
-#include "common/gbk.h"
-#include "common/qvod_terminal_api.h"
-#include "panes/qvod_address.h"
+#include "logic/links/qvod_address.h"
+#include "shared/gbk.h"
+#include "shared/qvod_terminal_api.h"
 
 #include <gtest/gtest.h>
 

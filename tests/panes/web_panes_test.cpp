@@ -1,6 +1,6 @@
 #include "fakes/simulated_client.h"
-#include "tray/tip.h"
 #include "window/ba1.h"
+#include "window/tray/tip.h"
 
 #include <QMenu>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/desktop/desktop_services.h"
+#include "desktop/desktop_services.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The desktop's power-off runs the configured command instead of powering the
 // machine off.
 
-#include "platform/desktop/desktop_services.h"
+#include "desktop/desktop_services.h"
 
 #include <QElapsedTimer>
 #include <QFile>

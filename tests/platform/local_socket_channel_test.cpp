@@ -1,7 +1,7 @@
 // The single-instance channel between two channels of one process, and
 // against a process of another user.
 
-#include "platform/desktop/local_socket_channel.h"
+#include "desktop/local_socket_channel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "panes/main_path_fixture.h"
 
-#include "panes/link_formats.h"
+#include "logic/links/link_formats.h"
 
 using namespace kelvara;
 using namespace kelvara::test;

@@ -1,4 +1,4 @@
-#include "player/mpv_state.h"
+#include "logic/playback/mpv_state.h"
 
 #include <gtest/gtest.h>
 

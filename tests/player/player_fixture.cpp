@@ -1,6 +1,6 @@
 #include "player/player_fixture.h"
 
-#include "common/gbk.h"
+#include "shared/gbk.h"
 
 #include <QApplication>
 #include <QFile>

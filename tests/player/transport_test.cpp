@@ -1,8 +1,8 @@
 // The transport buttons, clicked with the mouse.
 
-#include "history/history_files.h"
+#include "logic/history/history_files.h"
 #include "player/player_fixture.h"
-#include "tray/tip.h"
+#include "window/tray/tip.h"
 
 #include <QMenu>
 

@@ -1,6 +1,6 @@
 #include "terminal_fixture.h"
 
-#include "common/gbk.h"
+#include "shared/gbk.h"
 
 #include <QString>
 #include <csignal>

@@ -1,8 +1,8 @@
 // The terminal's pure parts: the piece record, the settings file, names.
 
-#include "common/gbk.h"
 #include "part_file.h"
 #include "piece_map.h"
+#include "shared/gbk.h"
 #include "terminal_options.h"
 #include "terminal_settings.h"
 

@@ -1,10 +1,10 @@
 // The client's side: TerminalStreams starts the QVOD folder's own
 // QvodTerminal.exe and hands the player a local stream address.
 
-#include "common/gbk.h"
-#include "platform/desktop/qvod_folder.h"
-#include "platform/desktop/terminal_streams.h"
-#include "settings_dialog/qvod_settings.h"
+#include "desktop/qvod_folder.h"
+#include "desktop/terminal_streams.h"
+#include "logic/settings/qvod_settings.h"
+#include "shared/gbk.h"
 #include "terminal_fixture.h"
 #include "terminal_settings.h"
 

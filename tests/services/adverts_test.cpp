@@ -1,7 +1,7 @@
 #include "fakes/simulated_client.h"
-#include "services/adsb.h"
 #include "window/ba1.h"
 #include "window/contrast.h"
+#include "window/services/adsb.h"
 
 #include <QFile>
 #include <QImage>

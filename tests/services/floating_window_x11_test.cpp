@@ -1,8 +1,8 @@
 // The floating advertisement window as a real X11 window (run under Xvfb).
 
 #include "fakes/simulated_client.h"
-#include "services/adsb.h"
 #include "window/ba1.h"
+#include "window/services/adsb.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,5 +1,5 @@
 #include "fakes/fake_services.h"
-#include "services/machine_identity.h"
+#include "logic/services/machine_identity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "services/notice_file.h"
+#include "logic/services/notice_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The settings dialog on the simulated platform, opened from the tray menu.
 
-#include "common/gbk.h"
 #include "fakes/simulated_client.h"
-#include "settings_dialog/ba3.h"
-#include "tray/tip.h"
+#include "shared/gbk.h"
 #include "window/ba1.h"
+#include "window/settings_dialog/ba3.h"
+#include "window/tray/tip.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "settings_dialog/qvod_settings.h"
+#include "logic/settings/qvod_settings.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

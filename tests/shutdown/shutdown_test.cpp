@@ -2,10 +2,10 @@
 // the end of a film driven by the status poll and the end-of-playback timer.
 
 #include "fakes/simulated_client.h"
-#include "history/history_files.h"
-#include "tray/tip.h"
+#include "logic/history/history_files.h"
 #include "window/ba1.h"
 #include "window/skin_strips.h"
+#include "window/tray/tip.h"
 
 #include <QAction>
 #include <QImage>

@@ -2,8 +2,8 @@
 
 #include "window/frame_fixture.h"
 
-#include "common/gbk.h"
-#include "tray/tip.h"
+#include "shared/gbk.h"
+#include "window/tray/tip.h"
 
 #include <QAction>
 #include <QLabel>

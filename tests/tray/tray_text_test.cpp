@@ -1,5 +1,5 @@
-#include "common/gbk.h"
-#include "tray/tray_text.h"
+#include "logic/tray/tray_text.h"
+#include "shared/gbk.h"
 
 #include <gtest/gtest.h>
 

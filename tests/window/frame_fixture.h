@@ -1,8 +1,8 @@
 #pragma once
 
 #include "fakes/simulated_client.h"
+#include "logic/layout/skin_cells.h"
 #include "window/ba1.h"
-#include "window/skin_cells.h"
 
 #include <QImage>
 #include <QTest>

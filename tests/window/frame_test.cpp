@@ -3,10 +3,10 @@
 
 #include "window/frame_fixture.h"
 
-#include "app/settings.h"
+#include "logic/settings/settings.h"
 #include "platform/player_control.h"
 
-#include "tray/tip.h"
+#include "window/tray/tip.h"
 
 #include <QMenu>
 #include <QScreen>

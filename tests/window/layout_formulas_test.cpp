@@ -1,4 +1,4 @@
-#include "window/layout_formulas.h"
+#include "logic/layout/layout_formulas.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "window/skin_cells.h"
+#include "logic/layout/skin_cells.h"
 
 #include <QRect>
 #include <QSize>

@@ -3,8 +3,8 @@
 
 #include "window/frame_fixture.h"
 
-#include "tray/tip.h"
 #include "window/skin_strips.h"
+#include "window/tray/tip.h"
 
 #include <QAction>
 

@@ -1,6 +1,6 @@
 #include "preview.h"
 
-#include "window/layout_formulas.h"
+#include "logic/layout/layout_formulas.h"
 
 #include <QDir>
 #include <QPainter>

@@ -1,7 +1,0 @@
-#include "platform/desktop/player_log.h"
-
-namespace kelvara {
-
-Q_LOGGING_CATEGORY(lc_player, "kelvara.player", QtWarningMsg)
-
-} // namespace kelvara

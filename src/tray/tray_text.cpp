@@ -1,9 +1,0 @@
-#include "tray/tray_text.h"
-
-#include "common/text_helpers.h"
-
-namespace kelvara {
-
-QString fit_field(const QString& text, int bytes) { return gbk_prefix(text, bytes); }
-
-} // namespace kelvara

@@ -1,0 +1,82 @@
+// The browser panes of the main window: quiet panes, the home area's switch
+// between the catalogue and its error text, and the panes' context menus.
+
+#include "platform/web_pane.h"
+#include "window/ba1.h"
+#include "window/tray/tip.h"
+
+namespace kelvara {
+
+namespace {
+
+const char kHomeError[] = "Error！出错了\r\n\r\n1.请检查你的网络连接\r\n2.软件网络出现了故障\r\n"
+                          "3.请点此尝试重新连接\r\n4.请尝试重新启动软件\r\n";
+
+} // namespace
+
+void BA1::connect_panes() {
+    // No script-error or other dialogs in any pane that shows pages.
+    for (WebPane* pane : {Web1.get(), Web2.get(), Web3.get(), Web4.get(), Web5.get(), Weby.get(),
+                          Web9.get(), Web7.get()}) {
+        pane->download_begin = [pane] { pane->set_silent(true); };
+    }
+    Web1->download_complete = [this] { Web1_DownloadComplete(); };
+    Web1->navigate_error = [this](const QString& address) { Web1_NavigateError(address); };
+    Weby->navigate_error = [this](const QString& address) { Weby_NavigateError(address); };
+    Web7->navigate_error = [this](const QString& address) { Web7_NavigateError(address); };
+
+    Web1->context_menu = [this](QPoint pos, const QString&) { M_M1_oncontextmenu(pos); };
+    // The web player, the local list and the software advertisement show no
+    // menu at all; the panes themselves never show the browser's.
+    for (WebPane* pane : {Web2.get(), Web4.get(), Weby.get(), Web9.get(), Web7.get(), Web6.get()})
+        pane->context_menu = [](QPoint, const QString&) {};
+
+    connect(jia, &PictureBox::clicked, this, [this] { jia_Click(); });
+    connect(webe, &Label::clicked, this, [this] { webe_Click(); });
+}
+
+void BA1::Web1_DownloadComplete() {
+    if (home_failed == 1)
+        return;
+    wait->hide();
+    // The catalogue shows only on its own tab: over the now-playing tab it
+    // would cover the player.
+    if (main_tab == 8)
+        Pic1->show();
+}
+
+void BA1::Web1_NavigateError(const QString& address) {
+    if (!address.contains(base_url()))
+        return;
+    Pic1->hide();
+    wait->show();
+    webe->set_caption(QString::fromUtf8(kHomeError));
+    home_failed = 1;
+}
+
+void BA1::Weby_NavigateError(const QString& address) {
+    if (address.contains(base_url()))
+        softad_failed = 1;
+}
+
+void BA1::Web7_NavigateError(const QString&) {
+    ad_huan->hide();
+    adp->show();
+    qvodad_failed = 1;
+}
+
+void BA1::M_M1_oncontextmenu(QPoint global_pos) {
+    menus().popup_global(menus().myMenu, global_pos);
+}
+
+void BA1::jia_Click() {
+    Web1->navigate(base_url() + QLatin1String("?30"));
+    Pic1->show();
+    wait->hide();
+}
+
+void BA1::webe_Click() {
+    jia_Click();
+}
+
+} // namespace kelvara

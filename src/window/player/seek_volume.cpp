@@ -1,0 +1,279 @@
+// The seek bar and the volume slider by mouse, and the five keys of the
+// player area. Both are plain picture boxes: a knob at left L stands for
+// L / span of the film or L / span × 100 of the volume.
+
+#include "platform/event_loop.h"
+#include "platform/media_controls.h"
+#include "platform/platform.h"
+#include "platform/player_control.h"
+#include "window/ba1.h"
+#include "window/player/player_view.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <algorithm>
+#include <optional>
+
+namespace kelvara {
+
+namespace {
+
+enum WindowsKey { kSpace = 32, kLeft = 37, kUp = 38, kRight = 39, kDown = 40 };
+
+// The Windows key code of a key: the five the window acts on, and letters and
+// digits, whose codes are their upper-case characters. Other keys read 0;
+// they only restart the poll.
+int windows_key_code(int qt_key) {
+    switch (qt_key) {
+    case Qt::Key_Space:
+        return kSpace;
+    case Qt::Key_Left:
+        return kLeft;
+    case Qt::Key_Up:
+        return kUp;
+    case Qt::Key_Right:
+        return kRight;
+    case Qt::Key_Down:
+        return kDown;
+    default:
+        break;
+    }
+    if ((qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z) ||
+        (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9))
+        return qt_key;
+    return 0;
+}
+
+// A key typed while an editable field has the focus (a page's search box,
+// a text box) belongs to the field. Browser panes and text boxes ask for the
+// input method exactly while such a field has the focus; the focus widget is
+// asked too, for keys the page left alone and sent on to the pane's parent.
+bool typing_into_a_field(const QWidget& target) {
+    const QWidget* focus = QApplication::focusWidget();
+    return target.testAttribute(Qt::WA_InputMethodEnabled) ||
+           (focus && focus->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+// Key preview: the window sees every key meant for it or one of its controls
+// (browser panes included) before the control does; the control still gets
+// the key afterwards. Keys typed into an editable field are left to it.
+class KeyPreview : public QObject {
+public:
+    explicit KeyPreview(BA1& window) : QObject(&window), window_(window) {
+        qApp->installEventFilter(this);
+    }
+    ~KeyPreview() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease) {
+            last_event_ = nullptr;
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        auto* target = static_cast<QWidget*>(watched);
+        if (target != &window_ && !window_.isAncestorOf(target))
+            return false;
+        // A key the control leaves alone is offered to its parents as the
+        // same event; the window acts on it once.
+        if (event == last_event_ && last_target_ && target->isAncestorOf(last_target_))
+            return false;
+        last_event_ = event;
+        last_target_ = target;
+        if (typing_into_a_field(*target))
+            return false;
+        window_.Form_KeyDown(windows_key_code(static_cast<QKeyEvent*>(event)->key()));
+        return false;
+    }
+
+private:
+    BA1& window_;
+    const QEvent* last_event_ = nullptr;
+    QPointer<QWidget> last_target_;
+};
+
+// The knob's place as seconds of the film; nothing while the track has no
+// span to divide by.
+std::optional<double> knob_seconds(const BA1& w) {
+    const int span = seek_span(w);
+    if (span <= 0)
+        return std::nullopt;
+    return double(w.gunt1->x()) / span * w.QvodC->Duration();
+}
+
+// Seeks to the nearest whole second; a seek beyond the end lands two seconds
+// before it.
+void seek(BA1& w, double seconds) {
+    PlayerControl& player = *w.QvodC;
+    player.setPosition(to_position(round_half_even(seconds)));
+    if (player.Duration() < player.Position())
+        player.setPosition(to_position(qint64(player.Duration()) - 2));
+}
+
+void move_knob(BA1& w, int left) {
+    w.gunt1->move(left, w.gunt1->y());
+}
+
+void volume_by(BA1& w, int step) {
+    w.set_volume(w.QvodC->Volume() + step);
+}
+
+void key_back(BA1& w) {
+    PlayerControl& player = *w.QvodC;
+    w.Timer1->set_enabled(false);
+    if (player.Position() > 0) {
+        player.setPosition(player.Position() - 10);
+        if (player.Position() < 0)
+            player.setPosition(0);
+    }
+    place_knob(w, player.Position(), player.Duration());
+    show_times(w, player.Position(), player.Duration());
+}
+
+void key_forward(BA1& w) {
+    PlayerControl& player = *w.QvodC;
+    w.Timer1->set_enabled(false);
+    if (player.Position() > 0) {
+        player.setPosition(to_position(qint64(player.Position()) + 10));
+        w.platform().events.do_events();
+        if (player.Duration() < player.Position())
+            player.setPosition(to_position(qint64(player.Duration()) - 2));
+    }
+    place_knob(w, player.Position() + 10.0, player.Duration());
+    show_times(w, player.Position(), player.Duration());
+}
+
+} // namespace
+
+void BA1::wire_player_controls() {
+    for (PictureBox* button : bo_but)
+        connect(button, &PictureBox::clicked, this, &BA1::bo_but_Click, Qt::UniqueConnection);
+
+    connect(gunt, &PictureBox::mouse_down, this,
+            [this](int, Qt::MouseButton button, int x, int) { gunt_MouseDown(button, x); });
+    connect(gunt, &PictureBox::mouse_up, this, [this] { gunt_MouseUp(); });
+    connect(huan, &PictureBox::mouse_down, this,
+            [this](int, Qt::MouseButton button, int x, int) { huan_MouseDown(button, x); });
+    connect(huan, &PictureBox::mouse_up, this, [this] { huan_MouseUp(); });
+    connect(gunt1, &PictureBox::mouse_move, this,
+            [this](int, Qt::MouseButtons buttons, int x, int) { gunt1_MouseMove(buttons, x); });
+    connect(gunt1, &PictureBox::mouse_up, this, [this] { gunt1_MouseUp(); });
+    connect(yin, &PictureBox::mouse_down, this,
+            [this](int, Qt::MouseButton button, int x, int) { yin_MouseDown(button, x); });
+    connect(bo_y, &PictureBox::mouse_down, this,
+            [this](int, Qt::MouseButton button, int x, int) { yin_MouseDown(button, x); });
+    connect(bo_v, &PictureBox::mouse_move, this,
+            [this](int, Qt::MouseButtons buttons, int x, int) { bo_v_MouseMove(buttons, x); });
+
+    new KeyPreview(*this);
+}
+
+void BA1::seek_to(double seconds) {
+    PlayerControl& player = *QvodC;
+    seek(*this, seconds);
+    place_knob(*this, player.Position(), player.Duration());
+    show_times(*this, player.Position(), player.Duration());
+    platform().media.seeked(player.Position());
+}
+
+void BA1::set_volume(int percent) {
+    sound_on(*this);
+    QvodC->setVolume(percent);
+    show_volume(*this);
+    place_volume_knob(*this, QvodC->Volume());
+}
+
+void BA1::gunt_MouseDown(Qt::MouseButton button, int x) {
+    platform().events.do_events();
+    if (button == Qt::LeftButton)
+        move_knob(*this, x);
+}
+
+void BA1::gunt_MouseUp() {
+    platform().events.do_events();
+    if (const std::optional<double> s = knob_seconds(*this))
+        seek(*this, *s);
+}
+
+void BA1::huan_MouseDown(Qt::MouseButton button, int x) {
+    gunt_MouseDown(button, x);
+}
+
+void BA1::huan_MouseUp() {
+    platform().events.do_events();
+    if (const std::optional<double> s = knob_seconds(*this))
+        seek(*this, *s - 2);
+}
+
+void BA1::gunt1_MouseMove(Qt::MouseButtons buttons, int x) {
+    platform().events.do_events();
+    if (buttons & Qt::LeftButton)
+        move_knob(*this, std::clamp(gunt1->x() + x, 0, seek_span(*this)));
+}
+
+void BA1::gunt1_MouseUp() {
+    platform().events.do_events();
+    if (const std::optional<double> s = knob_seconds(*this))
+        seek(*this, gunt1->x() > 2 ? *s - 2 : *s);
+}
+
+void BA1::yin_MouseDown(Qt::MouseButton button, int x) {
+    platform().events.do_events();
+    if (button != Qt::LeftButton)
+        return;
+    sound_on(*this);
+    const int span = volume_span(*this);
+    const int left = std::clamp(x, 0, span);
+    bo_v->move(left, bo_v->y());
+    vb_move(bo_y, bo_y->x(), bo_y->y(), left);
+    if (span > 0)
+        QvodC->setVolume(static_cast<int>(double(left) / span * 100));
+    show_volume(*this);
+}
+
+// A drag that would leave the track is ignored rather than clamped.
+void BA1::bo_v_MouseMove(Qt::MouseButtons buttons, int x) {
+    platform().events.do_events();
+    if (!(buttons & Qt::LeftButton))
+        return;
+    sound_on(*this);
+    const int span = volume_span(*this);
+    const int left = bo_v->x() + x;
+    if (left < 0 || left > span || span <= 0)
+        return;
+    bo_v->move(left, bo_v->y());
+    vb_move(bo_y, bo_y->x(), bo_y->y(), left);
+    const int percent = static_cast<int>(double(left) / span * 100);
+    QvodC->setVolume(percent);
+    bo_v->set_tip(QString::number(percent));
+    show_volume(*this);
+}
+
+void BA1::Form_KeyDown(int key_code) {
+    // Only while the player area is shown.
+    if (qvod->isHidden())
+        return;
+    switch (key_code) {
+    case kSpace:
+        bo_but_Click(0);
+        break;
+    case kLeft:
+        key_back(*this);
+        break;
+    case kUp:
+        volume_by(*this, 10);
+        break;
+    case kRight:
+        key_forward(*this);
+        break;
+    case kDown:
+        volume_by(*this, -10);
+        break;
+    default:
+        break;
+    }
+    Timer1->set_enabled(true);
+}
+
+} // namespace kelvara

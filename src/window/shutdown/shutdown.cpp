@@ -1,0 +1,58 @@
+// The scheduled shutdown: the menu guan switches it, the tool-tip of the
+// shutdown button holds it, and the end of playback powers the computer off.
+
+#include "platform/platform.h"
+#include "platform/power.h"
+#include "window/ba1.h"
+#include "window/tray/tip.h"
+
+#include <QAction>
+#include <QLoggingCategory>
+
+namespace kelvara {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lc_shutdown, "kelvara.shutdown", QtWarningMsg)
+
+const char kArmedTip[] = "已开启自动关机";
+const char kOffTip[] = "计划关机";
+
+// The menu's check marks, the button's tool-tip and its picture: strip 17
+// shows the armed shutdown, strip 16 the plain button.
+void show_armed(BA1& w, bool armed) {
+    w.menus().kaiqi->setChecked(armed);
+    w.menus().quxiao->setChecked(!armed);
+    PictureBox* button = w.bo_but[6];
+    button->set_tip(QString::fromUtf8(armed ? kArmedTip : kOffTip));
+    button->paint_cell(w.ppt[armed ? 17 : 16], 0, 0, 25, 24);
+}
+
+} // namespace
+
+void BA1::kaiqi_Click() {
+    show_armed(*this, true);
+}
+
+void BA1::quxiao_Click() {
+    show_armed(*this, false);
+}
+
+bool BA1::shutdown_armed() const {
+    return bo_but[6]->tip().contains(QStringLiteral("已开启"));
+}
+
+void BA1::system_shutdown(bool) {
+    // The power-off ends the client without its quit procedure: the stop
+    // action stores the position of what played first. The status keeps
+    // saying the film finished, also when the power-off is refused. The
+    // desktop's power-off never asks the other programs, forced or not.
+    const QString status = zhun->caption();
+    bo_but_Click(1);
+    zhun->set_caption(status);
+    qCInfo(lc_shutdown) << "powering off at the end of playback";
+    if (!platform_.power.power_off())
+        qCWarning(lc_shutdown) << "the power-off request was refused";
+}
+
+} // namespace kelvara

@@ -1,0 +1,28 @@
+// A command line given to the client: the whole argument text is played as a
+// local file or an address the player accepts, and recorded in the local list.
+
+#include "logic/history/history_files.h"
+#include "logic/text/text_helpers.h"
+#include "window/ba1.h"
+#include "window/player/player_view.h"
+
+namespace kelvara {
+
+void BA1::l_com(const QString& command) {
+    // Quotes come from paths with spaces; a browser passes some addresses
+    // with a "/" at the end.
+    QString target = command;
+    target.remove(u'"');
+    if (target.endsWith(u'/'))
+        target.chop(1);
+
+    start_playback(target);
+    const QString name = path_file_name(target);
+    show_now_playing(*this, name);
+
+    playing_local_file(target, 0);
+    history().history_add_local(name, target, 0);
+    npc_Click(9);
+}
+
+} // namespace kelvara
