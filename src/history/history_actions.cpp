@@ -6,6 +6,7 @@
 #include "common/text_helpers.h"
 #include "history/downloads.h"
 #include "history/history_files.h"
+#include "logic/history/history_records.h"
 #include "panes/js_escape.h"
 #include "panes/link_formats.h"
 #include "panes/qvod_address.h"
@@ -59,12 +60,12 @@ void delete_row(BA1& w, const QString& list, qint64 n) {
         w.Web5->refresh(); // it shows c.htm while a local file plays
 }
 
-void replay_local(BA1& w, const QStringList& fields, qint64 n) {
-    QString path = history_field_text(fields.value(1));
+void replay_local(BA1& w, const LocalFileRecord& record, qint64 n) {
+    QString path = history_field_text(record.path);
     // A record written before "%25" and "%u" were escapes holds the path as
     // it is.
-    if (!QFileInfo(path).isFile() && QFileInfo(fields.value(1)).isFile())
-        path = fields.value(1);
+    if (!QFileInfo(path).isFile() && QFileInfo(record.path).isFile())
+        path = record.path;
     if (!QFileInfo(path).isFile()) {
         w.platform().dialogs.message_box(path + QStringLiteral("不存在"), QStringLiteral("Kelvara"),
                                          MsgButtons::Ok, MsgIcon::None);
@@ -72,41 +73,35 @@ void replay_local(BA1& w, const QStringList& fields, qint64 n) {
         return;
     }
     w.start_playback(path);
-    show_now_playing(w, js_unescape(fields.value(0)));
-    w.playing_local_file(path, to_number(fields.value(2)));
+    show_now_playing(w, js_unescape(record.name));
+    w.playing_local_file(path, record.position.value_or(0));
     w.Web5->navigate(w.app_file(QStringLiteral("c.htm")));
     w.npc_Click(9);
 }
 
-void replay_task(BA1& w, const QStringList& fields) {
-    const QString id = fields.value(0);
-    const QString title = fields.value(1);
-    const QString episode = fields.value(2);
-    const QString address = fields.value(3);
-    const QString v = fields.value(4);
-    const QString v1 = fields.value(5);
-    const QString key = id + u'-' + v + u'-' + v1 + u'-' + title;
-    if (address.contains(QLatin1String("qvod"))) {
+void replay_task(BA1& w, const NetworkTaskRecord& record) {
+    const QString key = record.episode_key();
+    if (record.address.contains(QLatin1String("qvod"))) {
         if (find_process_id(w.platform().processes, QLatin1String(terminal_api::kProgram),
                             w.qvod_program_folder()) == 0) {
             w.platform().events.do_events();
             w.start_qvod_terminal();
         }
-        w.start_playback(js_unescape(address));
-        show_now_playing(w, js_unescape(title), js_unescape(episode));
+        w.start_playback(js_unescape(record.address));
+        show_now_playing(w, js_unescape(record.title), js_unescape(record.episode));
         w.resume_done = 0;
-        w.resume_pos = to_number(fields.value(6));
+        w.resume_pos = record.position.value_or(0);
         w.Web5->navigate(episode_page_address(w.base_url(), key, QStringLiteral("0")));
         w.play_key = key;
         w.next_link = w.next_addr = QStringLiteral("0");
         w.next_pending = 0;
-        w.play_id = id;
+        w.play_id = record.id;
         w.web_mode = 0;
     } else {
         // The web player's episode page plays it; the suffix names the episode.
         w.web_mode = 1;
         w.play_id = QStringLiteral("0");
-        w.Web5->navigate(episode_page_address(w.base_url(), key, v + v1));
+        w.Web5->navigate(episode_page_address(w.base_url(), key, record.v + record.v1));
     }
     w.play_kind = 1;
     w.npc_Click(9);
@@ -115,15 +110,14 @@ void replay_task(BA1& w, const QStringList& fields) {
 void open_row(BA1& w, const QString& address) {
     w.bo_but_Click(1);
     const qint64 n = to_number(strip_scheme(address, QStringLiteral("open://")));
-    const QString record = list_line(w, active_list(w), n);
+    const QString line = list_line(w, active_list(w), n);
     // An out-of-date page may name a line that is no record: nothing to play.
-    if (!record.contains(u'|'))
-        return;
-    const QStringList fields = record.split(u'|');
-    if (w.local_list_shown())
-        replay_local(w, fields, n);
-    else
-        replay_task(w, fields);
+    if (w.local_list_shown()) {
+        if (const std::optional<LocalFileRecord> record = LocalFileRecord::parse(line))
+            replay_local(w, *record, n);
+    } else if (const std::optional<NetworkTaskRecord> record = NetworkTaskRecord::parse(line)) {
+        replay_task(w, *record);
+    }
 }
 
 // The row number a history link carries.
@@ -202,8 +196,9 @@ void BA1::eee() {
     const QString list = history().file_path(QString::fromLatin1(kNetworkList));
     if (!QFileInfo::exists(list))
         return;
-    const QString record = list_line(*this, QString::fromLatin1(kNetworkList), to_number(n));
-    const QString address = js_unescape(record.split(u'|').value(3));
+    const std::optional<NetworkTaskRecord> record =
+        NetworkTaskRecord::parse(list_line(*this, QString::fromLatin1(kNetworkList), to_number(n)));
+    const QString address = record ? js_unescape(record->address) : QString();
     const bool names_a_file = parse_qvod_address(address).has_value();
     if (names_a_file) {
         // Nothing is deleted unless the settings name an absolute folder,

@@ -29,7 +29,8 @@ TEST_F(HistoryFiles, FirstAddToAnEmptyListLeavesAnEmptyLineAfterTheRecord) {
 TEST_F(HistoryFiles, RepeatedFilmMovesToTheTopWithPositionZero) {
     put("date.dat", task(7, 300) + "\r\n0123|old|e|a|1|5|1200\r\n" + task(9, 40) + "\r\n\r\n");
     history.history_add_task(123, "new", "e2", "a2", 1, 6, 0);
-    EXPECT_EQ(get("date.dat"), "123|new|e2|a2|1|6|0\r\n" + task(7, 300) + "\r\n" + task(9, 40) + "\r\n");
+    EXPECT_EQ(get("date.dat"),
+              "123|new|e2|a2|1|6|0\r\n" + task(7, 300) + "\r\n" + task(9, 40) + "\r\n");
 }
 
 TEST_F(HistoryFiles, OnlyTheFirstHundredLinesAreKept) {
@@ -68,6 +69,11 @@ TEST_F(HistoryFiles, PositionsAreSetInPlaceAndNonRecordsDropped) {
     put("date.dat", "\r\n" + task(7) + "\r\n");
     history.history_set_task_pos(8, 5);
     EXPECT_EQ(get("date.dat"), task(7) + "\r\n");
+
+    // A record keeps its fields as written; extra fields go with the update.
+    put("date.dat", "0123|%u6D41|e|a|01|5|7|extra\r\n");
+    history.history_set_task_pos(123, 60);
+    EXPECT_EQ(get("date.dat"), "0123|%u6D41|e|a|01|5|60\r\n");
 
     put("date_f.dat", "a|/x/A.mp4|0\r\nb|/x/a.mp4|0\r\n");
     history.history_set_local_pos("/x/a.mp4", 61);
