@@ -1,9 +1,7 @@
 // A command line given to the client: the whole argument text is played as a
 // local file or an address the player accepts, and recorded in the local list.
 
-#include "common/text_helpers.h"
-#include "history/history_files.h"
-#include "player/player_view.h"
+#include "logic/playback/playback_session.h"
 #include "window/ba1.h"
 
 namespace kelvara {
@@ -16,13 +14,7 @@ void BA1::l_com(const QString& command) {
     if (target.endsWith(u'/'))
         target.chop(1);
 
-    start_playback(target);
-    const QString name = path_file_name(target);
-    show_now_playing(*this, name);
-
-    playing_local_file(target, 0);
-    history().history_add_local(name, target, 0);
-    npc_Click(9);
+    session().play_command_line(target);
 }
 
 } // namespace kelvara
