@@ -35,7 +35,8 @@ enum class PlayerKey { PlayPause, Back, VolumeUp, Forward, VolumeDown, Other };
 // transport, the next episode of a series, seek and volume, the client's own
 // links in the panes, and the actions on the viewing histories. It owns the
 // now-playing state and the three timers of playback, and reaches the world
-// only through the platform interfaces and the view.
+// only through the platform interfaces and the view. (It took over the
+// playback part of the old main window BA1.)
 class PlaybackSession {
 public:
     PlaybackSession(Platform& platform, PlayerControl& player, PlaybackView& view, History& history,
@@ -54,9 +55,9 @@ public:
 
     // ---- Transport ----
     // A transport button's click; the media controls hear of the change.
-    void press(TransportButton button);
+    void press(TransportButton button); // bo_but_Click
     // A key of the player area; every key restarts a stopped poll.
-    void key(PlayerKey key);
+    void key(PlayerKey key); // Form_KeyDown
     // Url, Play and the status poll on.
     void start_playback(const QString& address);
     // Plays a local file or address given on the command line and records it
@@ -94,23 +95,24 @@ public:
     void episode_page_navigation(const QString& address, bool& cancel); // Web5
 
     // ---- History actions ----
-    // An open:// or delk:// link of the list shown, as its page would follow it.
+    // An open:// or delk:// link of the list shown, as its page would follow
+    // it (Web3_BeforeNavigate2).
     void follow_history_link(const QString& address);
     // Deletes the network task of `row` and, after asking, the files its
     // download left in the QVOD download folder.
-    void delete_task_with_downloads(const QString& row);
+    void delete_task_with_downloads(const QString& row); // eee
     // Asks, then clears the local list or the network tasks.
     void clear_local_list();
     void clear_network_list();
 
 private:
-    void poll();
+    void poll(); // Timer1_Timer
     bool check_end_region();
     void prebuffer_next();
     void show_playing();
     void show_not_playing();
-    void retry_tick();
-    void end_of_film();
+    void retry_tick();  // Timer4_Timer
+    void end_of_film(); // Timer2_Timer
     void end_of_episode();
 
     void play_pause();
