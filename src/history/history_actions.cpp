@@ -31,37 +31,37 @@ QString row_of(const QString& href) {
 
 } // namespace
 
-void BA1::M_M3_oncontextmenu(QPoint global_pos, const QString& href) {
+void BA1::history_page_context_menu(QPoint global_pos, const QString& href) {
     if (!href.contains(QLatin1String("open://")))
         return;
     sel_href = href;
     menus().popup_global(menus().webc, global_pos);
 }
 
-void BA1::M_M5_oncontextmenu(QPoint global_pos, const QString& href) {
-    M_M3_oncontextmenu(global_pos, href);
+void BA1::episode_page_context_menu(QPoint global_pos, const QString& href) {
+    history_page_context_menu(global_pos, href);
 }
 
-void BA1::CCC() {
+void BA1::play_chosen_row() {
     if (!sel_href.contains(QLatin1String("//")))
         return;
     QString n = sel_href;
     session().follow_history_link(QStringLiteral("open://") + n.remove(QStringLiteral("open://")));
 }
 
-void BA1::ddd() {
+void BA1::delete_chosen_row() {
     if (!sel_href.contains(QLatin1String("//")))
         return;
     QString n = sel_href;
     session().follow_history_link(QStringLiteral("delk://") + n.remove(QStringLiteral("open://")));
 }
 
-void BA1::eee() {
+void BA1::delete_chosen_task_with_downloads() {
     if (sel_href.contains(QLatin1String("//")))
         session().delete_task_with_downloads(row_of(sel_href));
 }
 
-void BA1::qk_Click() {
+void BA1::clear_label_clicked() {
     qk->set_fore_color(QColor(0x5A, 0x5A, 0x5A));
     if (local_list_shown())
         session().clear_local_list();
@@ -69,12 +69,12 @@ void BA1::qk_Click() {
         menus().popup_global(menus().c_fie, QCursor::pos());
 }
 
-void BA1::qk_xl() {
+void BA1::clear_network_list() {
     if (!local_list_shown())
         session().clear_network_list();
 }
 
-void BA1::qk_xw() {
+void BA1::open_download_folder() {
     QString folder = configured_download_folder(qvod_program_folder());
     if (!QDir::isAbsolutePath(folder))
         folder = terminal_api::default_download_folder();

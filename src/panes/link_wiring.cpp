@@ -14,16 +14,20 @@ void BA1::connect_main_path() {
     Web3->before_navigate = [&s](const QString& a, bool& c) { s.network_list_navigation(a, c); };
     Web4->before_navigate = [&s](const QString& a, bool& c) { s.local_list_navigation(a, c); };
     Web5->before_navigate = [&s](const QString& a, bool& c) { s.episode_page_navigation(a, c); };
-    Web3->context_menu = [this](QPoint p, const QString& href) { M_M3_oncontextmenu(p, href); };
-    Web5->context_menu = [this](QPoint p, const QString& href) { M_M5_oncontextmenu(p, href); };
+    Web3->context_menu = [this](QPoint p, const QString& href) {
+        history_page_context_menu(p, href);
+    };
+    Web5->context_menu = [this](QPoint p, const QString& href) {
+        episode_page_context_menu(p, href);
+    };
 
     tip& m = menus();
-    connect(m.c_f, &QAction::triggered, this, [this] { CCC(); });
-    connect(m.c_shan, &QAction::triggered, this, [this] { ddd(); });
-    connect(m.c_shan2, &QAction::triggered, this, [this] { eee(); });
-    connect(m.renwub, &QAction::triggered, this, [this] { qk_xl(); });
-    connect(m.wenjianb, &QAction::triggered, this, [this] { qk_xw(); });
-    connect(qk, &Label::clicked, this, [this] { qk_Click(); });
+    connect(m.c_f, &QAction::triggered, this, [this] { play_chosen_row(); });
+    connect(m.c_shan, &QAction::triggered, this, [this] { delete_chosen_row(); });
+    connect(m.c_shan2, &QAction::triggered, this, [this] { delete_chosen_task_with_downloads(); });
+    connect(m.renwub, &QAction::triggered, this, [this] { clear_network_list(); });
+    connect(m.wenjianb, &QAction::triggered, this, [this] { open_download_folder(); });
+    connect(qk, &Label::clicked, this, [this] { clear_label_clicked(); });
 }
 
 } // namespace kelvara

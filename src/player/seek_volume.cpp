@@ -132,59 +132,59 @@ void BA1::wire_player_controls() {
         connect(button, &PictureBox::clicked, this, &BA1::bo_but_Click, Qt::UniqueConnection);
 
     connect(gunt, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { gunt_MouseDown(button, x); });
-    connect(gunt, &PictureBox::mouse_up, this, [this] { gunt_MouseUp(); });
+            [this](int, Qt::MouseButton button, int x, int) { seek_track_pressed(button, x); });
+    connect(gunt, &PictureBox::mouse_up, this, [this] { seek_track_released(); });
     connect(huan, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { huan_MouseDown(button, x); });
-    connect(huan, &PictureBox::mouse_up, this, [this] { huan_MouseUp(); });
+            [this](int, Qt::MouseButton button, int x, int) { download_bar_pressed(button, x); });
+    connect(huan, &PictureBox::mouse_up, this, [this] { download_bar_released(); });
     connect(gunt1, &PictureBox::mouse_move, this,
-            [this](int, Qt::MouseButtons buttons, int x, int) { gunt1_MouseMove(buttons, x); });
-    connect(gunt1, &PictureBox::mouse_up, this, [this] { gunt1_MouseUp(); });
+            [this](int, Qt::MouseButtons buttons, int x, int) { seek_knob_dragged(buttons, x); });
+    connect(gunt1, &PictureBox::mouse_up, this, [this] { seek_knob_released(); });
     connect(yin, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { yin_MouseDown(button, x); });
+            [this](int, Qt::MouseButton button, int x, int) { volume_track_pressed(button, x); });
     connect(bo_y, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { yin_MouseDown(button, x); });
+            [this](int, Qt::MouseButton button, int x, int) { volume_track_pressed(button, x); });
     connect(bo_v, &PictureBox::mouse_move, this,
-            [this](int, Qt::MouseButtons buttons, int x, int) { bo_v_MouseMove(buttons, x); });
+            [this](int, Qt::MouseButtons buttons, int x, int) { volume_knob_dragged(buttons, x); });
 
     new KeyPreview(*this);
 }
 
-void BA1::gunt_MouseDown(Qt::MouseButton button, int x) {
+void BA1::seek_track_pressed(Qt::MouseButton button, int x) {
     platform().events.do_events();
     if (button == Qt::LeftButton)
         move_knob(*this, x);
 }
 
-void BA1::gunt_MouseUp() {
+void BA1::seek_track_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
         session().seek(*s);
 }
 
-void BA1::huan_MouseDown(Qt::MouseButton button, int x) {
-    gunt_MouseDown(button, x);
+void BA1::download_bar_pressed(Qt::MouseButton button, int x) {
+    seek_track_pressed(button, x);
 }
 
-void BA1::huan_MouseUp() {
+void BA1::download_bar_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
         session().seek(*s - 2);
 }
 
-void BA1::gunt1_MouseMove(Qt::MouseButtons buttons, int x) {
+void BA1::seek_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (buttons & Qt::LeftButton)
         move_knob(*this, std::clamp(gunt1->x() + x, 0, seek_span(*this)));
 }
 
-void BA1::gunt1_MouseUp() {
+void BA1::seek_knob_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
         session().seek(gunt1->x() > 2 ? *s - 2 : *s);
 }
 
-void BA1::yin_MouseDown(Qt::MouseButton button, int x) {
+void BA1::volume_track_pressed(Qt::MouseButton button, int x) {
     platform().events.do_events();
     if (button != Qt::LeftButton)
         return;
@@ -198,7 +198,7 @@ void BA1::yin_MouseDown(Qt::MouseButton button, int x) {
 }
 
 // A drag that would leave the track is ignored rather than clamped.
-void BA1::bo_v_MouseMove(Qt::MouseButtons buttons, int x) {
+void BA1::volume_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (!(buttons & Qt::LeftButton))
         return;

@@ -107,25 +107,27 @@ public:
     // key preview; run once by the constructor.
     void wire_player_controls();
     // x: the pointer inside the control that raises the event.
-    void gunt_MouseDown(Qt::MouseButton button, int x);
-    void gunt_MouseUp();
-    void huan_MouseDown(Qt::MouseButton button, int x);
-    void huan_MouseUp();
-    void gunt1_MouseMove(Qt::MouseButtons buttons, int x);
-    void gunt1_MouseUp();
-    void yin_MouseDown(Qt::MouseButton button, int x);
-    void bo_v_MouseMove(Qt::MouseButtons buttons, int x);
+    void seek_track_pressed(Qt::MouseButton button, int x);    // gunt_MouseDown
+    void seek_track_released();                                // gunt_MouseUp
+    void download_bar_pressed(Qt::MouseButton button, int x);  // huan_MouseDown
+    void download_bar_released();                              // huan_MouseUp
+    void seek_knob_dragged(Qt::MouseButtons buttons, int x);   // gunt1_MouseMove
+    void seek_knob_released();                                 // gunt1_MouseUp
+    void volume_track_pressed(Qt::MouseButton button, int x);  // yin_MouseDown
+    void volume_knob_dragged(Qt::MouseButtons buttons, int x); // bo_v_MouseMove
 
     // ---- History pane actions (history/history_actions.cpp) ----
     // A right click in c.htm or the episode page: the row menu on row links.
-    void M_M3_oncontextmenu(QPoint global_pos, const QString& href);
-    void M_M5_oncontextmenu(QPoint global_pos, const QString& href);
-    void CCC();
-    void ddd();
-    void eee();
-    void qk_Click();
-    void qk_xl();
-    void qk_xw();
+    void history_page_context_menu(QPoint global_pos, const QString& href); // M_M3_oncontextmenu
+    void episode_page_context_menu(QPoint global_pos, const QString& href); // M_M5_oncontextmenu
+    // The row menu's items on the row it was opened on.
+    void play_chosen_row();                   // CCC
+    void delete_chosen_row();                 // ddd
+    void delete_chosen_task_with_downloads(); // eee
+    void clear_label_clicked();               // qk_Click
+    void clear_network_list();                // qk_xl
+    // Shows the QVOD download folder in the file manager.
+    void open_download_folder(); // qk_xw
 
     // ---- Frame and title-bar buttons (window/frame.cpp) ----
     void npc_Click(int index);

@@ -266,7 +266,7 @@ TEST_F(DeleteDownloads, DeletesTheFilesOfTheDownloadsRecordAndNoneOfTheUsers) {
     task_for(QStringLiteral("abcde.rmvb"));
     record(QStringLiteral("abcde (2).rmvb"), true);
     files({"abcde.rmvb", "abcde (2).rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "other.txt"});
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), "abcde (2).rmvb"}));
     EXPECT_EQ(client.dialogs.boxes[0].title, QStringLiteral("提示："));
@@ -280,7 +280,7 @@ TEST_F(DeleteDownloads, AnUnfinishedDownloadLosesItsReservedFileAndRecord) {
     task_for(QStringLiteral("%u5929abcde.mp4")); // escaped inside the address: 天abcde
     record(QStringLiteral("天abcde.mp4"), false);
     files({data_name(), "天abcde.mp4", "天abXYZ.rmvb"});
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), data_name()}));
     EXPECT_EQ(left(), (QStringList{"天abXYZ.rmvb", "天abcde.mp4"}));
@@ -292,7 +292,7 @@ TEST_F(DeleteDownloads, NoKeepsTheFilesOpensTheFolderAndStillRemovesTheRow) {
     files({"abcde.rmvb"});
     client.dialogs.answers.push_back(MsgAnswer::No);
     w->session().state().source = PlaySource::LocalFile;
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
     EXPECT_EQ(text_of("date.dat"), row_one());
@@ -304,14 +304,14 @@ TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNoRecordNamesAFile) {
     // address without a file name; no QVOD settings.
     files({"abcde.rmvb"});
     task_for(QStringLiteral("abcde.rmvb"));
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     put("date.dat", task("1", "http://127.0.0.1/abcde.rmvb", "1", "1", "0") + "\r\n");
     w->sel_href = QStringLiteral("open://1");
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     record(QStringLiteral("abcde.rmvb"), true);
     QFile::remove(qvod + "QvodPlayer.xml");
     task_for(QStringLiteral("abcde.rmvb"));
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     EXPECT_TRUE(client.dialogs.boxes.empty());
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
@@ -325,7 +325,7 @@ TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
     task_for(QStringLiteral("abcde.rmvb"));
     record(QStringLiteral("abcde.rmvb"), true);
     files({"abcde.rmvb"});
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     EXPECT_TRUE(client.dialogs.boxes.empty());
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
@@ -345,7 +345,7 @@ TEST_F(DeleteDownloads, LinksAreNeitherListedNorFollowed) {
         QFile::remove(downloads + "abcde.rmvb");
         QFile::link(outside, downloads + "abcde.rmvb");
     };
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), "abcde.rmvb"}));
     EXPECT_TRUE(QFileInfo::exists(outside));
@@ -360,9 +360,9 @@ TEST_F(HistoryActions, ClearingTheLocalListAsksFirst) {
     put("date_f.dat", "a.mp4|/m/a.mp4|5\r\n\r\n");
     show_local_list();
     client.dialogs.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    w->qk_Click();
+    w->clear_label_clicked();
     EXPECT_EQ(text_of("date_f.dat"), "a.mp4|/m/a.mp4|5\r\n\r\n");
-    w->qk_Click();
+    w->clear_label_clicked();
     ASSERT_EQ(client.dialogs.boxes.size(), 2u);
     EXPECT_EQ(client.dialogs.boxes[1].text, QStringLiteral("确定要删除全部[本地播放]列表吗？"));
     EXPECT_EQ(client.dialogs.boxes[1].title, QStringLiteral("提示："));
@@ -389,7 +389,7 @@ TEST_F(HistoryActions, TaskLabelOffersTheTaskMenuWhoseItemsClearOrOpen) {
 
     // Only while the network list is shown.
     show_local_list();
-    w->qk_xl();
+    w->clear_network_list();
     EXPECT_EQ(client.dialogs.boxes.size(), 1u);
 }
 
@@ -403,7 +403,7 @@ TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) 
     EXPECT_TRUE(client.shell.opened_folders.isEmpty());
     QDir().mkpath(home.filePath("Media"));
     touch(home.filePath("Media/a.rmvb"));
-    w->qk_xw();
+    w->open_download_folder();
     EXPECT_EQ(client.shell.opened_folders, QStringList{home.path() + "/Media/"});
 
     const QString media = client.dir.filePath("Downloads/");
@@ -411,10 +411,10 @@ TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) 
     QDir().mkpath(client.dir.filePath("Q"));
     client.write("Q/QvodPlayer.xml", "<Config Defaultsavepath=\"" + media.toUtf8() + "\"/>\r\n");
     w->qvod_dir = client.dir.filePath("Q/");
-    w->qk_xw(); // empty folder
+    w->open_download_folder(); // empty folder
     EXPECT_EQ(client.shell.opened_folders.size(), 1);
     touch(media + "b.mp4");
-    w->qk_xw();
+    w->open_download_folder();
     EXPECT_EQ(client.shell.opened_folders.value(1), media);
     qputenv("HOME", old_home);
 }
