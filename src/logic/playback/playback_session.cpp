@@ -3,36 +3,19 @@
 
 #include "logic/playback/playback_session.h"
 
-#include "app/guanbi.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "common/format_time.h"
-#include "common/qvod_terminal_api.h"
-#include "common/text_files.h"
 #include "common/text_helpers.h"
-#include "history/downloads.h"
 #include "history/history_files.h"
-#include "logic/history/history_records.h"
 #include "logic/playback/playback_log.h"
 #include "logic/playback/playback_view.h"
 #include "logic/playback/positions.h"
-#include "panes/js_escape.h"
-#include "panes/link_formats.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
-#include "platform/processes.h"
 #include "platform/screen_saver.h"
-#include "platform/shell.h"
 #include "platform/timers.h"
-#include "platform/transfer.h"
-#include "platform/web_pane.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QLoggingCategory>
-#include <algorithm>
 
 namespace kelvara {
 
