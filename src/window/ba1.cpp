@@ -1,6 +1,7 @@
 #include "window/ba1.h"
 
 #include "logic/history/history_files.h"
+#include "logic/playback/playback_session.h"
 #include "logic/settings/settings.h"
 #include "logic/startup/startup.h"
 #include "logic/text/text_helpers.h"
@@ -56,6 +57,8 @@ BA1::~BA1() {
     // the screen saver is let go.
     platform_.media.clear_handlers();
     platform_.screen_saver.set_inhibited(false, {});
+    // The session holds the panes and the player, and its timers tick no more.
+    session_.reset();
     // The panes and the player go before the containers that hold their
     // widgets.
     Web1.reset();
@@ -182,11 +185,13 @@ void BA1::create_panes() {
 }
 
 void BA1::create_timers() {
+    // The playback session's timers (the status poll, the end of a film and
+    // the retry of the next episode) come first.
+    session_ = std::make_unique<PlaybackSession>(platform_, *QvodC, *this, *history_,
+                                                 PlaybackPanes{*Web1, *Web2, *Web3, *Web4, *Web5},
+                                                 app_dir_, base_url_);
     TimerHost& host = platform_.timers;
-    Timer1 = std::make_unique<Timer>(host, 1000, true, [this] { Timer1_Timer(); });
-    Timer2 = std::make_unique<Timer>(host, 2000, false, [this] { Timer2_Timer(); });
     Timer3 = std::make_unique<Timer>(host, 10, true, [this] { Timer3_Timer(); });
-    Timer4 = std::make_unique<Timer>(host, 50000, false, [this] { Timer4_Timer(); });
     Timer5 = std::make_unique<Timer>(host, 6000, true, [this] { Timer5_Timer(); });
     Timer6 = std::make_unique<Timer>(host, 2000, true, [this] { Timer6_Timer(); });
     Timer7 = std::make_unique<Timer>(host, 4000, true, [this] { Timer7_Timer(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/playback/playback_view.h"
 #include "logic/settings/application_folder.h"
 #include "logic/settings/settings.h"
 #include "platform/media_controls.h"
@@ -23,13 +24,17 @@ class PlayerControl;
 class tip;
 class BA3;
 class adsb;
+class PlaybackSession;
 
-// The main window. It owns every control, the timers and the playback
-// variables; the handlers of each area live in the file of that area (start
-// and stop in app/, panes and links in panes/, playback in player/, history
-// actions in history/, frame, layout and skins in window/, tray in tray/,
-// shutdown in shutdown/, notice file and advertisements in services/).
-class BA1 : public QWidget {
+// The main window. It owns every control and the timers of the window; what
+// plays, and the decisions about it, are the playback session's, which the
+// window shows as its PlaybackView and to which it forwards the events of the
+// player area, the transport buttons and the client's links. The handlers of
+// each area live in the file of that area (start and stop in app/, panes and
+// links in panes/, the player area in player/, history actions in history/,
+// frame, layout and skins in window/, tray in tray/, shutdown in shutdown/,
+// notice file and advertisements in services/).
+class BA1 : public QWidget, public PlaybackView {
     Q_OBJECT
 public:
     BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent = nullptr);
@@ -37,6 +42,7 @@ public:
 
     Platform& platform() { return platform_; }
     History& history() { return *history_; }
+    PlaybackSession& session() { return *session_; }
     const QString& app_dir() const { return app_dir_; }
     // Content server base URL, ending in "/soft/".
     const QString& base_url() const { return base_url_; }
@@ -77,89 +83,57 @@ public:
     void Web7_NavigateError(const QString& address);
     void M_M1_oncontextmenu(QPoint global_pos);
 
-    // ---- Link dispatcher (panes/dispatcher.cpp) ----
-    void Web1_BeforeNavigate2(const QString& address, bool& cancel);
-    void Web2_BeforeNavigate2(const QString& address, bool& cancel);
-    void Web4_BeforeNavigate2(const QString& address, bool& cancel);
-    void Web5_BeforeNavigate2(const QString& address, bool& cancel);
-    // Connects the link handlers of the panes and the history menus and
-    // label (panes/link_wiring.cpp).
+    // ---- The client's links (panes/link_wiring.cpp, panes/dispatcher.cpp) ----
+    // Connects the link handlers of the panes to the playback session, and
+    // the history menus and label.
     void connect_main_path();
     // The QVOD program folder: qvod_dir, else the folder S_q/qvodw chooses,
     // else the client's own <application folder>/Qvod/ (app/guanbi.h).
-    QString qvod_program_folder();
+    QString qvod_program_folder() override;
     // Starts the QVOD terminal from the QVOD folder unless it runs.
-    void start_qvod_terminal();
-
-    // ---- Play-address request (panes/play_address.cpp) ----
-    // The server's reply to base + "h.asp?id=…&v=…&v1=…"; empty when the
-    // request failed.
-    std::optional<QString> request_play_address(qint64 id, const QString& v, const QString& v1);
-
-    // ---- Status poll (player/status_poll.cpp) ----
-    void Timer1_Timer();
-    // Url, Play and the status poll on.
-    void start_playback(const QString& address);
-    // What is known of a local file that plays: no series, no web player,
-    // resumed at `resume` seconds (0 from the start).
-    void playing_local_file(const QString& path, qint64 resume);
+    void start_qvod_terminal() override;
 
     // ---- Transport buttons (player/transport.cpp) ----
     void bo_but_Click(int index);
 
-    // ---- Episode sequencing (player/episodes.cpp) ----
-    void fetch_next_episode();
-    void step_episode(int direction);
-    void Timer2_Timer();
-    void Timer4_Timer();
-
     // ---- The desktop's media controls and screen saver
     // (player/media_session.cpp) ----
-    // Hands the media controls' requests to the transport buttons' handlers.
     void connect_media_controls();
-    // Tells the media controls what plays, and holds the screen saver off
-    // while a film plays in the shown window. Run after every change of the
-    // playback status, the film, the episode buttons or the window's
-    // visibility.
+    // Run after every change of the playback status, the film, the episode
+    // buttons or the window's visibility.
     void update_media_session();
-    // The previous (1) or next (2) episode button would ask the server for
-    // an episode.
-    bool can_step_episode(int direction) const;
     // Shows and raises the window, as the tray icon's click does for a
     // hidden or minimised one.
-    void raise_window();
+    void raise_window() override;
 
     // ---- Seek bar, volume and keys (player/seek_volume.cpp) ----
-    // Seeks to `seconds` as the seek bar does and moves the knob there.
-    void seek_to(double seconds);
-    // The volume, as the volume keys set it: sound on, the slider moved.
-    void set_volume(int percent);
     // key_code: the Windows key code (32 space, 37 to 40 the arrows).
     void Form_KeyDown(int key_code);
     // Connects the transport buttons, the seek bar, the volume slider and the
     // key preview; run once by the constructor.
     void wire_player_controls();
     // x: the pointer inside the control that raises the event.
-    void gunt_MouseDown(Qt::MouseButton button, int x);
-    void gunt_MouseUp();
-    void huan_MouseDown(Qt::MouseButton button, int x);
-    void huan_MouseUp();
-    void gunt1_MouseMove(Qt::MouseButtons buttons, int x);
-    void gunt1_MouseUp();
-    void yin_MouseDown(Qt::MouseButton button, int x);
-    void bo_v_MouseMove(Qt::MouseButtons buttons, int x);
+    void seek_track_pressed(Qt::MouseButton button, int x);    // gunt_MouseDown
+    void seek_track_released();                                // gunt_MouseUp
+    void download_bar_pressed(Qt::MouseButton button, int x);  // huan_MouseDown
+    void download_bar_released();                              // huan_MouseUp
+    void seek_knob_dragged(Qt::MouseButtons buttons, int x);   // gunt1_MouseMove
+    void seek_knob_released();                                 // gunt1_MouseUp
+    void volume_track_pressed(Qt::MouseButton button, int x);  // yin_MouseDown
+    void volume_knob_dragged(Qt::MouseButtons buttons, int x); // bo_v_MouseMove
 
     // ---- History pane actions (history/history_actions.cpp) ----
-    void Web3_BeforeNavigate2(const QString& address, bool& cancel);
     // A right click in c.htm or the episode page: the row menu on row links.
-    void M_M3_oncontextmenu(QPoint global_pos, const QString& href);
-    void M_M5_oncontextmenu(QPoint global_pos, const QString& href);
-    void CCC();
-    void ddd();
-    void eee();
-    void qk_Click();
-    void qk_xl();
-    void qk_xw();
+    void history_page_context_menu(QPoint global_pos, const QString& href); // M_M3_oncontextmenu
+    void episode_page_context_menu(QPoint global_pos, const QString& href); // M_M5_oncontextmenu
+    // The row menu's items on the row it was opened on.
+    void play_chosen_row();                   // CCC
+    void delete_chosen_row();                 // ddd
+    void delete_chosen_task_with_downloads(); // eee
+    void clear_label_clicked();               // qk_Click
+    void clear_network_list();                // qk_xl
+    // Shows the QVOD download folder in the file manager.
+    void open_download_folder(); // qk_xw
 
     // ---- Frame and title-bar buttons (window/frame.cpp) ----
     void npc_Click(int index);
@@ -177,7 +151,7 @@ public:
     void popup_main_menu(QPoint global_pos);
     // The local list is the one shown while the label above the lists offers
     // to clear it.
-    bool local_list_shown() const;
+    bool local_list_shown() const override;
 
     // ---- Layout (window/layout.cpp) ----
     void Form_Resize();
@@ -211,7 +185,7 @@ public:
 
     // ---- Tray icon (tray/tray_icon.cpp, tray/tray_sweep.cpp) ----
     void tray_add(const QString& tip_text);
-    void show_balloon(const QString& text);
+    void show_balloon(const QString& text) override;
     void tray_remove();
     void sweep_tray_icons();
     // Caps the maximised and the tracking size (pixels); a maximum of 0 is
@@ -230,7 +204,7 @@ public:
     // ---- Scheduled shutdown (shutdown/shutdown.cpp) ----
     void kaiqi_Click();
     void quxiao_Click();
-    bool shutdown_armed() const;
+    bool shutdown_armed() const override;
     void system_shutdown(bool force);
 
     // ---- Notice file, update check and advertisements (services/) ----
@@ -297,7 +271,7 @@ public:
     std::unique_ptr<WebPane> Web1, Web2, Web3, Web4, Web5, Weby, Web6, Web9, Web7;
     std::unique_ptr<PlayerControl> QvodC;
 
-    std::unique_ptr<Timer> Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, Timer7, Timer8;
+    std::unique_ptr<Timer> Timer3, Timer5, Timer6, Timer7, Timer8;
 
     // ---- Variables ----
     QString ini_path;
@@ -319,27 +293,25 @@ public:
     bool border_resize_started = false;
     bool over_interior = false;
 
-    // Playback.
-    qint64 resume_pos = 0;
-    int resume_done = 0;
-    qint64 last_pos = 0;
-    int player_state = 0;
-    int down_rate = 0;
-    QString play_id = QStringLiteral("0");
-    int play_kind = 0;
-    QString play_key = QStringLiteral("0");
-    QString next_link = QStringLiteral("0");
-    QString next_addr = QStringLiteral("0");
-    int next_pending = 0;
-    int retry_ticks = 0;
-    int web_mode = 0;
-    // What the transport shows: set with the play/pause button's state by
-    // the buttons and the poll, and stopped at the end of a film.
-    PlaybackStatus playback_status = PlaybackStatus::Stopped;
-    // The whole title of what plays, with its episode; counts the films
-    // started in this run.
-    QString now_playing_title;
-    quint64 film_number = 0;
+    // ---- What the playback session shows (player/) ----
+    void show_status(const QString& text) override;
+    void show_times(int position, int duration) override;
+    void place_knob(double seconds, int duration) override;
+    void show_progress(int position, int duration, int permille) override;
+    void hide_download_bar() override;
+    void show_video(bool shown) override;
+    void show_next_episode_notice(bool shown) override;
+    void set_play_button(PlayButton state) override;
+    void paint_play_button(PlayButton state) override;
+    void show_mute_button(bool muted) override;
+    void place_volume_knob(int volume) override;
+    void enable_episode_button(EpisodeStep step, bool enabled) override;
+    void show_title(const QString& caption) override;
+    void show_compact_title() override;
+    void show_now_playing_tab() override;
+    bool window_shown() const override;
+    void quit() override;
+    void power_off() override;
 
 protected:
     // Window events, handed to the handlers above (window/window_events.cpp).
@@ -387,6 +359,7 @@ private:
     std::unique_ptr<History> history_;
     std::unique_ptr<tip> tip_;
     std::unique_ptr<adsb> adsb_;
+    std::unique_ptr<PlaybackSession> session_;
 };
 
 } // namespace kelvara

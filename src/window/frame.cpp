@@ -2,6 +2,7 @@
 // buttons and tabs, the side bar, compact mode and topmost.
 
 #include "logic/layout/layout_formulas.h"
+#include "logic/playback/playback_session.h"
 #include "logic/settings/settings.h"
 #include "logic/text/text_helpers.h"
 #include "platform/dialogs.h"
@@ -309,13 +310,13 @@ void BA1::header_tab(int index) {
         Pic1->hide();
         wait->hide();
         Pic3->hide();
-        if (play_kind == 1)
+        if (session().state().source == PlaySource::NetworkTask)
             npc_Click(11);
-        else if (play_kind == 2)
+        else if (session().state().source == PlaySource::LocalFile)
             npc_Click(12);
         else
             (local_list_shown() ? Pic4 : Pic5)->show();
-        if (web_mode) {
+        if (session().state().route == PlayRoute::WebPlayer) {
             qvod->hide();
             Pic2->show();
         } else {

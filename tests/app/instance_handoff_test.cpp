@@ -8,30 +8,31 @@ namespace {
 using CommandLine = PlayerTest;
 
 TEST_F(CommandLine, QuotesAnywhereAreRemovedAndTheFilePlaysFromTheStart) {
-    w->resume_pos = 700;
-    w->resume_done = 1;
-    w->next_link = QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2");
-    w->next_addr = QStringLiteral("qvod://2|x|y|");
-    w->play_key = QStringLiteral("1-1-1-t");
-    w->next_pending = 1;
-    w->web_mode = 1;
-    w->Timer1->set_enabled(false);
+    w->session().state().resume_position = 700;
+    w->session().state().resumed = true;
+    prepare_next_link(w->session().state(),
+                      QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2"));
+    prepare_next_address(w->session().state(), QStringLiteral("qvod://2|x|y|"));
+    w->session().state().episode_key = QStringLiteral("1-1-1-t");
+    w->session().state().next.hold_prebuffer = true;
+    w->session().state().route = PlayRoute::WebPlayer;
+    w->session().status_poll_timer().set_enabled(false);
 
     w->l_com(QStringLiteral("\"/home/u/My \"Films\"/长河落日.mp4\""));
     const QString path = QStringLiteral("/home/u/My Films/长河落日.mp4");
     EXPECT_EQ(player->calls, (QStringList{"setUrl:" + path, "Play"}));
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("长河落日.mp4"));
     EXPECT_EQ(record("date_f.dat", 1, path), (QStringList{"长河落日.mp4", path, "0"}));
-    EXPECT_EQ(w->play_id, path);
-    EXPECT_EQ(w->play_kind, 2);
-    EXPECT_EQ(w->resume_pos, 0);
-    EXPECT_EQ(w->resume_done, 0);
-    EXPECT_EQ(w->next_link, QStringLiteral("0"));
-    EXPECT_EQ(w->next_addr, QStringLiteral("0"));
-    EXPECT_EQ(w->play_key, QStringLiteral("0"));
-    EXPECT_EQ(w->next_pending, 0);
-    EXPECT_EQ(w->web_mode, 0);
+    EXPECT_EQ(w->session().state().stored_as, path);
+    EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
+    EXPECT_EQ(w->session().state().resume_position, 0);
+    EXPECT_FALSE(w->session().state().resumed);
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().episode_key, std::nullopt);
+    EXPECT_FALSE(w->session().state().next.hold_prebuffer);
+    EXPECT_EQ(w->session().state().route, PlayRoute::Player);
 
     // The poll then follows it, and the stop action stores where it was.
     player->position = 42;
@@ -44,7 +45,7 @@ TEST_F(CommandLine, QuotesAnywhereAreRemovedAndTheFilePlaysFromTheStart) {
 TEST_F(CommandLine, OneTrailingSlashIsDropped) {
     w->l_com(QStringLiteral("http://127.0.0.1:8080/media/a.mp4//"));
     EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:8080/media/a.mp4/"));
-    EXPECT_EQ(w->play_id, player->url);
+    EXPECT_EQ(w->session().state().stored_as, player->url);
 }
 
 TEST_F(CommandLine, ACommandWithoutAFolderHasNoName) {
@@ -62,7 +63,7 @@ TEST_F(CommandLine, LinksOfTheClientsSchemesAreNotResolved) {
     EXPECT_TRUE(client.transfer.requests.isEmpty());
     EXPECT_TRUE(client.pane("Web1").requested.isEmpty());
     EXPECT_EQ(record("date_f.dat", 1, link).value(0), QStringLiteral("123-1-5-abc"));
-    EXPECT_EQ(w->play_kind, 2);
+    EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
 }
 
 } // namespace

@@ -53,15 +53,15 @@ TEST_F(LinkExecute, TextStopsWhatPlaysAndPlaysTheText) {
     w->history().history_add_local("a.mp4", "/films/a.mp4", 0);
     w->QvodC->setUrl("/films/a.mp4");
     w->QvodC->Play();
-    w->play_id = "/films/a.mp4";
-    w->play_kind = 2;
-    w->last_pos = 300;
+    w->session().state().stored_as = "/films/a.mp4";
+    w->session().state().source = PlaySource::LocalFile;
+    w->session().state().last_position = 300;
 
     w->LinkExecute("\"/home/u/my films/b c.mkv\"");
     EXPECT_EQ(client.player().count("Stop"), 1);
     EXPECT_EQ(client.player().url, "/home/u/my films/b c.mkv");
-    EXPECT_EQ(w->play_id, "/home/u/my films/b c.mkv");
-    EXPECT_EQ(w->play_kind, 2);
+    EXPECT_EQ(w->session().state().stored_as, "/home/u/my films/b c.mkv");
+    EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
     const QByteArray local = client.read("date_f.dat");
     EXPECT_TRUE(local.startsWith("b c.mkv|/home/u/my films/b c.mkv|0\r\n")) << local.constData();
     EXPECT_TRUE(local.contains("a.mp4|/films/a.mp4|300\r\n")) << local.constData();

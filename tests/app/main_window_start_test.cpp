@@ -38,7 +38,7 @@ TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
     EXPECT_EQ(w.size(), QSize(1000, 600));
     EXPECT_EQ(client.tray.tip, "Kelvara");
     EXPECT_EQ(client.tray.adds, 1);
-    EXPECT_EQ(w.play_id, "0");
+    EXPECT_EQ(w.session().state().stored_as, std::nullopt);
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));

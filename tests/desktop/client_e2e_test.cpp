@@ -5,6 +5,7 @@
 
 #include "desktop/client_driver.h"
 #include "desktop/web_pane_driver.h"
+#include "logic/playback/playback_session.h"
 
 #include "app/desktop_client.h"
 #include "demo_server/demo_server.h"
@@ -94,7 +95,8 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     EXPECT_LT(w.QvodC->DownloadPermille(), 1000) << "it should play while it downloads";
     EXPECT_TRUE(requested(demo(), "/soft/h.asp?id=1001&v=1&v1=1"));
     EXPECT_TRUE(w.QvodC->Url().startsWith(QLatin1String("qvod://")));
-    EXPECT_TRUE(w.play_key.startsWith(QLatin1String("1001-1-1-")));
+    EXPECT_TRUE(
+        w.session().state().episode_key.value_or(QString()).startsWith(QLatin1String("1001-1-1-")));
     EXPECT_FALSE(folder_.terminals().isEmpty()) << "played without this folder's terminal";
 
     // The film moves on, and the status poll says so.
@@ -135,7 +137,8 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     clock.start();
     EXPECT_TRUE(wait_for([&] { return again.QvodC->Position() >= stored - 1; }, 3000))
         << "position " << again.QvodC->Position() << " after " << clock.elapsed() << " ms";
-    EXPECT_TRUE(again.play_key.startsWith(QLatin1String("1001-1-1-")));
+    EXPECT_TRUE(again.session().state().episode_key.value_or(QString()).startsWith(
+        QLatin1String("1001-1-1-")));
 }
 
 TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
@@ -158,7 +161,8 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
 
     ASSERT_TRUE(click_element(*w.Web1, kSeriesLink));
     ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
-    ASSERT_TRUE(w.play_key.startsWith(QLatin1String("2001-1-1-")));
+    ASSERT_TRUE(
+        w.session().state().episode_key.value_or(QString()).startsWith(QLatin1String("2001-1-1-")));
 
     // The next episode is asked for once more than 601 thousandths are in.
     const std::string next_request = "/soft/h.asp?id=2001&v=1&v1=2";
@@ -173,20 +177,25 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
         10000));
     EXPECT_GT(permille_when_asked, 601);
     EXPECT_LT(permille_when_asked, 1000) << "asked for only once the episode was all there";
-    EXPECT_TRUE(w.next_link.startsWith(QLatin1String("eeqvod://qvod&&&")));
+    EXPECT_TRUE(w.session().state().next.link.startsWith(QLatin1String("eeqvod://qvod&&&")));
 
     // Its address goes to the terminal while the first episode still plays.
-    ASSERT_TRUE(wait_for([&] { return w.next_pending == 1; }, 3000));
-    const QString next_address = w.next_addr;
+    ASSERT_TRUE(wait_for([&] { return w.session().state().next.hold_prebuffer; }, 3000));
+    const QString next_address = w.session().state().next.address;
     ASSERT_TRUE(next_address.startsWith(QLatin1String("qvod://")));
     TerminalStreams terminal(folder_.qvod_dir());
     EXPECT_TRUE(terminal.status(next_address).has_value()) << "the terminal knows no preload";
-    EXPECT_TRUE(w.play_key.startsWith(QLatin1String("2001-1-1-")));
+    EXPECT_TRUE(
+        w.session().state().episode_key.value_or(QString()).startsWith(QLatin1String("2001-1-1-")));
 
     // At the end of the 10-second episode the next one plays, without a new
     // request.
-    ASSERT_TRUE(
-        wait_for([&] { return w.play_key.startsWith(QLatin1String("2001-1-2-")); }, kPlayMs));
+    ASSERT_TRUE(wait_for(
+        [&] {
+            return w.session().state().episode_key.value_or(QString()).startsWith(
+                QLatin1String("2001-1-2-"));
+        },
+        kPlayMs));
     EXPECT_EQ(w.QvodC->Url(), next_address);
     EXPECT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
     EXPECT_EQ(times_requested(demo(), next_request), 1);

@@ -7,6 +7,7 @@
 
 #include "desktop/client_driver.h"
 #include "desktop/web_pane_driver.h"
+#include "logic/playback/playback_session.h"
 
 #include "app/desktop_client.h"
 #include "logic/history/history_files.h"
@@ -271,7 +272,7 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
     ASSERT_TRUE(wait_for([&] { return saver.held() == 1; }, 3000));
     // Hidden to the tray by its icon and shown again: the film plays on, but
     // the screen is not kept on for a hidden window.
-    w.seek_to(0);
+    w.session().seek_to(0);
     w.tray_left_click();
     ASSERT_FALSE(w.isVisible());
     EXPECT_EQ(saver.held(), 0);
@@ -317,13 +318,14 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
 
     ASSERT_TRUE(click_element(*w.Web1, kSeriesLink));
     ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
-    ASSERT_TRUE(w.play_key.startsWith(QLatin1String("2001-1-1-")));
+    ASSERT_TRUE(
+        w.session().state().episode_key.value_or(QString()).startsWith(QLatin1String("2001-1-1-")));
     ASSERT_TRUE(wait_for(
         [&] { return mpris.property(QStringLiteral("PlaybackStatus")).toString() == u"Playing"; },
         3000));
     const QVariantMap first = mpris.metadata();
-    EXPECT_EQ(first.value(QStringLiteral("xesam:title")).toString(), w.now_playing_title);
-    EXPECT_TRUE(w.now_playing_title.startsWith(w.bo_name->caption().section(u'-', 0, 0)));
+    EXPECT_EQ(first.value(QStringLiteral("xesam:title")).toString(), w.session().state().title);
+    EXPECT_TRUE(w.session().state().title.startsWith(w.bo_name->caption().section(u'-', 0, 0)));
     EXPECT_TRUE(wait_for(
         [&] {
             return mpris.metadata().value(QStringLiteral("mpris:length")).toLongLong() ==
@@ -349,7 +351,7 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     ASSERT_TRUE(mpris.press(QStringLiteral("Seek"), {QVariant::fromValue<qlonglong>(3000000)}));
     ASSERT_TRUE(wait_for([&] { return w.QvodC->Position() >= before + 3; }, 3000));
     EXPECT_GE(mpris.property(QStringLiteral("Position")).toLongLong(), (before + 3) * 1000000LL);
-    ASSERT_TRUE(wait_for([&] { return w.last_pos >= before + 3; }, 3000));
+    ASSERT_TRUE(wait_for([&] { return w.session().state().last_position >= before + 3; }, 3000));
     ASSERT_TRUE(mpris.press(QStringLiteral("Stop")));
     ASSERT_TRUE(wait_for([&] { return w.zhun->caption() == u"已停止"; }, 3000));
     const QStringList stopped = folder_.records(kNetworkList).value(0);
@@ -360,8 +362,12 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     // Next: the episode after it plays and heads the history, as with the
     // next-episode button.
     ASSERT_TRUE(mpris.press(QStringLiteral("Next")));
-    ASSERT_TRUE(
-        wait_for([&] { return w.play_key.startsWith(QLatin1String("2001-1-2-")); }, kPlayMs));
+    ASSERT_TRUE(wait_for(
+        [&] {
+            return w.session().state().episode_key.value_or(QString()).startsWith(
+                QLatin1String("2001-1-2-"));
+        },
+        kPlayMs));
     ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
     const QStringList next = folder_.records(kNetworkList).value(0);
     EXPECT_EQ(next.value(0), u"2001");
@@ -369,17 +375,17 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     ASSERT_TRUE(wait_for(
         [&] {
             const QVariantMap m = mpris.metadata();
-            return m.value(QStringLiteral("xesam:title")).toString() == w.now_playing_title &&
+            return m.value(QStringLiteral("xesam:title")).toString() == w.session().state().title &&
                    m.value(QStringLiteral("mpris:trackid")) !=
                        first.value(QStringLiteral("mpris:trackid"));
         },
         3000));
-    EXPECT_NE(w.now_playing_title, first.value(QStringLiteral("xesam:title")).toString());
+    EXPECT_NE(w.session().state().title, first.value(QStringLiteral("xesam:title")).toString());
     const std::vector<QVariantMap> changes = mpris.changes();
     EXPECT_TRUE(std::any_of(changes.begin(), changes.end(), [&](const QVariantMap& change) {
         return change.value(QStringLiteral("Metadata"))
                    .toMap()
-                   .value(QStringLiteral("xesam:title")) == w.now_playing_title;
+                   .value(QStringLiteral("xesam:title")) == w.session().state().title;
     }));
     EXPECT_EQ(mpris.property(QStringLiteral("CanGoPrevious")), true);
 
@@ -390,7 +396,7 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
 
     // Quit, from the application's interface: the position is stored and
     // the window goes.
-    ASSERT_TRUE(wait_for([&] { return w.last_pos >= 2; }, 5000));
+    ASSERT_TRUE(wait_for([&] { return w.session().state().last_position >= 2; }, 5000));
     ASSERT_TRUE(mpris.press(QStringLiteral("Quit"), {}, kRoot));
     ASSERT_TRUE(wait_for([&] { return !w.isVisible(); }, 3000));
     EXPECT_GE(folder_.records(kNetworkList).value(0).value(6).toInt(), 2);

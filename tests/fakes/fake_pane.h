@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakes/recording_pane.h"
+#include "fakes/scripted_player.h"
 
 #include <QWidget>
 #include <map>
@@ -18,6 +19,23 @@ public:
 
 private:
     QWidget* widget_;
+};
+
+// A scripted player with a real (empty) video widget in its container.
+class FakePlayer : public ScriptedPlayer {
+public:
+    explicit FakePlayer(QWidget* container);
+    ~FakePlayer() override;
+    QWidget* widget() override { return widget_; }
+
+private:
+    QWidget* widget_;
+};
+
+class FakePlayerFactory : public PlayerFactory {
+public:
+    std::unique_ptr<PlayerControl> create_player(QWidget* container) override;
+    ScriptedPlayer* player = nullptr;
 };
 
 class FakePaneFactory : public PaneFactory {

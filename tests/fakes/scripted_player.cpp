@@ -1,14 +1,8 @@
 #include "fakes/scripted_player.h"
 
+#include <algorithm>
+
 namespace kelvara::test {
-
-ScriptedPlayer::ScriptedPlayer(QWidget* container) : widget_(new QWidget(container)) {
-    widget_->setObjectName(QStringLiteral("QvodC"));
-}
-
-ScriptedPlayer::~ScriptedPlayer() {
-    delete widget_;
-}
 
 void ScriptedPlayer::setUrl(const QString& address) {
     url = address;
@@ -61,12 +55,6 @@ int ScriptedPlayer::count(const QString& prefix) const {
     for (const QString& c : calls)
         n += c.startsWith(prefix) ? 1 : 0;
     return n;
-}
-
-std::unique_ptr<PlayerControl> FakePlayerFactory::create_player(QWidget* container) {
-    auto p = std::make_unique<ScriptedPlayer>(container);
-    player = p.get();
-    return p;
 }
 
 } // namespace kelvara::test

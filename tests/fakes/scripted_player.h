@@ -3,19 +3,17 @@
 #include "platform/player_control.h"
 
 #include <QStringList>
-#include <QWidget>
 
 namespace kelvara::test {
 
 // A player whose state the test moves. Calls are recorded in `calls`
 // ("setUrl:<address>", "Play", "Pause", "Stop", "setPosition:<s>",
 // "setVolume:<v>", "setMute:<m>", "setFullScreen:<f>", "PreloadNext:<a>").
+// Without widgets: the windows' tests use FakePlayer (fake_pane.h), which
+// has its video widget.
 class ScriptedPlayer : public PlayerControl {
 public:
-    explicit ScriptedPlayer(QWidget* container);
-    ~ScriptedPlayer() override;
-
-    QWidget* widget() override { return widget_; }
+    QWidget* widget() override { return nullptr; }
     QString Url() const override { return url; }
     void setUrl(const QString& address) override;
     void Play() override;
@@ -55,15 +53,6 @@ public:
     // Play moves the state to playing at once.
     bool play_starts = true;
     QStringList calls;
-
-private:
-    QWidget* widget_;
-};
-
-class FakePlayerFactory : public PlayerFactory {
-public:
-    std::unique_ptr<PlayerControl> create_player(QWidget* container) override;
-    ScriptedPlayer* player = nullptr;
 };
 
 } // namespace kelvara::test

@@ -53,4 +53,14 @@ FakePane& SimulatedClient::pane(const char* name) const {
     return *panes.pane(QString::fromLatin1(name));
 }
 
+void prepare_next_link(NowPlaying& state, const QString& link) {
+    state.next.status = NextEpisodeStatus::Prepared;
+    state.next.link = link;
+}
+
+void prepare_next_address(NowPlaying& state, const QString& address) {
+    state.next.address_status = NextEpisodeStatus::Prepared;
+    state.next.address = address;
+}
+
 } // namespace kelvara::test

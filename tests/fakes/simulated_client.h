@@ -4,6 +4,7 @@
 #include "fakes/fake_services.h"
 #include "fakes/manual_clock.h"
 #include "fakes/scripted_player.h"
+#include "logic/playback/playback_session.h"
 #include "platform/platform.h"
 
 #include <QTemporaryDir>
@@ -63,5 +64,10 @@ public:
 private:
     std::unique_ptr<BA1> window_;
 };
+
+// The next episode as the poll's request leaves it prepared: its link, or
+// the address to buffer ahead.
+void prepare_next_link(NowPlaying& state, const QString& link);
+void prepare_next_address(NowPlaying& state, const QString& address);
 
 } // namespace kelvara::test

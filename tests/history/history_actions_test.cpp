@@ -70,14 +70,14 @@ protected:
 
 } // namespace
 
-TEST_F(HistoryActions, DeleteIconInTheLocalPageRemovesThatLineThroughWeb3) {
+TEST_F(HistoryActions, DeleteIconInTheLocalPageRemovesThatLine) {
     put("date_f.dat", "a.mp4|/m/a.mp4|5\r\nb.mp4|/m/b.mp4|6\r\nc.mp4|/m/c.mp4|7\r\n"
                       "d.mp4|/m/d.mp4|8\r\n\r\n");
     show_local_list();
     pane("Web4").click(QStringLiteral("delk://3"));
     EXPECT_EQ(text_of("date_f.dat"),
               "a.mp4|/m/a.mp4|5\r\nb.mp4|/m/b.mp4|6\r\nd.mp4|/m/d.mp4|8\r\n");
-    EXPECT_EQ(pane("Web3").requested.value(0), "delk://3");
+    EXPECT_FALSE(pane("Web3").requested.contains("delk://3"));
     EXPECT_TRUE(pane("Web3").loaded.isEmpty());
     EXPECT_FALSE(text_of("f.htm").contains("c.mp4"));
     EXPECT_EQ(pane("Web4").loaded, QStringList{client.file("f.htm")});
@@ -87,11 +87,11 @@ TEST_F(HistoryActions, DeleteIconInTheLocalPageRemovesThatLineThroughWeb3) {
 TEST_F(HistoryActions, DeletingANetworkRowReloadsTheEpisodePaneOnlyWhileALocalFilePlays) {
     put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
                         task("2", "qvod://b|", "1", "1", "0") + "\r\n");
-    w->play_kind = 1;
+    w->session().state().source = PlaySource::NetworkTask;
     pane("Web3").click(QStringLiteral("delk://1/"));
     EXPECT_EQ(text_of("date.dat"), task("2", "qvod://b|", "1", "1", "0") + "\r\n");
     EXPECT_EQ(pane("Web5").refreshes, 0);
-    w->play_kind = 2;
+    w->session().state().source = PlaySource::LocalFile;
     pane("Web3").click(QStringLiteral("delk://1"));
     EXPECT_EQ(pane("Web5").refreshes, 1);
     EXPECT_EQ(text_of("c.htm").count("open://"), 0);
@@ -118,24 +118,24 @@ TEST_F(HistoryActions, LocalRowReplaysItsFileFromTheStoredPosition) {
     put("date_f.dat",
         js_escape("a|b 影片.mp4") + "|" + QString(path).replace("|", "%7C") + "|754\r\n\r\n");
     show_local_list();
-    w->Timer1->set_enabled(false);
-    w->resume_done = 1;
-    w->next_link = QStringLiteral("eeqvod://qvod&&&x");
-    w->play_key = QStringLiteral("1-1-1-x");
+    w->session().status_poll_timer().set_enabled(false);
+    w->session().state().resumed = true;
+    prepare_next_link(w->session().state(), QStringLiteral("eeqvod://qvod&&&x"));
+    w->session().state().episode_key = QStringLiteral("1-1-1-x");
 
     pane("Web4").click(QStringLiteral("open://1"));
 
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + path, "Play"}));
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("a|b 影片.mp4"));
-    EXPECT_EQ(w->resume_pos, 754);
-    EXPECT_EQ(w->resume_done, 0);
-    EXPECT_EQ(w->play_key, "0");
-    EXPECT_EQ(w->next_link, "0");
-    EXPECT_EQ(w->next_addr, "0");
-    EXPECT_EQ(w->play_id, path);
-    EXPECT_EQ(w->play_kind, 2);
-    EXPECT_EQ(w->web_mode, 0);
+    EXPECT_EQ(w->session().state().resume_position, 754);
+    EXPECT_FALSE(w->session().state().resumed);
+    EXPECT_EQ(w->session().state().episode_key, std::nullopt);
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().stored_as, path);
+    EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
+    EXPECT_EQ(w->session().state().route, PlayRoute::Player);
     EXPECT_EQ(pane("Web5").loaded, QStringList{client.file("c.htm")});
     EXPECT_TRUE(client.dialogs.boxes.empty());
 }
@@ -145,9 +145,9 @@ TEST_F(HistoryActions, NetworkRowReplaysFromItsPositionAndStartsTheTerminal) {
     put("date.dat", task("9", "qvod://x|", "1", "1", "0") + "\r\n" +
                         task("77", address, "2", "3", "1200") + "\r\n\r\n");
     w->qvod_dir = QStringLiteral("/opt/q/");
-    w->Timer1->set_enabled(false);
-    w->play_kind = 2;
-    w->web_mode = 1;
+    w->session().status_poll_timer().set_enabled(false);
+    w->session().state().source = PlaySource::LocalFile;
+    w->session().state().route = PlayRoute::WebPlayer;
 
     pane("Web3").click(QStringLiteral("open://2"));
 
@@ -155,27 +155,27 @@ TEST_F(HistoryActions, NetworkRowReplaysFromItsPositionAndStartsTheTerminal) {
     ASSERT_EQ(client.processes.starts.size(), 1u);
     EXPECT_EQ(client.processes.starts[0].program, "/opt/q/QvodTerminal.exe");
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
-    EXPECT_TRUE(w->Timer1->enabled());
-    EXPECT_EQ(w->resume_pos, 1200);
-    EXPECT_EQ(w->resume_done, 0);
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
+    EXPECT_EQ(w->session().state().resume_position, 1200);
+    EXPECT_FALSE(w->session().state().resumed);
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第3集"));
     const QString key = "77-2-3-" + kTitle;
     EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
-    EXPECT_EQ(w->play_key, key);
-    EXPECT_EQ(w->play_id, "77");
-    EXPECT_EQ(w->web_mode, 0);
-    EXPECT_EQ(w->play_kind, 1);
-    EXPECT_EQ(w->next_link, "0");
+    EXPECT_EQ(w->session().state().episode_key, key);
+    EXPECT_EQ(w->session().state().stored_as, "77");
+    EXPECT_EQ(w->session().state().route, PlayRoute::Player);
+    EXPECT_EQ(w->session().state().source, PlaySource::NetworkTask);
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
 }
 
 TEST_F(HistoryActions, WebPlayerRecordOpensItsEpisodePageAndPlaysNothing) {
     put("date.dat", task("55", "http://127.0.0.1:9/m/5.mp4", "2", "5", "300") + "\r\n\r\n");
-    w->play_id = QStringLiteral("12");
+    w->session().state().stored_as = QStringLiteral("12");
     pane("Web3").click(QStringLiteral("open://1/"));
     EXPECT_TRUE(player().calls.isEmpty());
-    EXPECT_EQ(w->web_mode, 1);
-    EXPECT_EQ(w->play_id, "0");
-    EXPECT_EQ(w->play_kind, 1);
+    EXPECT_EQ(w->session().state().route, PlayRoute::WebPlayer);
+    EXPECT_EQ(w->session().state().stored_as, std::nullopt);
+    EXPECT_EQ(w->session().state().source, PlaySource::NetworkTask);
     EXPECT_EQ(pane("Web5").requested, QStringList{page("55-2-5-" + kTitle, "25")});
     EXPECT_TRUE(client.processes.starts.empty());
 }
@@ -202,12 +202,11 @@ TEST_F(HistoryActions, RowMenuPlaysAndDeletesTheChosenRow) {
     pane("Web3").context_menu(QPoint(5, 5), QStringLiteral("open://2"));
     w->menus().webc->hide();
     w->menus().c_f->trigger();
-    EXPECT_EQ(pane("Web3").requested.value(0), "open://2");
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
-    EXPECT_EQ(w->resume_pos, 60);
+    EXPECT_EQ(w->session().state().resume_position, 60);
 
     w->menus().c_shan->trigger();
-    EXPECT_EQ(pane("Web3").requested.value(1), "delk://2");
+    EXPECT_FALSE(pane("Web3").requested.contains("delk://2"));
     EXPECT_EQ(text_of("date.dat"), task("1", "qvod://a|", "1", "1", "0") + "\r\n");
 }
 
@@ -223,7 +222,7 @@ protected:
         QDir().mkpath(downloads);
         w->qvod_dir = qvod;
         save_path(downloads);
-        w->play_kind = 1;
+        w->session().state().source = PlaySource::NetworkTask;
     }
     void save_path(const QString& folder) {
         client.write("Qvod/QvodPlayer.xml",
@@ -267,14 +266,13 @@ TEST_F(DeleteDownloads, DeletesTheFilesOfTheDownloadsRecordAndNoneOfTheUsers) {
     task_for(QStringLiteral("abcde.rmvb"));
     record(QStringLiteral("abcde (2).rmvb"), true);
     files({"abcde.rmvb", "abcde (2).rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "other.txt"});
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), "abcde (2).rmvb"}));
     EXPECT_EQ(client.dialogs.boxes[0].title, QStringLiteral("提示："));
     EXPECT_EQ(client.dialogs.boxes[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(left(), (QStringList{"abcde.rmvb", "abcde.rmvb.!qd", "abcdx.rmvb", "other.txt"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
-    EXPECT_EQ(pane("Web3").requested.value(0), "delk://2");
     expect_balloons({});
 }
 
@@ -282,7 +280,7 @@ TEST_F(DeleteDownloads, AnUnfinishedDownloadLosesItsReservedFileAndRecord) {
     task_for(QStringLiteral("%u5929abcde.mp4")); // escaped inside the address: 天abcde
     record(QStringLiteral("天abcde.mp4"), false);
     files({data_name(), "天abcde.mp4", "天abXYZ.rmvb"});
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), data_name()}));
     EXPECT_EQ(left(), (QStringList{"天abXYZ.rmvb", "天abcde.mp4"}));
@@ -293,8 +291,8 @@ TEST_F(DeleteDownloads, NoKeepsTheFilesOpensTheFolderAndStillRemovesTheRow) {
     record(QStringLiteral("abcde.rmvb"), true);
     files({"abcde.rmvb"});
     client.dialogs.answers.push_back(MsgAnswer::No);
-    w->play_kind = 2;
-    w->eee();
+    w->session().state().source = PlaySource::LocalFile;
+    w->delete_chosen_task_with_downloads();
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
     EXPECT_EQ(text_of("date.dat"), row_one());
@@ -306,14 +304,14 @@ TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNoRecordNamesAFile) {
     // address without a file name; no QVOD settings.
     files({"abcde.rmvb"});
     task_for(QStringLiteral("abcde.rmvb"));
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     put("date.dat", task("1", "http://127.0.0.1/abcde.rmvb", "1", "1", "0") + "\r\n");
     w->sel_href = QStringLiteral("open://1");
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     record(QStringLiteral("abcde.rmvb"), true);
     QFile::remove(qvod + "QvodPlayer.xml");
     task_for(QStringLiteral("abcde.rmvb"));
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     EXPECT_TRUE(client.dialogs.boxes.empty());
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
@@ -327,7 +325,7 @@ TEST_F(DeleteDownloads, NothingIsDeletedFromAFolderThatIsNotAnAbsolutePath) {
     task_for(QStringLiteral("abcde.rmvb"));
     record(QStringLiteral("abcde.rmvb"), true);
     files({"abcde.rmvb"});
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     EXPECT_TRUE(client.dialogs.boxes.empty());
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(text_of("date.dat"), row_one());
@@ -347,7 +345,7 @@ TEST_F(DeleteDownloads, LinksAreNeitherListedNorFollowed) {
         QFile::remove(downloads + "abcde.rmvb");
         QFile::link(outside, downloads + "abcde.rmvb");
     };
-    w->eee();
+    w->delete_chosen_task_with_downloads();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, question({record_name(), "abcde.rmvb"}));
     EXPECT_TRUE(QFileInfo::exists(outside));
@@ -362,9 +360,9 @@ TEST_F(HistoryActions, ClearingTheLocalListAsksFirst) {
     put("date_f.dat", "a.mp4|/m/a.mp4|5\r\n\r\n");
     show_local_list();
     client.dialogs.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    w->qk_Click();
+    w->clear_label_clicked();
     EXPECT_EQ(text_of("date_f.dat"), "a.mp4|/m/a.mp4|5\r\n\r\n");
-    w->qk_Click();
+    w->clear_label_clicked();
     ASSERT_EQ(client.dialogs.boxes.size(), 2u);
     EXPECT_EQ(client.dialogs.boxes[1].text, QStringLiteral("确定要删除全部[本地播放]列表吗？"));
     EXPECT_EQ(client.dialogs.boxes[1].title, QStringLiteral("提示："));
@@ -381,7 +379,7 @@ TEST_F(HistoryActions, TaskLabelOffersTheTaskMenuWhoseItemsClearOrOpen) {
     w->menus().c_fie->hide();
     EXPECT_TRUE(client.dialogs.boxes.empty());
 
-    w->play_kind = 2;
+    w->session().state().source = PlaySource::LocalFile;
     w->menus().renwub->trigger();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, QStringLiteral("确定要删除全部[网络任务]列表吗？"));
@@ -391,7 +389,7 @@ TEST_F(HistoryActions, TaskLabelOffersTheTaskMenuWhoseItemsClearOrOpen) {
 
     // Only while the network list is shown.
     show_local_list();
-    w->qk_xl();
+    w->clear_network_list();
     EXPECT_EQ(client.dialogs.boxes.size(), 1u);
 }
 
@@ -405,7 +403,7 @@ TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) 
     EXPECT_TRUE(client.shell.opened_folders.isEmpty());
     QDir().mkpath(home.filePath("Media"));
     touch(home.filePath("Media/a.rmvb"));
-    w->qk_xw();
+    w->open_download_folder();
     EXPECT_EQ(client.shell.opened_folders, QStringList{home.path() + "/Media/"});
 
     const QString media = client.dir.filePath("Downloads/");
@@ -413,10 +411,10 @@ TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) 
     QDir().mkpath(client.dir.filePath("Q"));
     client.write("Q/QvodPlayer.xml", "<Config Defaultsavepath=\"" + media.toUtf8() + "\"/>\r\n");
     w->qvod_dir = client.dir.filePath("Q/");
-    w->qk_xw(); // empty folder
+    w->open_download_folder(); // empty folder
     EXPECT_EQ(client.shell.opened_folders.size(), 1);
     touch(media + "b.mp4");
-    w->qk_xw();
+    w->open_download_folder();
     EXPECT_EQ(client.shell.opened_folders.value(1), media);
     qputenv("HOME", old_home);
 }
@@ -454,7 +452,7 @@ TEST_F(HistoryActions, PathsAndTitlesOfAnyCharactersComeBackFromTheLists) {
         const QString path = paths.at(3 - row);
         EXPECT_TRUE(player().calls.contains("setUrl:" + path)) << path.toStdString();
         EXPECT_EQ(w->bo_name->caption(), fit_width(path_file_name(path), 30));
-        EXPECT_EQ(w->resume_pos, 64 - row);
+        EXPECT_EQ(w->session().state().resume_position, 64 - row);
         EXPECT_TRUE(client.dialogs.boxes.empty()) << path.toStdString();
     }
 
@@ -482,11 +480,11 @@ TEST_F(HistoryActions, RecordsWrittenBeforeReadAsTheyAre) {
     show_local_list();
     pane("Web4").click(QStringLiteral("open://1"));
     EXPECT_TRUE(player().calls.contains("setUrl:" + bar));
-    EXPECT_EQ(w->resume_pos, 30);
+    EXPECT_EQ(w->session().state().resume_position, 30);
     forget();
     pane("Web4").click(QStringLiteral("open://2"));
     EXPECT_TRUE(player().calls.contains("setUrl:" + literal));
-    EXPECT_EQ(w->resume_pos, 40);
+    EXPECT_EQ(w->session().state().resume_position, 40);
     EXPECT_TRUE(client.dialogs.boxes.empty());
     // Its position is stored in that same record.
     player().position = 45;

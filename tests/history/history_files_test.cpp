@@ -70,6 +70,11 @@ TEST_F(HistoryFiles, PositionsAreSetInPlaceAndNonRecordsDropped) {
     history.history_set_task_pos(8, 5);
     EXPECT_EQ(get("date.dat"), task(7) + "\r\n");
 
+    // A record keeps its fields as written; extra fields go with the update.
+    put("date.dat", "0123|%u6D41|e|a|01|5|7|extra\r\n");
+    history.history_set_task_pos(123, 60);
+    EXPECT_EQ(get("date.dat"), "0123|%u6D41|e|a|01|5|60\r\n");
+
     put("date_f.dat", "a|/x/A.mp4|0\r\nb|/x/a.mp4|0\r\n");
     history.history_set_local_pos("/x/a.mp4", 61);
     EXPECT_EQ(get("date_f.dat"), "a|/x/A.mp4|0\r\nb|/x/a.mp4|61\r\n");

@@ -31,31 +31,31 @@ TEST_F(Dispatcher, FilmLinkIsResolvedPlayedShownAndRecorded) {
         status_during_request = w->zhun->caption();
         return client.transfer.replies.at(url);
     };
-    w->Timer1->set_enabled(false);
-    w->play_kind = 2;
-    w->next_pending = 1;
-    w->resume_pos = 500;
+    w->session().status_poll_timer().set_enabled(false);
+    w->session().state().source = PlaySource::LocalFile;
+    w->session().state().next.hold_prebuffer = true;
+    w->session().state().resume_position = 500;
 
     pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc + QStringLiteral("/"));
 
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "5")});
     EXPECT_EQ(status_during_request, QStringLiteral("正在搜索资源，请稍后"));
-    const QString link = qvod_link("qvod", kAddress, kEsc, "第5集", "123", "1", "5");
-    EXPECT_EQ(pane("Web1").requested, QStringList{link});
+    // The resolved link plays at once: no page sees it.
+    EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_TRUE(pane("Web1").loaded.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第5集"));
     const QString key = QStringLiteral("123-1-5-") + kEsc;
     EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
-    EXPECT_EQ(w->play_key, key);
-    EXPECT_EQ(w->play_id, "123");
-    EXPECT_EQ(w->next_link, "0");
-    EXPECT_EQ(w->next_addr, "0");
-    EXPECT_EQ(w->next_pending, 0);
-    EXPECT_EQ(w->resume_pos, 0);
-    EXPECT_EQ(w->web_mode, 0);
-    EXPECT_EQ(w->play_kind, 1);
+    EXPECT_EQ(w->session().state().episode_key, key);
+    EXPECT_EQ(w->session().state().stored_as, "123");
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NotAsked);
+    EXPECT_FALSE(w->session().state().next.hold_prebuffer);
+    EXPECT_EQ(w->session().state().resume_position, 0);
+    EXPECT_EQ(w->session().state().route, PlayRoute::Player);
+    EXPECT_EQ(w->session().state().source, PlaySource::NetworkTask);
 
     EXPECT_EQ(client.read("date.dat"),
               to_gbk("123|" + kEsc + "|第5集|" + js_escape(kAddress) + "|1|5|0\r\n\r\n"));
@@ -68,7 +68,7 @@ TEST_F(Dispatcher, KeyIsSplitOnEveryDashAndABadIdIsZero) {
     serve("0", "2", "7", QStringLiteral("第7集$") + kAddress + QStringLiteral("$qvod"));
     pane("Web1").click(QStringLiteral("eebovod://x12-2-7-Star-Wars"));
     EXPECT_EQ(client.transfer.requests, QStringList{request("0", "2", "7")});
-    EXPECT_EQ(w->play_key, "0-2-7-Star");
+    EXPECT_EQ(w->session().state().episode_key, "0-2-7-Star");
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("Star-第7集"));
     EXPECT_TRUE(client.read("date.dat").startsWith("0|Star|"));
 }
@@ -89,13 +89,13 @@ TEST_F(Dispatcher, FailedOrEmptyRepliesReportAndLeaveThePlayingFilmAlone) {
         serve("123", "1", "5", reply);
         player().url = QStringLiteral("qvod://old|film|");
         player().state = kStatePlaying;
-        w->next_link = QStringLiteral("0");
+        w->session().state().next.status = NextEpisodeStatus::NotAsked;
         const QByteArray history_before = client.read("date.dat");
 
         pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
 
         EXPECT_EQ(client.transfer.requests.size(), 1);
-        EXPECT_EQ(w->next_link, "1");
+        EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NoneLeft);
         EXPECT_EQ(w->zhun->caption(), QStringLiteral("读取数据出错，请返回重试"));
         expect_balloons({QStringLiteral("读取数据出错，请返回重试！")});
         EXPECT_TRUE(player().calls.isEmpty());
@@ -107,9 +107,9 @@ TEST_F(Dispatcher, FailedOrEmptyRepliesReportAndLeaveThePlayingFilmAlone) {
 
 TEST_F(Dispatcher, ReplyWithoutDollarIsAReadErrorThatKeepsThePreparedEpisode) {
     serve("123", "1", "5", QStringLiteral("<html>Server Error</html>"));
-    w->next_link = QStringLiteral("eeqvod://qvod&&&prepared");
+    prepare_next_link(w->session().state(), QStringLiteral("eeqvod://qvod&&&prepared"));
     pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
-    EXPECT_EQ(w->next_link, "eeqvod://qvod&&&prepared");
+    EXPECT_EQ(w->session().state().next.link, "eeqvod://qvod&&&prepared");
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("读取数据出错，请返回重试"));
     expect_balloons({QStringLiteral("读取数据出错，请返回重试！")});
     EXPECT_TRUE(player().calls.isEmpty());
@@ -119,27 +119,27 @@ TEST_F(Dispatcher, OnlyTheFirstThreeReplyFieldsCount) {
     serve("123", "1", "5", QStringLiteral("第5集$") + kAddress + QStringLiteral("$qvod$flash$x"));
     pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
-    EXPECT_EQ(w->web_mode, 0);
+    EXPECT_EQ(w->session().state().route, PlayRoute::Player);
     EXPECT_TRUE(pane("Web2").requested.filter("play.htm").isEmpty());
 }
 
 TEST_F(Dispatcher, OtherPlayerTypesPlayInTheWebPlayer) {
     const QString address = QStringLiteral("http://127.0.0.1:9/media/5.mp4?a=1&b=2");
     serve("123", "1", "5", QStringLiteral("第5集$") + address + QStringLiteral("$flash"));
-    w->next_pending = 1;
-    w->Timer1->set_enabled(false);
+    w->session().state().next.hold_prebuffer = true;
+    w->session().status_poll_timer().set_enabled(false);
     pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
 
     const QString key = QStringLiteral("123-1-5-") + kEsc;
     EXPECT_EQ(pane("Web2").loaded.value(pane("Web2").loaded.size() - 1),
               client.base + "play.htm?" + key);
     EXPECT_TRUE(player().calls.isEmpty());
-    EXPECT_FALSE(w->Timer1->enabled());
-    EXPECT_EQ(w->web_mode, 1);
-    EXPECT_EQ(w->play_id, "0");
-    EXPECT_EQ(w->play_key, key);
-    EXPECT_EQ(w->next_pending, 1); // the web player leaves it
-    EXPECT_EQ(w->play_kind, 1);
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
+    EXPECT_EQ(w->session().state().route, PlayRoute::WebPlayer);
+    EXPECT_EQ(w->session().state().stored_as, std::nullopt);
+    EXPECT_EQ(w->session().state().episode_key, key);
+    EXPECT_TRUE(w->session().state().next.hold_prebuffer); // the web player leaves it
+    EXPECT_EQ(w->session().state().source, PlaySource::NetworkTask);
     EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
     EXPECT_EQ(client.read("date.dat"),
               to_gbk("123|" + kEsc + "|第5集|" + js_escape(address) + "|1|5|0\r\n\r\n"));
@@ -151,7 +151,7 @@ TEST_F(Dispatcher, PageLinkWithAnAmpersandInItsAddressPlaysThatAddress) {
     pane("Web1").click(link);
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第2集"));
-    EXPECT_EQ(w->play_key, "42-3-9-" + kEsc);
+    EXPECT_EQ(w->session().state().episode_key, "42-3-9-" + kEsc);
     EXPECT_TRUE(client.transfer.requests.isEmpty());
     EXPECT_EQ(client.read("date.dat"),
               to_gbk("42|" + kEsc + "|%u7B2C2%u96C6|" + js_escape(address) + "|3|9|0\r\n\r\n"));
@@ -186,8 +186,7 @@ TEST_F(Dispatcher, LinksClickedInTheEpisodePageAreDispatchedByWeb1) {
     serve("123", "1", "6", QStringLiteral("第6集$") + kAddress + QStringLiteral("$qvod"));
     const QString bo = QStringLiteral("eebovod://123-1-6-") + kEsc;
     pane("Web5").click(bo);
-    const QString link = qvod_link("qvod", kAddress, kEsc, "第6集", "123", "1", "6");
-    EXPECT_EQ(pane("Web1").requested, (QStringList{bo, link}));
+    EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
     // Only the new episode page loads in Web5, inside the click.
     EXPECT_EQ(pane("Web5").loaded, QStringList{page("123-1-6-" + kEsc, "0")});
@@ -195,7 +194,8 @@ TEST_F(Dispatcher, LinksClickedInTheEpisodePageAreDispatchedByWeb1) {
     forget();
     const QString other = qvod_link("qvod", "qvod://1|2|b.rmvb|", kEsc, "第7集", "123", "1", "7");
     pane("Web5").click(other);
-    EXPECT_EQ(pane("Web1").requested, QStringList{other});
+    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(player().calls.contains("setUrl:qvod://1|2|b.rmvb|"));
     // The stop action may come first: something was playing.
     const QStringList calls = player().calls;
     EXPECT_EQ(calls.mid(calls.indexOf("setUrl:qvod://1|2|b.rmvb|")),
@@ -239,9 +239,9 @@ TEST_F(Dispatcher, TerminalIsStartedFromTheQvodFolderWhenItDoesNotRun) {
 
 TEST_F(Dispatcher, HistoryLinksInTheEpisodePaneGoToTheHistoryPane) {
     put("date.dat", "1|a|e|qvod%3A//x|1|1|0\r\n2|b|e|qvod%3A//y|1|1|0\r\n\r\n");
-    w->play_kind = 1;
+    w->session().state().source = PlaySource::NetworkTask;
     pane("Web5").click(QStringLiteral("delk://1"));
-    EXPECT_EQ(pane("Web3").requested.value(0), "delk://1");
+    EXPECT_FALSE(pane("Web3").requested.contains("delk://1")); // its handler is called
     EXPECT_EQ(text_of("date.dat"), "2|b|e|qvod%3A//y|1|1|0\r\n");
     EXPECT_EQ(pane("Web5").refreshes, 1);
     EXPECT_TRUE(pane("Web5").loaded.isEmpty());
@@ -255,11 +255,12 @@ protected:
 
 TEST_F(EndOfEpisode, WithoutAutomaticNextEpisodeOnlyThePollStarts) {
     client.set_setting("S_q", "s_bo", "1");
-    w->Timer1->set_enabled(false);
-    w->play_key = QStringLiteral("123-2-5-abc");
-    w->next_link = qvod_link("qvod", kAddress, "abc", "e", "123", "2", "6");
+    w->session().status_poll_timer().set_enabled(false);
+    w->session().state().episode_key = QStringLiteral("123-2-5-abc");
+    prepare_next_link(w->session().state(),
+                      qvod_link("qvod", kAddress, "abc", "e", "123", "2", "6"));
     end();
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_TRUE(pane("Web2").loaded.isEmpty());
     EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_TRUE(pane("Web5").requested.isEmpty());
@@ -267,35 +268,36 @@ TEST_F(EndOfEpisode, WithoutAutomaticNextEpisodeOnlyThePollStarts) {
 }
 
 TEST_F(EndOfEpisode, PreparedLinkPlaysAtOnceWithoutAskingTheServer) {
-    w->play_key = QStringLiteral("123-2-5-abc");
+    w->session().state().episode_key = QStringLiteral("123-2-5-abc");
     const QString next = qvod_link("qvod", kAddress, "abc", "e6", "123", "2", "6");
-    w->next_link = next;
+    prepare_next_link(w->session().state(), next);
     end();
-    EXPECT_EQ(pane("Web1").requested, QStringList{next});
+    EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
-    EXPECT_EQ(w->play_key, "123-2-6-abc");
+    EXPECT_EQ(w->session().state().episode_key, "123-2-6-abc");
     EXPECT_TRUE(client.transfer.requests.isEmpty());
 }
 
 TEST_F(EndOfEpisode, WithoutAPreparedLinkTheNextEpisodePageOpens) {
-    for (const char* state : {"0", "3"}) {
+    for (const NextEpisodeStatus state :
+         {NextEpisodeStatus::NotAsked, NextEpisodeStatus::RequestFailed}) {
         forget();
-        w->play_key = QStringLiteral("123-2-5-abc");
-        w->next_link = QString::fromLatin1(state);
+        w->session().state().episode_key = QStringLiteral("123-2-5-abc");
+        w->session().state().next.status = state;
         end();
-        EXPECT_EQ(pane("Web5").requested, QStringList{page("123-2-5-abc", "26")}) << state;
+        EXPECT_EQ(pane("Web5").requested, QStringList{page("123-2-5-abc", "26")}) << int(state);
         EXPECT_TRUE(pane("Web1").requested.isEmpty());
     }
 }
 
 TEST_F(EndOfEpisode, NoNextEpisodeDoesNothing) {
-    w->play_key = QStringLiteral("123-2-5-abc");
-    w->next_link = QStringLiteral("1");
-    w->Timer1->set_enabled(false);
+    w->session().state().episode_key = QStringLiteral("123-2-5-abc");
+    w->session().state().next.status = NextEpisodeStatus::NoneLeft;
+    w->session().status_poll_timer().set_enabled(false);
     end();
     EXPECT_TRUE(pane("Web5").requested.isEmpty());
     EXPECT_TRUE(pane("Web1").requested.isEmpty());
-    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
 }
 
 TEST_F(EndOfEpisode, WebPlayerPageEndingAnEpisodeMovesTheSeriesOn) {

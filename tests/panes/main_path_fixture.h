@@ -39,8 +39,9 @@ protected:
     // Every timer off but those a test turns on, so that the clock only
     // drives what is under test.
     void timers_off() {
-        for (Timer* t : {w->Timer1.get(), w->Timer2.get(), w->Timer3.get(), w->Timer4.get(),
-                         w->Timer5.get(), w->Timer6.get(), w->Timer7.get(), w->Timer8.get()})
+        for (Timer* t : {&w->session().status_poll_timer(), &w->session().end_of_film_timer(),
+                         w->Timer3.get(), &w->session().next_retry_timer(), w->Timer5.get(),
+                         w->Timer6.get(), w->Timer7.get(), w->Timer8.get()})
             t->set_enabled(false);
     }
 

@@ -14,7 +14,7 @@ class Episodes : public MainPath {
 protected:
     void SetUp() override {
         MainPath::SetUp();
-        w->play_key = QStringLiteral("123-1-5-abc");
+        w->session().state().episode_key = QStringLiteral("123-1-5-abc");
     }
     QString link(const QString& type, const QString& episode, const QString& v1) const {
         return QStringLiteral("eeqvod://") + type + "&&&" + js_escape(kNext) + "&&&abc&&&" +
@@ -26,64 +26,64 @@ protected:
 
 TEST_F(Episodes, NextEpisodeIsPreparedAsAQvodLink) {
     serve("123", "1", "6", QStringLiteral("E$") + kNext + QStringLiteral("$flash"));
-    w->next_pending = 1;
-    w->fetch_next_episode();
+    w->session().state().next.hold_prebuffer = true;
+    w->session().fetch_next_episode();
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "6")});
-    EXPECT_EQ(w->next_addr, kNext);
-    EXPECT_EQ(w->next_link, link("qvod", "E", "6"));
-    EXPECT_EQ(w->next_pending, 0);
-    EXPECT_FALSE(w->Timer4->enabled());
+    EXPECT_EQ(w->session().state().next.address, kNext);
+    EXPECT_EQ(w->session().state().next.link, link("qvod", "E", "6"));
+    EXPECT_FALSE(w->session().state().next.hold_prebuffer);
+    EXPECT_FALSE(w->session().next_retry_timer().enabled());
     expect_balloons({});
 }
 
 TEST_F(Episodes, ServerAnswersForTheNextEpisode) {
     serve("123", "1", "6", QStringLiteral("1"));
-    w->fetch_next_episode();
-    EXPECT_EQ(w->next_link, "1");
-    EXPECT_EQ(w->next_addr, "1");
+    w->session().fetch_next_episode();
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NoneLeft);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NoneLeft);
 
     serve("123", "1", "6", QStringLiteral("0"));
-    w->fetch_next_episode();
-    EXPECT_EQ(w->next_link, "0");
-    EXPECT_EQ(w->next_addr, "0");
-    EXPECT_FALSE(w->Timer4->enabled());
+    w->session().fetch_next_episode();
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NotAsked);
+    EXPECT_FALSE(w->session().next_retry_timer().enabled());
     expect_balloons({});
 }
 
 TEST_F(Episodes, NothingIsAskedWithoutAutomaticBufferingOrASeries) {
     client.set_setting("S_q", "s_h", "1");
-    w->next_link = QStringLiteral("3");
-    w->fetch_next_episode();
-    EXPECT_EQ(w->next_link, "0");
+    w->session().state().next.status = NextEpisodeStatus::RequestFailed;
+    w->session().fetch_next_episode();
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
 
     client.set_setting("S_q", "s_h", "2");
     for (const char* key : {"0", "film"}) {
-        w->play_key = QString::fromLatin1(key);
-        w->fetch_next_episode();
+        w->session().state().episode_key = QString::fromLatin1(key);
+        w->session().fetch_next_episode();
     }
     EXPECT_TRUE(client.transfer.requests.isEmpty());
 }
 
 TEST_F(Episodes, FailedRequestIsRetriedOnTheSecondTickHundredSecondsLater) {
     timers_off();
-    w->fetch_next_episode(); // no reply: the request fails
-    EXPECT_EQ(w->next_link, "3");
-    EXPECT_EQ(w->next_addr, "0");
-    EXPECT_EQ(w->next_pending, 1);
-    EXPECT_TRUE(w->Timer4->enabled());
+    w->session().fetch_next_episode(); // no reply: the request fails
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::RequestFailed);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NotAsked);
+    EXPECT_TRUE(w->session().state().next.hold_prebuffer);
+    EXPECT_TRUE(w->session().next_retry_timer().enabled());
     expect_balloons({kRetryBalloon});
 
     client.clock.advance(50000);
     EXPECT_EQ(client.transfer.requests.size(), 1);
-    EXPECT_EQ(w->retry_ticks, 1);
-    EXPECT_EQ(w->next_pending, 1);
+    EXPECT_EQ(w->session().state().next.retry_ticks, 1);
+    EXPECT_TRUE(w->session().state().next.hold_prebuffer);
 
     // The retry fails as well: the same wait starts afresh.
     client.clock.advance(50000);
     EXPECT_EQ(client.transfer.requests.size(), 2);
-    EXPECT_EQ(w->next_pending, 1);
-    EXPECT_EQ(w->retry_ticks, 0);
-    EXPECT_EQ(client.clock.remaining(*w->Timer4), 50000);
+    EXPECT_TRUE(w->session().state().next.hold_prebuffer);
+    EXPECT_EQ(w->session().state().next.retry_ticks, 0);
+    EXPECT_EQ(client.clock.remaining(w->session().next_retry_timer()), 50000);
     expect_balloons({kRetryBalloon, kRetryBalloon});
 
     serve("123", "1", "6", QStringLiteral("E$") + kNext + QStringLiteral("$qvod"));
@@ -91,9 +91,9 @@ TEST_F(Episodes, FailedRequestIsRetriedOnTheSecondTickHundredSecondsLater) {
     EXPECT_EQ(client.transfer.requests.size(), 2);
     client.clock.advance(1);
     EXPECT_EQ(client.transfer.requests.size(), 3);
-    EXPECT_EQ(w->next_link, link("qvod", "E", "6"));
-    EXPECT_EQ(w->next_pending, 0);
-    EXPECT_FALSE(w->Timer4->enabled());
+    EXPECT_EQ(w->session().state().next.link, link("qvod", "E", "6"));
+    EXPECT_FALSE(w->session().state().next.hold_prebuffer);
+    EXPECT_FALSE(w->session().next_retry_timer().enabled());
 }
 
 // The end of playback, two seconds after the poll first saw the end region.
@@ -102,66 +102,68 @@ protected:
     void SetUp() override {
         Episodes::SetUp();
         timers_off();
-        w->Timer1->set_enabled(true);
-        w->Timer1->set_on_tick({}); // the poll is not under test here
+        w->session().status_poll_timer().set_enabled(true);
+        w->session().status_poll_timer().set_on_tick({}); // the poll is not under test here
         w->QvodC->widget()->show();
         w->bo_ad->hide();
     }
     void reach_end() {
-        w->Timer2->set_enabled(true);
+        w->session().end_of_film_timer().set_enabled(true);
         client.clock.advance(1000);
-        w->Timer2->set_enabled(true); // a later poll tick keeps the countdown
+        w->session().end_of_film_timer().set_enabled(true); // a later poll tick keeps the countdown
         client.clock.advance(1000);
     }
 };
 
 TEST_F(EndOfPlayback, PreparedEpisodePlaysNext) {
     const QString next = link("qvod", "E", "6");
-    w->next_link = next;
+    prepare_next_link(w->session().state(), next);
     reach_end();
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕"));
     EXPECT_FALSE(w->bo_ad->isHidden());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
-    EXPECT_FALSE(w->Timer2->enabled());
+    EXPECT_FALSE(w->session().end_of_film_timer().enabled());
     EXPECT_FALSE(w->next_s->isHidden());
-    EXPECT_EQ(w->last_pos, 1);
-    EXPECT_EQ(pane("Web2").requested.value(0), QString::fromLatin1(kEndOfEpisodeAddress));
-    EXPECT_FALSE(pane("Web2").loaded.contains(QString::fromLatin1(kEndOfEpisodeAddress)));
-    EXPECT_EQ(pane("Web1").requested, QStringList{next});
+    EXPECT_EQ(w->session().state().last_position, 1);
+    // The end reaches the next episode without a navigation of Web2 or Web1.
+    EXPECT_FALSE(pane("Web2").requested.contains(QString::fromLatin1(kEndOfEpisodeAddress)));
+    EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kNext, "Play"}));
-    EXPECT_EQ(w->play_key, "123-1-6-abc");
+    EXPECT_EQ(w->session().state().episode_key, "123-1-6-abc");
     EXPECT_TRUE(client.transfer.requests.isEmpty());
 }
 
 TEST_F(EndOfPlayback, AutomaticNextEpisodeOffOnlyRestartsThePoll) {
-    w->next_link = QStringLiteral("eeqvod://qvod&&&x&&&abc&&&E&&&123&&&1&&&6");
+    prepare_next_link(w->session().state(),
+                      QStringLiteral("eeqvod://qvod&&&x&&&abc&&&E&&&123&&&1&&&6"));
     client.set_setting("S_q", "s_bo", "1");
     reach_end();
     // Automatic next episode off: the end only restarts the poll.
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
     EXPECT_TRUE(pane("Web1").requested.isEmpty());
 }
 
 TEST_F(EndOfPlayback, FailedPreparationOpensTheNextEpisodePage) {
-    w->next_link = QStringLiteral("3");
+    w->session().state().next.status = NextEpisodeStatus::RequestFailed;
     reach_end();
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_TRUE(w->next_s->isHidden());
     EXPECT_EQ(pane("Web5").requested, QStringList{page("123-1-5-abc", "16")});
     EXPECT_TRUE(player().calls.isEmpty());
 }
 
 TEST_F(EndOfPlayback, LastEpisodeOrNoBufferingJustStops) {
-    for (const char* state : {"1", "0"}) {
+    for (const NextEpisodeStatus state :
+         {NextEpisodeStatus::NoneLeft, NextEpisodeStatus::NotAsked}) {
         forget();
-        w->next_link = QString::fromLatin1(state);
-        w->resume_pos = 590;
+        w->session().state().next.status = state;
+        w->session().state().resume_position = 590;
         w->zhun->set_caption(QStringLiteral("播放中(300 Kbps)"));
         reach_end();
-        EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕")) << state;
-        EXPECT_EQ(w->resume_pos, 1);
-        EXPECT_TRUE(w->Timer1->enabled());
+        EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕")) << int(state);
+        EXPECT_EQ(w->session().state().resume_position, 1);
+        EXPECT_TRUE(w->session().status_poll_timer().enabled());
         EXPECT_TRUE(pane("Web2").requested.isEmpty());
         EXPECT_TRUE(pane("Web5").requested.isEmpty());
     }
@@ -169,12 +171,13 @@ TEST_F(EndOfPlayback, LastEpisodeOrNoBufferingJustStops) {
 
 TEST_F(EndOfPlayback, ArmedShutdownEndsPlaybackWithoutTheNextEpisode) {
     w->bo_but[6]->set_tip(QStringLiteral("已开启自动关机"));
-    w->next_link = link("qvod", "E", "6");
-    w->resume_pos = 590;
+    prepare_next_link(w->session().state(), link("qvod", "E", "6"));
+    w->session().state().resume_position = 590;
     reach_end();
-    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕"));
-    EXPECT_EQ(w->resume_pos, 1); // stored as a finished film, not resumed at its end
+    EXPECT_EQ(w->session().state().resume_position,
+              1); // stored as a finished film, not resumed at its end
     EXPECT_TRUE(w->next_s->isHidden());
     EXPECT_TRUE(pane("Web2").requested.isEmpty());
     EXPECT_TRUE(pane("Web1").requested.isEmpty());
@@ -183,34 +186,34 @@ TEST_F(EndOfPlayback, ArmedShutdownEndsPlaybackWithoutTheNextEpisode) {
 
 TEST_F(Episodes, NextAndPreviousButtonsAskForTheNeighbouringEpisode) {
     serve("123", "1", "6", QStringLiteral("第6集$") + kNext + QStringLiteral("$qvod"));
-    w->step_episode(2);
+    w->session().press(TransportButton::NextEpisode);
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "6")});
-    EXPECT_EQ(pane("Web1").requested, QStringList{link("qvod", "第6集", "6")});
+    EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kNext, "Play"}));
-    EXPECT_EQ(w->play_key, "123-1-6-abc");
+    EXPECT_EQ(w->session().state().episode_key, "123-1-6-abc");
 
     forget();
     serve("123", "1", "5", QStringLiteral("第5集$http://127.0.0.1:9/5.mp4$flash"));
-    w->step_episode(1);
+    w->session().press(TransportButton::PreviousEpisode);
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "5")});
-    EXPECT_TRUE(pane("Web1").requested.value(0).startsWith("eeqvod://flash&&&"));
+    EXPECT_EQ(w->session().state().route, PlayRoute::WebPlayer);
     EXPECT_EQ(pane("Web2").loaded, QStringList{client.base + "play.htm?123-1-5-abc"});
 }
 
 TEST_F(Episodes, NoStepBeforeTheFirstEpisodeOrWithoutAnAnswer) {
-    w->play_key = QStringLiteral("123-1-0-abc");
-    w->step_episode(1);
+    w->session().state().episode_key = QStringLiteral("123-1-0-abc");
+    w->session().press(TransportButton::PreviousEpisode);
     EXPECT_TRUE(client.transfer.requests.isEmpty());
 
     for (const char* reply : {"1", "0", "<html>error</html>"}) {
         serve("123", "1", "1", QString::fromLatin1(reply));
-        w->step_episode(2);
+        w->session().press(TransportButton::NextEpisode);
     }
     client.transfer.replies.clear();
-    w->step_episode(2); // the request fails
+    w->session().press(TransportButton::NextEpisode); // the request fails
     EXPECT_EQ(client.transfer.requests.size(), 4);
     EXPECT_TRUE(pane("Web1").requested.isEmpty());
     EXPECT_TRUE(client.dialogs.boxes.empty());
     expect_balloons({});
-    EXPECT_EQ(w->play_key, "123-1-0-abc");
+    EXPECT_EQ(w->session().state().episode_key, "123-1-0-abc");
 }

@@ -161,12 +161,12 @@ protected:
 
 TEST_F(KeysOnTheWindow, RightKeyNearTheEndLandsTwoSecondsBeforeIt) {
     playing(QStringLiteral("/films/a.mp4"), 3595, 3600);
-    w->Timer1->set_enabled(false);
+    w->session().status_poll_timer().set_enabled(false);
     key(focus(), Qt::Key_Right);
     EXPECT_EQ(seeks(*player), (QStringList{"setPosition:3605", "setPosition:3598"}));
     EXPECT_EQ(w->times->caption(), QStringLiteral("59:58 / 1:00:00"));
     EXPECT_EQ(w->gunt1->x(), 400);
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
 }
 
 TEST_F(KeysOnTheWindow, LeftKeyGoesBackTenSecondsButNotBeforeTheStart) {
@@ -177,7 +177,7 @@ TEST_F(KeysOnTheWindow, LeftKeyGoesBackTenSecondsButNotBeforeTheStart) {
     EXPECT_EQ(w->gunt1->x(), 236);
     EXPECT_EQ(w->times->caption(), QStringLiteral("09:50 / 16:40"));
     // The poll was stopped for the move and starts a new countdown.
-    EXPECT_EQ(client.clock.remaining(*w->Timer1), 1000);
+    EXPECT_EQ(client.clock.remaining(w->session().status_poll_timer()), 1000);
 
     player->position = 5;
     key(focus(), Qt::Key_Left);
@@ -225,21 +225,21 @@ TEST_F(KeysOnTheWindow, SpacePausesAndPlays) {
 
 TEST_F(KeysOnTheWindow, AnyOtherKeyRestartsThePoll) {
     playing(QStringLiteral("/films/a.mp4"), 100, 1000);
-    w->Timer1->set_enabled(false);
+    w->session().status_poll_timer().set_enabled(false);
     key(focus(), Qt::Key_A);
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_TRUE(player->calls.isEmpty());
 }
 
 TEST_F(KeysOnTheWindow, KeysChangeNothingWhileTheLibraryIsShown) {
     playing(QStringLiteral("/films/a.mp4"), 600, 1000);
     w->qvod->hide();
-    w->Timer1->set_enabled(false);
+    w->session().status_poll_timer().set_enabled(false);
     w->zhun->set_caption(QStringLiteral("before"));
     for (Qt::Key k : {Qt::Key_Space, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down})
         key(focus(), k);
     EXPECT_TRUE(player->calls.isEmpty());
-    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("before"));
 }
 

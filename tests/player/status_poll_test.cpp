@@ -48,7 +48,7 @@ TEST_F(StatusPoll, EveryPlayStateHasItsTextAndSwapsVideoAndAdvert) {
         w->bo_ad->hide();
         w->QvodC->widget()->show();
         tick();
-        EXPECT_EQ(w->player_state, c.code);
+        EXPECT_EQ(w->session().state().player_state, c.code);
         EXPECT_EQ(w->zhun->caption(),
                   c.text ? QString::fromUtf8(c.text) : QStringLiteral("before"));
         EXPECT_EQ(w->bo_but[0]->tip(),
@@ -88,7 +88,7 @@ TEST_F(StatusPoll, ShowsTheBitRateForTheFirstSixSecondsAndWithoutATransferRate) 
     // A rate beyond 16 bits is held at the limit.
     player->download_rate = 70000;
     tick();
-    EXPECT_EQ(w->down_rate, 32767);
+    EXPECT_EQ(w->session().state().download_rate, 32767);
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(32767 Kbps/S)"));
 }
 
@@ -99,10 +99,10 @@ TEST_F(StatusPoll, TimeLabelKnobAndKnobTip) {
     EXPECT_EQ(w->gunt1->x(), 276); // 3725 / 5400 × 400
     EXPECT_EQ(w->gunt1->tip(), QStringLiteral("1:02:05"));
     EXPECT_EQ(w->times->x(), 700 - w->times->width() - 13);
-    EXPECT_EQ(w->last_pos, 3725);
+    EXPECT_EQ(w->session().state().last_position, 3725);
 
     // Another film from its start.
-    w->resume_pos = 0;
+    w->session().state().resume_position = 0;
     playing(QStringLiteral("/films/b.mp4"), 65, 600);
     tick();
     EXPECT_EQ(w->times->caption(), QStringLiteral("01:05 / 10:00"));
@@ -153,7 +153,7 @@ TEST_F(StatusPoll, DownloadedPortionBar) {
 TEST_F(StatusPoll, HandsAKnownNextAddressToThePlayerOnceAt602) {
     client.set_setting("S_q", "s_pao", QStringLiteral("2"));
     playing(QStringLiteral("qvod://1|abc|ep1.rmvb|"), 100, 1000);
-    w->next_addr = QStringLiteral("qvod://2|def|ep2.rmvb|");
+    prepare_next_address(w->session().state(), QStringLiteral("qvod://2|def|ep2.rmvb|"));
     player->permille = 601;
     tick();
     EXPECT_EQ(player->count(QStringLiteral("PreloadNext")), 0);
@@ -164,19 +164,19 @@ TEST_F(StatusPoll, HandsAKnownNextAddressToThePlayerOnceAt602) {
     tick();
     EXPECT_EQ(player->count(QStringLiteral("PreloadNext:qvod://2|def|ep2.rmvb|")), 1);
     EXPECT_EQ(player->count(QStringLiteral("PreloadNext")), 1);
-    EXPECT_EQ(w->next_pending, 1);
+    EXPECT_TRUE(w->session().state().next.hold_prebuffer);
     EXPECT_EQ(balloon_texts(), QStringList{QStringLiteral("开始缓冲下一集！")});
 
     // No next episode: nothing is preloaded.
-    w->next_pending = 0;
-    w->next_addr = QStringLiteral("1");
+    w->session().state().next.hold_prebuffer = false;
+    w->session().state().next.address_status = NextEpisodeStatus::NoneLeft;
     tick();
     EXPECT_EQ(player->count(QStringLiteral("PreloadNext")), 1);
 
     // With balloon tips off the next address goes without a balloon.
     client.tray.balloons.clear();
     client.set_setting("S_q", "s_pao", QStringLiteral("1"));
-    w->next_addr = QStringLiteral("qvod://3|fed|ep3.rmvb|");
+    prepare_next_address(w->session().state(), QStringLiteral("qvod://3|fed|ep3.rmvb|"));
     tick();
     EXPECT_EQ(player->count(QStringLiteral("PreloadNext:qvod://3|fed|ep3.rmvb|")), 1);
     EXPECT_TRUE(client.tray.balloons.empty());
@@ -186,7 +186,7 @@ TEST_F(StatusPoll, AsksForTheNextEpisodeFirstAndPreloadsItOnTheNextTick) {
     client.set_setting("S_q", "s_h", QStringLiteral("2"));
     client.transfer.default_reply = QStringLiteral("第6集$qvod://6|def|e6.rmvb|$qvod");
     playing(QStringLiteral("qvod://5|abc|e5.rmvb|"), 100, 1000);
-    w->play_key = QStringLiteral("123-1-5-abc");
+    w->session().state().episode_key = QStringLiteral("123-1-5-abc");
     player->permille = 602;
     tick();
     ASSERT_EQ(client.transfer.requests.size(), 1);
@@ -202,51 +202,54 @@ TEST_F(StatusPoll, AsksForTheNextEpisodeFirstAndPreloadsItOnTheNextTick) {
 TEST_F(StatusPoll, EndRegionWithBalloonTipsOffArmsTheEndTimerAndEndsTheTick) {
     client.set_setting("S_q", "s_pao", QStringLiteral("1"));
     playing(QStringLiteral("/films/a.mp4"), 98, 100);
-    w->next_link = QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2");
+    prepare_next_link(w->session().state(),
+                      QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2"));
     tick();
-    EXPECT_FALSE(w->Timer2->enabled()); // 98 is not past 100 - 2
+    EXPECT_FALSE(w->session().end_of_film_timer().enabled()); // 98 is not past 100 - 2
 
     player->position = 99;
     player->download_rate = 55;
     w->times->set_caption(QStringLiteral("unchanged"));
     tick();
-    EXPECT_TRUE(w->Timer2->enabled());
-    EXPECT_EQ(client.clock.remaining(*w->Timer2), 2000);
-    EXPECT_EQ(w->last_pos, 99);
+    EXPECT_TRUE(w->session().end_of_film_timer().enabled());
+    EXPECT_EQ(client.clock.remaining(w->session().end_of_film_timer()), 2000);
+    EXPECT_EQ(w->session().state().last_position, 99);
     EXPECT_EQ(w->times->caption(), QStringLiteral("unchanged"));
-    EXPECT_EQ(w->down_rate, 0);
+    EXPECT_EQ(w->session().state().download_rate, 0);
     EXPECT_TRUE(client.tray.balloons.empty());
 
     // The next tick leaves the end timer's countdown running.
     tick();
-    EXPECT_EQ(client.clock.remaining(*w->Timer2), 1000);
+    EXPECT_EQ(client.clock.remaining(w->session().end_of_film_timer()), 1000);
 }
 
 TEST_F(StatusPoll, EndRegionAnnouncesTheNextEpisodeOrTheShutdown) {
     client.set_setting("S_q", "s_pao", QStringLiteral("2"));
     playing(QStringLiteral("/films/a.mp4"), 99, 100);
-    w->next_link = QStringLiteral("3"); // the last request failed: nothing to announce
+    w->session().state().next.status =
+        NextEpisodeStatus::RequestFailed; // the last request failed: nothing to announce
     tick();
-    EXPECT_TRUE(w->Timer2->enabled());
+    EXPECT_TRUE(w->session().end_of_film_timer().enabled());
     EXPECT_EQ(w->times->caption(), QStringLiteral("01:39 / 01:40")); // the tick went on
     EXPECT_TRUE(client.tray.balloons.empty());
 
-    w->Timer2->set_enabled(false);
-    w->next_link = QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2");
+    w->session().end_of_film_timer().set_enabled(false);
+    prepare_next_link(w->session().state(),
+                      QStringLiteral("eeqvod://qvod&&&a&&&t&&&e&&&1&&&1&&&2"));
     tick();
     EXPECT_EQ(balloon_texts(), QStringList{QStringLiteral("正在准备播放下一集！")});
     EXPECT_EQ(client.tray.balloons.back().title, QStringLiteral("Kelvara提示:"));
 
     // Armed shutdown wins over a prepared episode.
     client.tray.balloons.clear();
-    w->Timer2->set_enabled(false);
+    w->session().end_of_film_timer().set_enabled(false);
     w->bo_but[6]->set_tip(QStringLiteral("已开启自动关机"));
     tick();
     EXPECT_EQ(balloon_texts(), QStringList{QStringLiteral("即将播放完毕，正准备自动关机！")});
 
     // The setting is read at each use.
     client.tray.balloons.clear();
-    w->Timer2->set_enabled(false);
+    w->session().end_of_film_timer().set_enabled(false);
     client.set_setting("S_q", "s_pao", QStringLiteral("1"));
     tick();
     EXPECT_TRUE(client.tray.balloons.empty());
@@ -255,8 +258,8 @@ TEST_F(StatusPoll, EndRegionAnnouncesTheNextEpisodeOrTheShutdown) {
 TEST_F(StatusPoll, ResumesAStoredPositionOnceOnTheFirstPlayingTick) {
     playing(QStringLiteral("/films/a.mp4"), 0, 5400);
     player->state = kStateBuffering;
-    w->resume_pos = 1200;
-    w->resume_done = 0;
+    w->session().state().resume_position = 1200;
+    w->session().state().resumed = false;
     tick();
     EXPECT_EQ(player->count(QStringLiteral("setPosition")), 0);
 
@@ -264,38 +267,38 @@ TEST_F(StatusPoll, ResumesAStoredPositionOnceOnTheFirstPlayingTick) {
     tick();
     EXPECT_EQ(player->calls.filter(QStringLiteral("setPosition")),
               QStringList{QStringLiteral("setPosition:1200")});
-    EXPECT_EQ(w->resume_done, 1);
-    EXPECT_EQ(w->resume_pos, 1200);
+    EXPECT_TRUE(w->session().state().resumed);
+    EXPECT_EQ(w->session().state().resume_position, 1200);
     EXPECT_EQ(w->times->caption(), QStringLiteral("20:00 / 1:30:00"));
 
     // Later ticks follow the film and never seek again.
     player->position = 30;
     tick();
-    EXPECT_EQ(w->resume_pos, 30);
+    EXPECT_EQ(w->session().state().resume_position, 30);
     EXPECT_EQ(player->count(QStringLiteral("setPosition")), 1);
 }
 
 TEST_F(StatusPoll, NoResumeSeekWhenTheFilmIsAlreadyPastIt) {
     playing(QStringLiteral("/films/a.mp4"), 1500, 5400);
-    w->resume_pos = 1200;
-    w->resume_done = 0;
+    w->session().state().resume_position = 1200;
+    w->session().state().resumed = false;
     tick();
     EXPECT_EQ(player->count(QStringLiteral("setPosition")), 0);
-    EXPECT_EQ(w->resume_done, 1);
-    EXPECT_EQ(w->resume_pos, 1500);
+    EXPECT_TRUE(w->session().state().resumed);
+    EXPECT_EQ(w->session().state().resume_position, 1500);
 }
 
 TEST_F(StatusPoll, StartPlaybackKeepsARunningPollCountdown) {
     client.clock.advance(400);
-    w->start_playback(QStringLiteral("/films/a.mp4"));
+    w->session().start_playback(QStringLiteral("/films/a.mp4"));
     EXPECT_EQ(player->calls,
               (QStringList{QStringLiteral("setUrl:/films/a.mp4"), QStringLiteral("Play")}));
-    EXPECT_EQ(client.clock.remaining(*w->Timer1), 600);
+    EXPECT_EQ(client.clock.remaining(w->session().status_poll_timer()), 600);
 
-    w->Timer1->set_enabled(false);
-    w->start_playback(QStringLiteral("/films/b.mp4"));
-    EXPECT_TRUE(w->Timer1->enabled());
-    EXPECT_EQ(client.clock.remaining(*w->Timer1), 1000);
+    w->session().status_poll_timer().set_enabled(false);
+    w->session().start_playback(QStringLiteral("/films/b.mp4"));
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
+    EXPECT_EQ(client.clock.remaining(w->session().status_poll_timer()), 1000);
 }
 
 } // namespace

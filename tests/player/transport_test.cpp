@@ -15,8 +15,8 @@ protected:
     void network_episode_at(int position) {
         w->history().history_add_task(77, QStringLiteral("%u957F%u6CB3"), QStringLiteral("ep5"),
                                       QStringLiteral("qvod://5|abc|ep5.rmvb|"), 1, 5, 0);
-        w->play_id = QStringLiteral("77");
-        w->play_kind = 1;
+        w->session().state().stored_as = QStringLiteral("77");
+        w->session().state().source = PlaySource::NetworkTask;
         playing(QStringLiteral("qvod://5|abc|ep5.rmvb|"), position, 2700);
         tick();
     }
@@ -25,15 +25,15 @@ protected:
 TEST_F(Transport, StopStoresThePositionOfANetworkFilmOnce) {
     w->ppt[12] = cell_strip(38, 33, {Qt::red, Qt::green, Qt::blue, Qt::yellow});
     network_episode_at(1200);
-    EXPECT_EQ(w->last_pos, 1200);
+    EXPECT_EQ(w->session().state().last_position, 1200);
 
     click(w->bo_but[1]);
     EXPECT_EQ(record("date.dat", 0, QStringLiteral("77")).value(6), QStringLiteral("1200"));
-    EXPECT_EQ(w->last_pos, 0);
+    EXPECT_EQ(w->session().state().last_position, 0);
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("已停止"));
     EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("播放"));
     EXPECT_EQ(picture_color(w->bo_but[0]), QColor(Qt::red));
-    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
     EXPECT_FALSE(w->bo_ad->isHidden());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
     EXPECT_EQ(player->count(QStringLiteral("Stop")), 1);
@@ -47,8 +47,8 @@ TEST_F(Transport, StopStoresThePositionOfANetworkFilmOnce) {
 TEST_F(Transport, StopStoresALocalFileInTheLocalList) {
     const QString path = QStringLiteral("/home/u/Media/长河.mp4");
     w->history().history_add_local(QStringLiteral("长河.mp4"), path, 0);
-    w->play_id = path;
-    w->play_kind = 2;
+    w->session().state().stored_as = path;
+    w->session().state().source = PlaySource::LocalFile;
     playing(path, 61, 600);
     tick();
     click(w->bo_but[1]);
@@ -56,11 +56,11 @@ TEST_F(Transport, StopStoresALocalFileInTheLocalList) {
 }
 
 TEST_F(Transport, PlayAndStopDoNothingWithoutAnAddress) {
-    w->Timer1->set_enabled(true);
+    w->session().status_poll_timer().set_enabled(true);
     click(w->bo_but[0]);
     click(w->bo_but[1]);
     EXPECT_TRUE(player->calls.isEmpty());
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("准备就绪"));
 }
 
@@ -68,7 +68,7 @@ TEST_F(Transport, PauseThenPlayConsidersTheResumePositionAgain) {
     playing(QStringLiteral("/films/a.mp4"), 600, 5400);
     tick();
     EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("暂停"));
-    EXPECT_EQ(w->resume_done, 0); // nothing was stored, so no seek was considered
+    EXPECT_FALSE(w->session().state().resumed); // nothing was stored, so no seek was considered
 
     click(w->bo_but[0]);
     EXPECT_EQ(player->calls.last(), QStringLiteral("Pause"));
@@ -80,14 +80,14 @@ TEST_F(Transport, PauseThenPlayConsidersTheResumePositionAgain) {
     // Paused at 600, the Left key goes back to 590; play then returns to 600.
     w->Form_KeyDown(37);
     EXPECT_EQ(player->position, 590);
-    w->resume_done = 1;
-    w->Timer1->set_enabled(false);
+    w->session().state().resumed = true;
+    w->session().status_poll_timer().set_enabled(false);
     click(w->bo_but[0]);
     EXPECT_EQ(player->calls.last(), QStringLiteral("Play"));
-    EXPECT_EQ(w->resume_done, 0);
+    EXPECT_FALSE(w->session().state().resumed);
     EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("暂停"));
     EXPECT_EQ(w->zhun->caption(), QStringLiteral("正在播放"));
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     tick();
     EXPECT_EQ(player->calls.filter(QStringLiteral("setPosition")).last(),
               QStringLiteral("setPosition:600"));
@@ -130,12 +130,13 @@ TEST_F(Transport, FullScreenOnlyWhilePlaying) {
 
 TEST_F(Transport, OpeningAFileWhileASeriesPlaysStoresTheEpisodeAndDropsTheSeries) {
     network_episode_at(1500);
-    w->play_key = QStringLiteral("77-1-5-abc");
-    w->next_link = QStringLiteral("eeqvod://qvod&&&x&&&abc&&&ep6&&&77&&&1&&&6");
-    w->next_addr = QStringLiteral("qvod://6|def|ep6.rmvb|");
-    w->next_pending = 1;
-    w->resume_done = 1;
-    w->web_mode = 1;
+    w->session().state().episode_key = QStringLiteral("77-1-5-abc");
+    prepare_next_link(w->session().state(),
+                      QStringLiteral("eeqvod://qvod&&&x&&&abc&&&ep6&&&77&&&1&&&6"));
+    prepare_next_address(w->session().state(), QStringLiteral("qvod://6|def|ep6.rmvb|"));
+    w->session().state().next.hold_prebuffer = true;
+    w->session().state().resumed = true;
+    w->session().state().route = PlayRoute::WebPlayer;
     w->p1->show();
     const QString path = QStringLiteral("/home/u/Media/My Film.mkv");
     client.dialogs.file_to_open = path;
@@ -149,18 +150,18 @@ TEST_F(Transport, OpeningAFileWhileASeriesPlaysStoresTheEpisodeAndDropsTheSeries
     EXPECT_TRUE(w->p1->isHidden());
     EXPECT_EQ(record("date.dat", 0, QStringLiteral("77")).value(6), QStringLiteral("1500"));
     EXPECT_EQ(player->calls, (QStringList{"Stop", "setUrl:/home/u/Media/My Film.mkv", "Play"}));
-    EXPECT_TRUE(w->Timer1->enabled());
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("My Film.mkv"));
     EXPECT_EQ(record("date_f.dat", 1, path), (QStringList{"My Film.mkv", path, "0"}));
-    EXPECT_EQ(w->play_kind, 2);
-    EXPECT_EQ(w->play_id, path);
-    EXPECT_EQ(w->web_mode, 0);
-    EXPECT_EQ(w->resume_pos, 0);
-    EXPECT_EQ(w->resume_done, 0);
-    EXPECT_EQ(w->play_key, QStringLiteral("0"));
-    EXPECT_EQ(w->next_link, QStringLiteral("0"));
-    EXPECT_EQ(w->next_addr, QStringLiteral("0"));
-    EXPECT_EQ(w->next_pending, 0);
+    EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
+    EXPECT_EQ(w->session().state().stored_as, path);
+    EXPECT_EQ(w->session().state().route, PlayRoute::Player);
+    EXPECT_EQ(w->session().state().resume_position, 0);
+    EXPECT_FALSE(w->session().state().resumed);
+    EXPECT_EQ(w->session().state().episode_key, std::nullopt);
+    EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
+    EXPECT_EQ(w->session().state().next.address_status, NextEpisodeStatus::NotAsked);
+    EXPECT_FALSE(w->session().state().next.hold_prebuffer);
 
     // Well into the file, nothing of the series is preloaded.
     player->position = 100;
@@ -176,7 +177,7 @@ TEST_F(Transport, ACancelledFileDialogChangesNothing) {
     click(w->bo_but[4]);
     EXPECT_EQ(client.dialogs.last_title, QStringLiteral("选择播放文件"));
     EXPECT_TRUE(player->calls.isEmpty());
-    EXPECT_EQ(w->play_id, QStringLiteral("77"));
+    EXPECT_EQ(w->session().state().stored_as, QStringLiteral("77"));
     EXPECT_EQ(record("date.dat", 0, QStringLiteral("77")).value(6), QStringLiteral("0"));
 }
 
@@ -196,7 +197,7 @@ TEST_F(Transport, ShutdownButtonPopsUpItsMenu) {
 }
 
 TEST_F(Transport, EpisodeButtonsAreDisabledWhileTheServerIsAsked) {
-    w->play_key = QStringLiteral("12-1-5-abc");
+    w->session().state().episode_key = QStringLiteral("12-1-5-abc");
     std::vector<bool> enabled_during;
     int clicked = 5;
     client.transfer.responder = [&](const QString&) -> std::optional<QString> {

@@ -36,15 +36,17 @@ protected:
         p.position = position;
         p.duration = duration;
         p.state = 3;
-        w->play_id = "42";
-        w->play_kind = 1;
-        w->play_key = "42-1-3-片名";
-        w->Timer1->set_enabled(true);
+        w->session().state().stored_as = "42";
+        w->session().state().source = PlaySource::NetworkTask;
+        w->session().state().episode_key = "42-1-3-片名";
+        w->session().status_poll_timer().set_enabled(true);
     }
     void prepare_next_episode() {
-        w->next_link = "eeqvod://qvod&&&qvod%3A//2%7Ccd%7Cy.rmvb%7C&&&片名&&&第4集&&&42&&&1&&&4";
-        w->next_addr = "qvod://2|cd|y.rmvb|";
-        w->next_pending = 1;
+        prepare_next_link(
+            w->session().state(),
+            "eeqvod://qvod&&&qvod%3A//2%7Ccd%7Cy.rmvb%7C&&&片名&&&第4集&&&42&&&1&&&4");
+        prepare_next_address(w->session().state(), "qvod://2|cd|y.rmvb|");
+        w->session().state().next.hold_prebuffer = true;
     }
     // The poll has seen the end region; then the film ends.
     void end_film() {
@@ -110,7 +112,7 @@ TEST_F(Shutdown, MenuItemsSwitchIt) {
 
 TEST_F(Shutdown, PowerOffStoresThePositionOfWhatPlayedFirst) {
     play_episode(1200, 2400);
-    w->last_pos = 1200; // as the poll read it
+    w->session().state().last_position = 1200; // as the poll read it
     w->system_shutdown(true);
     EXPECT_EQ(client.power.power_offs, 1);
     EXPECT_EQ(client.player().count("Stop"), 1);
@@ -126,8 +128,8 @@ TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
     client.clock.advance(2000);
     EXPECT_EQ(balloons(kShutdownBalloon), 0);
     EXPECT_EQ(client.power.power_offs, 0);
-    EXPECT_TRUE(w->Timer1->enabled());
-    EXPECT_EQ(w->resume_pos, 1); // the end of playback without a shutdown
+    EXPECT_TRUE(w->session().status_poll_timer().enabled());
+    EXPECT_EQ(w->session().state().resume_position, 1); // the end of playback without a shutdown
     EXPECT_EQ(client.player().count("Stop"), 0);
 }
 
@@ -142,7 +144,7 @@ TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
     EXPECT_TRUE(client.tray.balloons.empty());
     EXPECT_EQ(client.power.power_offs, 1);
     EXPECT_EQ(w->zhun->caption(), "播放完毕");
-    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
 }
 
 TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
@@ -150,7 +152,7 @@ TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
     client.clock.advance(20000);
     EXPECT_EQ(client.power.power_offs, 0);
     EXPECT_TRUE(client.tray.balloons.empty());
-    EXPECT_FALSE(w->Timer2->enabled());
+    EXPECT_FALSE(w->session().end_of_film_timer().enabled());
 
     play_episode(1500, 1800);
     client.clock.advance(5000);
@@ -175,7 +177,7 @@ TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
 
     EXPECT_EQ(client.power.power_offs, 1);
     EXPECT_EQ(w->zhun->caption(), "播放完毕");
-    EXPECT_FALSE(w->Timer1->enabled());
+    EXPECT_FALSE(w->session().status_poll_timer().enabled());
     EXPECT_FALSE(w->bo_ad->isHidden());
     // The next episode is not played, and the finished one is stored as a
     // finished episode is (1), not at its end, where a replay would resume.

@@ -229,11 +229,11 @@ TEST_F(Frame, HistorySubTabsSwitchTheListAndTheCaption) {
     EXPECT_TRUE(w.Pic3->isVisible());
     EXPECT_FALSE(w.Pic4->isVisible());
     // On the now-playing tab the network tab shows the episode page.
-    w.play_kind = 1;
+    w.session().state().source = PlaySource::NetworkTask;
     w.npc_Click(9);
     EXPECT_TRUE(w.Pic5->isVisible());
     EXPECT_FALSE(w.Pic3->isVisible());
-    w.play_kind = 2;
+    w.session().state().source = PlaySource::LocalFile;
     w.npc_Click(9);
     EXPECT_TRUE(w.Pic4->isVisible());
     EXPECT_EQ(w.qk->caption(), "∴ 清空列表");

@@ -53,6 +53,11 @@ QString default_save_path(const QString& xml_path) {
     return {};
 }
 
+QString configured_download_folder(const QString& qvod_program_folder) {
+    const QString xml = join_path(qvod_program_folder, QLatin1String(terminal_api::kSettingsFile));
+    return QFileInfo::exists(xml) ? default_save_path(xml) : QString();
+}
+
 QStringList delete_downloads(const QString& folder, const QStringList& names) {
     if (!QDir::isAbsolutePath(folder))
         return names;

@@ -21,6 +21,10 @@ QStringList download_files(const QString& folder, const QString& address);
 // holds it; empty when the file, the line or the value is missing.
 QString default_save_path(const QString& xml_path);
 
+// The download folder QvodPlayer.xml in the QVOD program folder names;
+// empty when it names none.
+QString configured_download_folder(const QString& qvod_program_folder);
+
 // Deletes those of `names` that are regular files directly inside `folder`,
 // which must be an absolute path; links are never followed nor removed.
 // Returns the names that are still there afterwards.

@@ -1,5 +1,6 @@
 #include "logic/history/history_files.h"
 
+#include "logic/history/history_records.h"
 #include "logic/history/history_render.h"
 #include "logic/links/js_escape.h"
 #include "logic/text/text_files.h"
@@ -9,7 +10,6 @@
 
 #include <QFileInfo>
 #include <QStringList>
-#include <functional>
 
 namespace kelvara {
 
@@ -26,43 +26,39 @@ bool write_list(const QString& path, const QString& text) {
     return write_text_atomically(path, text + kCrLf);
 }
 
-bool is_record(const QString& line) {
-    return line.contains(u'|');
-}
-
 // Puts `record` at the top, dropping lines beyond the first 100, non-records
 // and older records with the same key.
-void add_record(const QString& path, const QString& record,
-                const std::function<bool(const QStringList&)>& same_key) {
+template <typename Record, typename SameKey>
+void add_record(const QString& path, const Record& record, const SameKey& same_key) {
     const std::optional<QStringList> lines = read_lines(path);
     if (!lines)
         return;
     QStringList kept;
     for (qsizetype n = 0; n < lines->size() && n < kLinesLookedAt; ++n) {
         const QString& line = lines->at(n);
-        if (!is_record(line) || same_key(line.split(u'|')))
+        const std::optional<Record> old = Record::parse(line);
+        if (!old || same_key(*old))
             continue;
         kept.append(line);
     }
-    write_list(path, record + kCrLf + kept.join(kCrLf));
+    write_list(path, record.format() + kCrLf + kept.join(kCrLf));
 }
 
-// Replaces the last field of every record with the key; records with fewer
-// than `fields` fields stay as they are. Non-record lines are dropped.
-void set_position(const QString& path, qsizetype fields, qint64 position,
-                  const std::function<bool(const QStringList&)>& same_key) {
+// Sets the position of every record with the key; records without a
+// position field stay as they are. Non-record lines are dropped.
+template <typename Record, typename SameKey>
+void set_position(const QString& path, qint64 position, const SameKey& same_key) {
     const std::optional<QStringList> lines = read_lines(path);
     if (!lines)
         return;
     QStringList out;
     for (const QString& line : *lines) {
-        if (!is_record(line))
+        std::optional<Record> record = Record::parse(line);
+        if (!record)
             continue;
-        QStringList f = line.split(u'|');
-        if (f.size() >= fields && same_key(f)) {
-            f = f.mid(0, fields - 1);
-            f.append(QString::number(position));
-            out.append(f.join(u'|'));
+        if (record->position && same_key(*record)) {
+            record->position = position;
+            out.append(record->format());
         } else {
             out.append(line);
         }
@@ -172,33 +168,35 @@ QString History::file_path(const QString& name) const {
 
 void History::history_add_task(qint64 id, const QString& title, const QString& episode,
                                const QString& address, qint64 v, qint64 v1, qint64 position) {
-    const QString record =
-        QStringList{QString::number(id),      history_field(title), history_field(episode),
-                    history_field(address),   QString::number(v),   QString::number(v1),
-                    QString::number(position)}
-            .join(u'|');
+    const NetworkTaskRecord record{QString::number(id),
+                                   history_field(title),
+                                   history_field(episode),
+                                   history_field(address),
+                                   QString::number(v),
+                                   QString::number(v1),
+                                   position};
     add_record(file_path(QString::fromLatin1(kNetworkList)), record,
-               [id](const QStringList& f) { return to_number(f.at(0)) == id; });
+               [id](const NetworkTaskRecord& r) { return r.id_number() == id; });
     history_render(QString::fromLatin1(kNetworkList));
 }
 
 void History::history_set_task_pos(qint64 id, qint64 position) {
-    set_position(file_path(QString::fromLatin1(kNetworkList)), 7, position,
-                 [id](const QStringList& f) { return to_number(f.at(0)) == id; });
+    set_position<NetworkTaskRecord>(
+        file_path(QString::fromLatin1(kNetworkList)), position,
+        [id](const NetworkTaskRecord& r) { return r.id_number() == id; });
 }
 
 void History::history_add_local(const QString& name, const QString& path, qint64 position) {
-    const QString record =
-        QStringList{local_name_field(name), local_path_field(path), QString::number(position)}.join(
-            u'|');
+    const LocalFileRecord record{local_name_field(name), local_path_field(path), position};
     add_record(file_path(QString::fromLatin1(kLocalList)), record,
-               [&](const QStringList& f) { return f.size() > 1 && holds_path(f.at(1), path); });
+               [&](const LocalFileRecord& r) { return holds_path(r.path, path); });
     history_render(QString::fromLatin1(kLocalList));
 }
 
 void History::history_set_local_pos(const QString& path, qint64 position) {
-    set_position(file_path(QString::fromLatin1(kLocalList)), 3, position,
-                 [&](const QStringList& f) { return holds_path(f.at(1), path); });
+    set_position<LocalFileRecord>(
+        file_path(QString::fromLatin1(kLocalList)), position,
+        [&](const LocalFileRecord& r) { return holds_path(r.path, path); });
 }
 
 void History::history_delete_line(const QString& name, qint64 line) {

@@ -1,5 +1,6 @@
 #include "logic/history/history_render.h"
 
+#include "logic/history/history_records.h"
 #include "logic/links/js_escape.h"
 #include "logic/text/text_helpers.h"
 #include "shared/gbk.h"
@@ -42,6 +43,16 @@ QString row(qsizetype line_number, const QString& full, const QString& shown) {
            QStringLiteral("><img src=\"i.gif\" alt=\"删除\"></a></td></tr>");
 }
 
+// The escaped text a row shows: a local file's name, a network task's title.
+std::optional<QString> shown_title(const QString& line, bool local) {
+    if (local) {
+        const std::optional<LocalFileRecord> record = LocalFileRecord::parse(line);
+        return record ? std::optional(record->name) : std::nullopt;
+    }
+    const std::optional<NetworkTaskRecord> record = NetworkTaskRecord::parse(line);
+    return record ? std::optional(record->title) : std::nullopt;
+}
+
 } // namespace
 
 QString html_escape(const QString& text) {
@@ -73,12 +84,10 @@ QString html_escape(const QString& text) {
 QString history_page(const QStringList& lines, bool local) {
     QString rows;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString& line = lines.at(i);
-        if (!line.contains(u'|'))
+        const std::optional<QString> title = shown_title(lines.at(i), local);
+        if (!title)
             continue;
-        const QStringList fields = line.split(u'|');
-        const qsizetype shown_field = local ? 0 : 1;
-        const QString full = js_unescape(fields.value(shown_field));
+        const QString full = js_unescape(*title);
         const QString shown = fit_width(full, 18);
         if (shown.isEmpty())
             continue;

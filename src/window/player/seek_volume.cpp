@@ -1,9 +1,11 @@
 // The seek bar and the volume slider by mouse, and the five keys of the
 // player area. Both are plain picture boxes: a knob at left L stands for
-// L / span of the film or L / span × 100 of the volume.
+// L / span of the film or L / span × 100 of the volume. The window moves the
+// knobs; the playback session seeks, sets the volume and acts on the keys.
 
+#include "logic/playback/playback_session.h"
+#include "logic/playback/positions.h"
 #include "platform/event_loop.h"
-#include "platform/media_controls.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "window/ba1.h"
@@ -102,46 +104,25 @@ std::optional<double> knob_seconds(const BA1& w) {
     return double(w.gunt1->x()) / span * w.QvodC->Duration();
 }
 
-// Seeks to the nearest whole second; a seek beyond the end lands two seconds
-// before it.
-void seek(BA1& w, double seconds) {
-    PlayerControl& player = *w.QvodC;
-    player.setPosition(to_position(round_half_even(seconds)));
-    if (player.Duration() < player.Position())
-        player.setPosition(to_position(qint64(player.Duration()) - 2));
-}
-
 void move_knob(BA1& w, int left) {
     w.gunt1->move(left, w.gunt1->y());
 }
 
-void volume_by(BA1& w, int step) {
-    w.set_volume(w.QvodC->Volume() + step);
-}
-
-void key_back(BA1& w) {
-    PlayerControl& player = *w.QvodC;
-    w.Timer1->set_enabled(false);
-    if (player.Position() > 0) {
-        player.setPosition(player.Position() - 10);
-        if (player.Position() < 0)
-            player.setPosition(0);
+PlayerKey player_key(int key_code) {
+    switch (key_code) {
+    case kSpace:
+        return PlayerKey::PlayPause;
+    case kLeft:
+        return PlayerKey::Back;
+    case kUp:
+        return PlayerKey::VolumeUp;
+    case kRight:
+        return PlayerKey::Forward;
+    case kDown:
+        return PlayerKey::VolumeDown;
+    default:
+        return PlayerKey::Other;
     }
-    place_knob(w, player.Position(), player.Duration());
-    show_times(w, player.Position(), player.Duration());
-}
-
-void key_forward(BA1& w) {
-    PlayerControl& player = *w.QvodC;
-    w.Timer1->set_enabled(false);
-    if (player.Position() > 0) {
-        player.setPosition(to_position(qint64(player.Position()) + 10));
-        w.platform().events.do_events();
-        if (player.Duration() < player.Position())
-            player.setPosition(to_position(qint64(player.Duration()) - 2));
-    }
-    place_knob(w, player.Position() + 10.0, player.Duration());
-    show_times(w, player.Position(), player.Duration());
 }
 
 } // namespace
@@ -151,129 +132,93 @@ void BA1::wire_player_controls() {
         connect(button, &PictureBox::clicked, this, &BA1::bo_but_Click, Qt::UniqueConnection);
 
     connect(gunt, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { gunt_MouseDown(button, x); });
-    connect(gunt, &PictureBox::mouse_up, this, [this] { gunt_MouseUp(); });
+            [this](int, Qt::MouseButton button, int x, int) { seek_track_pressed(button, x); });
+    connect(gunt, &PictureBox::mouse_up, this, [this] { seek_track_released(); });
     connect(huan, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { huan_MouseDown(button, x); });
-    connect(huan, &PictureBox::mouse_up, this, [this] { huan_MouseUp(); });
+            [this](int, Qt::MouseButton button, int x, int) { download_bar_pressed(button, x); });
+    connect(huan, &PictureBox::mouse_up, this, [this] { download_bar_released(); });
     connect(gunt1, &PictureBox::mouse_move, this,
-            [this](int, Qt::MouseButtons buttons, int x, int) { gunt1_MouseMove(buttons, x); });
-    connect(gunt1, &PictureBox::mouse_up, this, [this] { gunt1_MouseUp(); });
+            [this](int, Qt::MouseButtons buttons, int x, int) { seek_knob_dragged(buttons, x); });
+    connect(gunt1, &PictureBox::mouse_up, this, [this] { seek_knob_released(); });
     connect(yin, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { yin_MouseDown(button, x); });
+            [this](int, Qt::MouseButton button, int x, int) { volume_track_pressed(button, x); });
     connect(bo_y, &PictureBox::mouse_down, this,
-            [this](int, Qt::MouseButton button, int x, int) { yin_MouseDown(button, x); });
+            [this](int, Qt::MouseButton button, int x, int) { volume_track_pressed(button, x); });
     connect(bo_v, &PictureBox::mouse_move, this,
-            [this](int, Qt::MouseButtons buttons, int x, int) { bo_v_MouseMove(buttons, x); });
+            [this](int, Qt::MouseButtons buttons, int x, int) { volume_knob_dragged(buttons, x); });
 
     new KeyPreview(*this);
 }
 
-void BA1::seek_to(double seconds) {
-    PlayerControl& player = *QvodC;
-    seek(*this, seconds);
-    place_knob(*this, player.Position(), player.Duration());
-    show_times(*this, player.Position(), player.Duration());
-    platform().media.seeked(player.Position());
-}
-
-void BA1::set_volume(int percent) {
-    sound_on(*this);
-    QvodC->setVolume(percent);
-    show_volume(*this);
-    place_volume_knob(*this, QvodC->Volume());
-}
-
-void BA1::gunt_MouseDown(Qt::MouseButton button, int x) {
+void BA1::seek_track_pressed(Qt::MouseButton button, int x) {
     platform().events.do_events();
     if (button == Qt::LeftButton)
         move_knob(*this, x);
 }
 
-void BA1::gunt_MouseUp() {
+void BA1::seek_track_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
-        seek(*this, *s);
+        session().seek(*s);
 }
 
-void BA1::huan_MouseDown(Qt::MouseButton button, int x) {
-    gunt_MouseDown(button, x);
+void BA1::download_bar_pressed(Qt::MouseButton button, int x) {
+    seek_track_pressed(button, x);
 }
 
-void BA1::huan_MouseUp() {
+void BA1::download_bar_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
-        seek(*this, *s - 2);
+        session().seek(*s - 2);
 }
 
-void BA1::gunt1_MouseMove(Qt::MouseButtons buttons, int x) {
+void BA1::seek_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (buttons & Qt::LeftButton)
         move_knob(*this, std::clamp(gunt1->x() + x, 0, seek_span(*this)));
 }
 
-void BA1::gunt1_MouseUp() {
+void BA1::seek_knob_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
-        seek(*this, gunt1->x() > 2 ? *s - 2 : *s);
+        session().seek(gunt1->x() > 2 ? *s - 2 : *s);
 }
 
-void BA1::yin_MouseDown(Qt::MouseButton button, int x) {
+void BA1::volume_track_pressed(Qt::MouseButton button, int x) {
     platform().events.do_events();
     if (button != Qt::LeftButton)
         return;
-    sound_on(*this);
     const int span = volume_span(*this);
     const int left = std::clamp(x, 0, span);
     bo_v->move(left, bo_v->y());
     vb_move(bo_y, bo_y->x(), bo_y->y(), left);
-    if (span > 0)
-        QvodC->setVolume(static_cast<int>(double(left) / span * 100));
-    show_volume(*this);
+    // Without a span to divide by the sound goes on and the volume stays.
+    session().drag_volume(span > 0 ? std::optional(static_cast<int>(double(left) / span * 100))
+                                   : std::nullopt);
 }
 
 // A drag that would leave the track is ignored rather than clamped.
-void BA1::bo_v_MouseMove(Qt::MouseButtons buttons, int x) {
+void BA1::volume_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (!(buttons & Qt::LeftButton))
         return;
-    sound_on(*this);
     const int span = volume_span(*this);
     const int left = bo_v->x() + x;
-    if (left < 0 || left > span || span <= 0)
+    if (left < 0 || left > span || span <= 0) {
+        session().sound_on();
         return;
+    }
     bo_v->move(left, bo_v->y());
     vb_move(bo_y, bo_y->x(), bo_y->y(), left);
     const int percent = static_cast<int>(double(left) / span * 100);
-    QvodC->setVolume(percent);
     bo_v->set_tip(QString::number(percent));
-    show_volume(*this);
+    session().drag_volume(percent);
 }
 
 void BA1::Form_KeyDown(int key_code) {
     // Only while the player area is shown.
-    if (qvod->isHidden())
-        return;
-    switch (key_code) {
-    case kSpace:
-        bo_but_Click(0);
-        break;
-    case kLeft:
-        key_back(*this);
-        break;
-    case kUp:
-        volume_by(*this, 10);
-        break;
-    case kRight:
-        key_forward(*this);
-        break;
-    case kDown:
-        volume_by(*this, -10);
-        break;
-    default:
-        break;
-    }
-    Timer1->set_enabled(true);
+    if (!qvod->isHidden())
+        session().key(player_key(key_code));
 }
 
 } // namespace kelvara

@@ -2,6 +2,7 @@
 // local file or an address the player accepts, and recorded in the local list.
 
 #include "logic/history/history_files.h"
+#include "logic/playback/playback_session.h"
 #include "logic/text/text_helpers.h"
 #include "window/ba1.h"
 #include "window/player/player_view.h"
@@ -16,13 +17,7 @@ void BA1::l_com(const QString& command) {
     if (target.endsWith(u'/'))
         target.chop(1);
 
-    start_playback(target);
-    const QString name = path_file_name(target);
-    show_now_playing(*this, name);
-
-    playing_local_file(target, 0);
-    history().history_add_local(name, target, 0);
-    npc_Click(9);
+    session().play_command_line(target);
 }
 
 } // namespace kelvara

@@ -72,9 +72,6 @@ void BA1::Form_Load(const QString& command_line) {
     connect_media_controls();
 
     // 8. Variables.
-    play_id = QStringLiteral("0");
-    resume_done = 0;
-    web_mode = 0;
     home_failed = 0;
     softad_failed = 0;
     qvodad_failed = 0;
