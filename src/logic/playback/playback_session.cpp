@@ -7,6 +7,7 @@
 #include "logic/playback/playback_log.h"
 #include "logic/playback/playback_view.h"
 #include "logic/playback/positions.h"
+#include "logic/settings/application_folder.h"
 #include "logic/settings/settings.h"
 #include "logic/startup/startup.h"
 #include "logic/text/text_helpers.h"
@@ -51,13 +52,12 @@ PlaybackSession::PlaybackSession(Platform& platform, PlayerControl& player, Play
 
 PlaybackSession::~PlaybackSession() = default;
 
-QString PlaybackSession::setting(const char* section, const char* key) const {
-    return ini_read(settings_path(app_dir_), QString::fromLatin1(section),
-                    QString::fromLatin1(key));
+Settings PlaybackSession::settings() const {
+    return ApplicationFolder(app_dir_).settings();
 }
 
 bool PlaybackSession::balloon_tips_on() const {
-    return to_number(setting("S_q", "s_pao")) == 2;
+    return settings().shows_balloons();
 }
 
 // ---- Transport ----

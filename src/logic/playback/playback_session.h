@@ -10,6 +10,7 @@ namespace kelvara {
 
 struct Platform;
 class History;
+class Settings;
 class PlaybackView;
 class PlayerControl;
 class Timer;
@@ -137,7 +138,7 @@ private:
     void set_play_button(PlayButton state, bool repaint);
 
     std::optional<QString> request_play_address(qint64 id, const QString& v, const QString& v1);
-    QString setting(const char* section, const char* key) const;
+    Settings settings() const;
     bool balloon_tips_on() const;
     bool ask(const QString& text);
     QString active_list() const;

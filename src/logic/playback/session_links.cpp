@@ -8,6 +8,7 @@
 #include "logic/history/history_records.h"
 #include "logic/links/js_escape.h"
 #include "logic/links/link_formats.h"
+#include "logic/links/qvod_address.h"
 #include "logic/playback/playback_view.h"
 #include "logic/startup/qvod_processes.h"
 #include "logic/text/text_files.h"

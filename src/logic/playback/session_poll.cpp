@@ -205,7 +205,7 @@ std::optional<QString> PlaybackSession::request_play_address(qint64 id, const QS
 
 void PlaybackSession::fetch_next_episode() {
     NextEpisode& next = state_.next;
-    if (ini_number(setting("S_q", "s_h")) != 2) {
+    if (!settings().buffers_next_episode()) {
         next.status = NextEpisodeStatus::NotAsked;
         next.link.clear();
         return;
@@ -294,7 +294,7 @@ void PlaybackSession::end_of_film() {
 // An episode has ended: the player's end of playback, or a web-player page
 // sent its pane to the end-of-episode address.
 void PlaybackSession::end_of_episode() {
-    if (setting("S_q", "s_bo") != QLatin1String("2")) {
+    if (!settings().plays_next_episode()) {
         status_poll_->set_enabled(true);
         return;
     }

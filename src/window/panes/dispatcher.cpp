@@ -23,7 +23,7 @@ const QString kQvodTerminal = QString::fromLatin1(terminal_api::kProgram);
 } // namespace
 
 QString BA1::qvod_program_folder() {
-    return qvod_dir.isEmpty() ? qvod_folder(setting("S_q", "qvodw"), app_dir()) : qvod_dir;
+    return qvod_dir.isEmpty() ? app_folder().qvod_folder() : qvod_dir;
 }
 
 void BA1::start_qvod_terminal() {
