@@ -245,11 +245,11 @@ void DemoServer::Impl::make_torrents() {
     torrents.clear();
     const std::string root = "http://127.0.0.1:" + std::to_string(port);
     for (const auto& [file, clip] : media.clips()) {
-        demo::TorrentSpec spec = demo::torrent_of(clip.bytes);
-        spec.name = file;
-        spec.announce = root + "/announce";
-        spec.web_seed = root + "/seed/" + clip.sha1;
-        torrents[clip.sha1] = demo::torrent_file(spec);
+        demo::TorrentFields fields = demo::torrent_of(clip.bytes);
+        fields.name = file;
+        fields.announce = root + "/announce";
+        fields.web_seed = root + "/seed/" + clip.sha1;
+        torrents[clip.sha1] = demo::torrent_file(fields);
     }
 }
 

@@ -28,39 +28,40 @@ std::string bencode_integer(std::int64_t value) {
     return "i" + std::to_string(value) + "e";
 }
 
-TorrentSpec torrent_of(const std::string& bytes) {
-    TorrentSpec spec;
-    spec.length = static_cast<std::int64_t>(bytes.size());
-    spec.piece = kSmallestPiece;
-    while ((spec.length + spec.piece - 1) / spec.piece > kMostPieces)
-        spec.piece *= 2;
-    for (std::int64_t at = 0; at < spec.length; at += spec.piece) {
-        const auto n = std::min(spec.piece, spec.length - at);
+TorrentFields torrent_of(const std::string& bytes) {
+    TorrentFields fields;
+    fields.length = static_cast<std::int64_t>(bytes.size());
+    fields.piece = kSmallestPiece;
+    while ((fields.length + fields.piece - 1) / fields.piece > kMostPieces)
+        fields.piece *= 2;
+    for (std::int64_t at = 0; at < fields.length; at += fields.piece) {
+        const auto n = std::min(fields.piece, fields.length - at);
         const QByteArray piece = QByteArray::fromRawData(bytes.data() + at, n);
-        spec.piece_hashes +=
+        fields.piece_hashes +=
             QCryptographicHash::hash(piece, QCryptographicHash::Sha1).toStdString();
     }
-    spec.sha1 = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1)
-                    .toHex()
-                    .toStdString();
-    return spec;
+    fields.sha1 =
+        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1)
+            .toHex()
+            .toStdString();
+    return fields;
 }
 
-std::string torrent_file(const TorrentSpec& spec) {
+std::string torrent_file(const TorrentFields& fields) {
     std::string info = "d";
-    info += bencode_string("length") + bencode_integer(spec.length);
-    info += bencode_string("name") + bencode_string(spec.name);
-    info += bencode_string("piece length") + bencode_integer(spec.piece);
-    info += bencode_string("pieces") + bencode_string(spec.piece_hashes);
-    if (!spec.sha1.empty()) {
-        const QByteArray digest = QByteArray::fromHex(QByteArray::fromStdString(spec.sha1));
+    info += bencode_string("length") + bencode_integer(fields.length);
+    info += bencode_string("name") + bencode_string(fields.name);
+    info += bencode_string("piece length") + bencode_integer(fields.piece);
+    info += bencode_string("pieces") + bencode_string(fields.piece_hashes);
+    if (!fields.sha1.empty()) {
+        const QByteArray digest = QByteArray::fromHex(QByteArray::fromStdString(fields.sha1));
         info += bencode_string("sha1") + bencode_string(digest.toStdString());
     }
     info += "e";
     std::string torrent = "d";
-    torrent += bencode_string("announce") + bencode_string(spec.announce);
+    torrent += bencode_string("announce") + bencode_string(fields.announce);
     torrent += bencode_string("info") + info;
-    torrent += bencode_string("url-list") + bencode_string(spec.web_seed);
+    torrent += bencode_string("url-list") + bencode_string(fields.web_seed);
     return torrent + "e";
 }
 

@@ -15,7 +15,7 @@ std::string bencode_string(std::string_view text);
 std::string bencode_integer(std::int64_t value);
 
 // The parts of a single-file v1 torrent.
-struct TorrentSpec {
+struct TorrentFields {
     std::string name;         // the file's name in the torrent
     std::string sha1;         // the whole file's SHA-1, hexadecimal (BEP 47 "sha1")
     std::int64_t length = 0;  // the file's size
@@ -27,10 +27,10 @@ struct TorrentSpec {
 
 // Piece length and hashes of `bytes` for a torrent: 16 KiB pieces, doubled
 // until the file has at most 2048.
-TorrentSpec torrent_of(const std::string& bytes);
+TorrentFields torrent_of(const std::string& bytes);
 // The .torrent file: announce, url-list, and the info dictionary with the
 // keys in sorted order, as the info-hash is taken over it.
-std::string torrent_file(const TorrentSpec& spec);
+std::string torrent_file(const TorrentFields& fields);
 
 // An HTTP tracker (BEP 3, compact peer lists of BEP 23) for the demo's
 // torrents: peers that announced within the last two intervals.

@@ -46,17 +46,6 @@ constexpr auto kTick = 50ms;
 constexpr auto kPeerCheck = 100ms;
 const char kListenPort[] = "6881";
 
-bool is_loopback_url(const std::string& url) {
-    for (const char* host : {"http://127.0.0.1", "http://localhost", "http://[::1]",
-                             "https://127.0.0.1", "https://localhost", "https://[::1]"}) {
-        const std::string prefix = host;
-        if (url.compare(0, prefix.size(), prefix) == 0 &&
-            (url.size() == prefix.size() || url[prefix.size()] == ':' || url[prefix.size()] == '/'))
-            return true;
-    }
-    return false;
-}
-
 size_t collect(char* data, size_t size, size_t count, void* user) {
     auto* body = static_cast<std::string*>(user);
     if (int64_t(body->size() + size * count) > kLargestTorrent)
@@ -153,6 +142,17 @@ lt::settings_pack session_settings(const SwarmConfig& config) {
 }
 
 } // namespace
+
+bool is_loopback_url(const std::string& url) {
+    for (const char* host : {"http://127.0.0.1", "http://localhost", "http://[::1]",
+                             "https://127.0.0.1", "https://localhost", "https://[::1]"}) {
+        const std::string prefix = host;
+        if (url.compare(0, prefix.size(), prefix) == 0 &&
+            (url.size() == prefix.size() || url[prefix.size()] == ':' || url[prefix.size()] == '/'))
+            return true;
+    }
+    return false;
+}
 
 struct Swarm::Film {
     std::string sha1;
@@ -495,16 +495,7 @@ void Swarm::handle_alerts() {
     }
     for (const std::string& sha1 : broken)
         leave(sha1, true);
-    std::vector<std::pair<std::string, int>> again;
-    for (const auto& [sha1, piece] : pieces) {
-        if (!listener_.swarm_piece_done(sha1, piece))
-            again.emplace_back(sha1, piece);
-    }
-    std::lock_guard lock(mutex_);
-    for (const auto& [sha1, piece] : again) {
-        if (const auto it = films_.find(sha1); it != films_.end())
-            it->second->unconfirmed.push_back(piece);
-    }
+    confirm_pieces(pieces);
 }
 
 // Asks again about pieces not yet seen on disk, brings in the web seed where
@@ -553,6 +544,19 @@ void Swarm::tick() {
         leave(sha1, true);
         listener_.swarm_refused(sha1);
     }
+    confirm_pieces(pieces);
+}
+
+void Swarm::add_web_seed(Film& film) {
+    if (film.web_seed_added || film.seeding || film.web_seed.empty())
+        return;
+    film.web_seed_added = true;
+    film.handle.add_url_seed(film.web_seed);
+}
+
+// Hands the finished pieces to the downloads; a piece not yet whole on disk
+// is asked about again at the next tick.
+void Swarm::confirm_pieces(const std::vector<std::pair<std::string, int>>& pieces) {
     std::vector<std::pair<std::string, int>> again;
     for (const auto& [sha1, piece] : pieces) {
         if (!listener_.swarm_piece_done(sha1, piece))
@@ -563,13 +567,6 @@ void Swarm::tick() {
         if (const auto it = films_.find(sha1); it != films_.end())
             it->second->unconfirmed.push_back(piece);
     }
-}
-
-void Swarm::add_web_seed(Film& film) {
-    if (film.web_seed_added || film.seeding || film.web_seed.empty())
-        return;
-    film.web_seed_added = true;
-    film.handle.add_url_seed(film.web_seed);
 }
 
 } // namespace kelvara

@@ -45,6 +45,9 @@ std::optional<FilmTorrent> check_torrent(const std::string& bytes, const FileKey
                                          std::string& why);
 
 // Told when libtorrent has checked a piece of a film.
+// An address on this machine: a swarm of such sources stays on 127.0.0.1.
+bool is_loopback_url(const std::string& url);
+
 class SwarmListener {
 public:
     virtual ~SwarmListener() = default;
@@ -102,6 +105,7 @@ private:
     void run_alerts();
     void handle_alerts();
     void tick();
+    void confirm_pieces(const std::vector<std::pair<std::string, int>>& pieces);
     void add_web_seed(Film& film);
     bool add(const FileKey& key, const FilmTorrent& torrent, const std::string& file_name,
              const std::vector<bool>& have, bool seeding, bool foreground);

@@ -24,17 +24,6 @@ PieceMap in_piece_size(const PieceMap& have, int64_t piece_size) {
     return out;
 }
 
-bool is_loopback_source(const std::string& url) {
-    for (const char* host : {"http://127.0.0.1", "http://localhost", "http://[::1]",
-                             "https://127.0.0.1", "https://localhost", "https://[::1]"}) {
-        const std::string prefix = host;
-        if (url.compare(0, prefix.size(), prefix) == 0 &&
-            (url.size() == prefix.size() || url[prefix.size()] == ':' || url[prefix.size()] == '/'))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 Downloads::Downloads(DownloadConfig config) : config_(std::move(config)) {
@@ -46,7 +35,7 @@ Downloads::Downloads(DownloadConfig config) : config_(std::move(config)) {
     swarm.stall_ms = config_.stall_ms;
     swarm.local_only = true;
     for (const std::string& source : config_.sources)
-        swarm.local_only &= is_loopback_source(source);
+        swarm.local_only &= is_loopback_url(source);
     swarm_ = std::make_unique<Swarm>(swarm, static_cast<SwarmListener&>(*this));
 }
 

@@ -133,7 +133,7 @@ TEST_F(Swarm, ATorrentOfAnotherSizeIsRefusedAndBadPiecesNeverReachTheFilm) {
     const DemoClip film = clip("film_1002.mp4");
     const std::string bytes = read_file(std::string(KELVARA_DEMO_MEDIA_DIR) + "/" + film.file);
     const std::string torrent_path = "/seed/" + film.sha1 + ".torrent";
-    demo::TorrentSpec wrong = demo::torrent_of(bytes + "x");
+    demo::TorrentFields wrong = demo::torrent_of(bytes + "x");
     wrong.name = "../../escape.mp4";
     wrong.announce = "http://127.0.0.1:" + std::to_string(demo_.port()) + "/announce";
     wrong.web_seed = demo_.seed_url() + film.sha1;
@@ -177,7 +177,7 @@ TEST_F(Swarm, ATorrentOfAnotherSizeIsRefusedAndBadPiecesNeverReachTheFilm) {
     const DemoClip other = clip("film_1003.mp4");
     const std::string other_bytes =
         read_file(std::string(KELVARA_DEMO_MEDIA_DIR) + "/" + other.file);
-    demo::TorrentSpec impostor = demo::torrent_of(std::string(other_bytes.size(), 'k'));
+    demo::TorrentFields impostor = demo::torrent_of(std::string(other_bytes.size(), 'k'));
     impostor.sha1.clear();
     impostor.name = other.file;
     impostor.announce = wrong.announce;
