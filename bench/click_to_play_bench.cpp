@@ -17,7 +17,7 @@
 #include "desktop/web_engine_pane.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -128,7 +128,7 @@ public:
         client_ = std::make_unique<DesktopClient>(folder_.app_dir());
         if (!client_->start())
             return false;
-        BA1& w = *client_->window();
+        MainWindow& w = *client_->window();
         auto timed = std::make_unique<TimedPlayer>(std::move(w.QvodC));
         player_ = timed.get();
         w.QvodC = std::move(timed);
@@ -153,7 +153,7 @@ public:
     static QString link(int id) { return QStringLiteral("a[href^=\"eebovod://%1-1-1-\"]").arg(id); }
 
     std::optional<ClickRound> click(int id) {
-        BA1& w = *client_->window();
+        MainWindow& w = *client_->window();
         stop_and_show_catalogue();
         const std::optional<QPoint> pos = element_center(*w.Web1, link(id));
         if (!pos)
@@ -174,7 +174,7 @@ public:
     }
 
     std::optional<double> direct(const QString& address) {
-        BA1& w = *client_->window();
+        MainWindow& w = *client_->window();
         stop_and_show_catalogue();
         const double t0 = now_ms();
         w.QvodC->setUrl(address);
@@ -189,7 +189,7 @@ public:
 
 private:
     void stop_and_show_catalogue() {
-        BA1& w = *client_->window();
+        MainWindow& w = *client_->window();
         w.bo_but_Click(1);
         w.npc_Click(8);
         pause(500);

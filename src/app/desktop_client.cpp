@@ -10,7 +10,7 @@
 #include "platform/shell.h"
 #include "shared/qvod_terminal_api.h"
 #include "window/app_icon.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,8 +100,8 @@ bool DesktopClient::start(const QString& command_line) {
     if (demo_)
         fetch_films_from_demo_server();
 
-    window_ = std::make_unique<BA1>(p, app_dir_, base_url_);
-    BA1* window = window_.get();
+    window_ = std::make_unique<MainWindow>(p, app_dir_, base_url_);
+    MainWindow* window = window_.get();
     // The window loads before it shows, so that it opens at its saved size
     // with its skin.
     window->Form_Load(command_line);

@@ -7,7 +7,7 @@
 
 namespace kelvara {
 
-class BA1;
+class MainWindow;
 class DemoServer;
 class DesktopPlatform;
 struct Platform;
@@ -32,7 +32,7 @@ public:
     DesktopClient& operator=(const DesktopClient&) = delete;
 
     // Runs the start-up procedure, starts the demo server when no content
-    // server is configured, creates BA1, runs Form_Load with the command line
+    // server is configured, creates MainWindow, runs Form_Load with the command line
     // and shows the window; commands of later starts then reach LinkExecute.
     // False when the start-up procedure ends the client (no window).
     bool start(const QString& command_line = {});
@@ -43,7 +43,7 @@ public:
     // The content server in use; empty before start() without one.
     const QString& base_url() const { return base_url_; }
     // Null before start(), and when start() ended the client.
-    BA1* window() const { return window_.get(); }
+    MainWindow* window() const { return window_.get(); }
     // The embedded demo server; null when another content server is used.
     DemoServer* demo_server() const { return demo_.get(); }
 
@@ -55,7 +55,7 @@ private:
     QString base_url_;
     std::unique_ptr<DesktopPlatform> desktop_;
     std::unique_ptr<DemoServer> demo_;
-    std::unique_ptr<BA1> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 // What a process that runs a client sets before it makes its QApplication

@@ -4,7 +4,7 @@
 #include "desktop/desktop_platform.h"
 #include "logic/settings/application_folder.h"
 #include "logic/startup/command_line.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "platform/player_control.h"
 #include "platform/tray.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/tray/tip.h"
 
 #include <QLoggingCategory>
@@ -77,7 +77,7 @@ Qt::Edges hit_edges(int code) {
 
 // ---- Edge band and dragging ----
 
-void BA1::border_hit(int mode, int x, int y) {
+void MainWindow::border_hit(int mode, int x, int y) {
     setCursor(Qt::ArrowCursor);
     if (mode == 2) {
         // Taking the mouse back after the resize is left out: an X pointer
@@ -99,7 +99,7 @@ void BA1::border_hit(int mode, int x, int y) {
     }
 }
 
-void BA1::Form_MouseMove(Qt::MouseButtons buttons, int x, int y) {
+void MainWindow::Form_MouseMove(Qt::MouseButtons buttons, int x, int y) {
     jbi->set_fore_color(Qt::white);
     qk->set_fore_color(QColor(90, 90, 90));
     const int W = width();
@@ -125,7 +125,7 @@ void BA1::Form_MouseMove(Qt::MouseButtons buttons, int x, int y) {
     }
 }
 
-void BA1::Form_MouseDown(Qt::MouseButton, int x, int y) {
+void MainWindow::Form_MouseDown(Qt::MouseButton, int x, int y) {
     if (isMaximized() || in_interior(width(), height(), x, y))
         return;
     border_hit(1, x, y);
@@ -133,17 +133,17 @@ void BA1::Form_MouseDown(Qt::MouseButton, int x, int y) {
     write_size_settings();
 }
 
-void BA1::Form_MouseUp(Qt::MouseButton, int x, int y) {
+void MainWindow::Form_MouseUp(Qt::MouseButton, int x, int y) {
     border_hit(2, x, y);
     over_interior = false;
 }
 
-void BA1::Form_DblClick() {
+void MainWindow::Form_DblClick() {
     if (compact_mode == 0)
         npc_Click(1);
 }
 
-void BA1::apply_round_region() {
+void MainWindow::apply_round_region() {
     const int w = width();
     const int h = height();
     if (w <= 2 || h <= 2) {
@@ -156,21 +156,21 @@ void BA1::apply_round_region() {
     setMask(outline);
 }
 
-void BA1::zhi_d(int mode) {
+void MainWindow::zhi_d(int mode) {
     set_window_flag_live(Qt::WindowStaysOnTopHint, mode == 1);
 }
 
-void BA1::popup_main_menu(QPoint global_pos) {
+void MainWindow::popup_main_menu(QPoint global_pos) {
     menus().popup_global(menus().r_m, global_pos);
 }
 
-bool BA1::local_list_shown() const {
+bool MainWindow::local_list_shown() const {
     return qk->caption().contains(QStringLiteral("列表"));
 }
 
 // ---- Buttons and tabs ----
 
-void BA1::npc_Click(int index) {
+void MainWindow::npc_Click(int index) {
     p1->hide();
     jbi->set_fore_color(Qt::white);
     qk->set_fore_color(QColor(90, 90, 90));
@@ -247,7 +247,7 @@ void BA1::npc_Click(int index) {
     }
 }
 
-void BA1::close_button() {
+void MainWindow::close_button() {
     paint_npc(2);
     const Settings stored = settings();
     const bool asks = stored.close_asks();
@@ -273,7 +273,7 @@ void BA1::close_button() {
     }
 }
 
-void BA1::hide_to_tray() {
+void MainWindow::hide_to_tray() {
     release_capture();
     // Without a notification area to come back from (a desktop with no
     // tray), the window goes to the taskbar instead of out of reach.
@@ -283,7 +283,7 @@ void BA1::hide_to_tray() {
         showMinimized();
 }
 
-void BA1::header_tab(int index) {
+void MainWindow::header_tab(int index) {
     const int previous = main_tab;
     main_tab = index;
     for (int tab : {8, 9, 13, 14})
@@ -344,7 +344,7 @@ void BA1::header_tab(int index) {
     }
 }
 
-void BA1::history_tab(int index) {
+void MainWindow::history_tab(int index) {
     const bool local = index == 12;
     if (local) {
         Pic4->show();
@@ -365,7 +365,7 @@ void BA1::history_tab(int index) {
 
 // ---- Compact mode ----
 
-void BA1::enter_compact() {
+void MainWindow::enter_compact() {
     if (main_tab != 8 && main_tab != 9)
         return;
     npc_Click(9);
@@ -398,7 +398,7 @@ void BA1::enter_compact() {
     paint_npc(15);
 }
 
-void BA1::jbi_Click() {
+void MainWindow::jbi_Click() {
     compact_mode = 0;
     if (npc[4]->tip() == kTopmostOff)
         zhi_d(0);
@@ -429,7 +429,7 @@ void BA1::jbi_Click() {
         Timer7->set_enabled(true);
 }
 
-void BA1::Timer6_Timer() {
+void MainWindow::Timer6_Timer() {
     if (npc[7]->tip() == kBoxCollapsed && softad_failed != 1)
         npc_Click(7);
     Timer6->set_enabled(false);

@@ -4,7 +4,7 @@
 #include "logic/layout/layout_formulas.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 namespace kelvara {
 
@@ -23,7 +23,7 @@ void place(WebPane* pane, const QRect& r) {
 
 } // namespace
 
-void BA1::Form_Resize() {
+void MainWindow::Form_Resize() {
     if (isMinimized())
         return;
     if (compact_mode == 1) {
@@ -53,13 +53,13 @@ void BA1::Form_Resize() {
         place(l, QPoint((times->x() - 100) / 2, 3));
 }
 
-void BA1::write_size_settings() {
+void MainWindow::write_size_settings() {
     if (compact_mode != 0)
         return;
     settings().save_size(Width(), Height());
 }
 
-void BA1::layout_main() {
+void MainWindow::layout_main() {
     const MainLayout m = main_layout(width(), height());
     for (int i : {2, 1, 0, 5, 3, 15, 4, 7, 8, 9, 13, 14})
         place(npc[i], m.npc[i]);
@@ -73,7 +73,7 @@ void BA1::layout_main() {
     place(Web9.get(), m.Web9);
 }
 
-void BA1::layout_sidebar() {
+void MainWindow::layout_sidebar() {
     const bool shown = npc[6]->tip() == QStringLiteral("关闭侧栏");
     const SidebarLayout s = sidebar_layout(zz->size(), shown, jia->size());
     place(l2, s.l2);
@@ -90,7 +90,7 @@ void BA1::layout_sidebar() {
     place(webe, s.webe);
 }
 
-void BA1::layout_sidebox() {
+void MainWindow::layout_sidebox() {
     const bool open = !npc[7]->tip().contains(QStringLiteral("打开"));
     const SideboxLayout b = sidebox_layout(zz->size(), open, shan->height());
     place(u_k, b.u_k);
@@ -109,7 +109,7 @@ void BA1::layout_sidebox() {
     place(Web5.get(), b.Web4);
 }
 
-void BA1::qvod_Resize() {
+void MainWindow::qvod_Resize() {
     if (isMinimized())
         return;
     PlayerSizes sizes;
@@ -139,7 +139,7 @@ void BA1::qvod_Resize() {
     place(huan, QPoint(0, 0));
 }
 
-void BA1::layout_compact() {
+void MainWindow::layout_compact() {
     if (!isMaximized()) {
         const QSize least = raised_to_minimum(size(), true);
         if (least != size())

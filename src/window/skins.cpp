@@ -3,7 +3,7 @@
 
 #include "logic/layout/layout_formulas.h"
 #include "logic/layout/skin_cells.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/skin_strips.h"
 
 #include <QPainter>
@@ -15,7 +15,7 @@ namespace {
 const QColor kLabelHover(128, 0, 0);
 const QColor kQkNormal(90, 90, 90);
 
-ButtonLook look_of(BA1& w) {
+ButtonLook look_of(MainWindow& w) {
     ButtonLook look;
     look.maximised = w.isMaximized();
     look.topmost = w.npc[4]->tip() != QStringLiteral("置顶");
@@ -65,7 +65,7 @@ bool track_hover(PictureBox* box, int x, int y) {
 
 } // namespace
 
-void BA1::p_p(int skin) {
+void MainWindow::p_p(int skin) {
     if (skin == 0)
         L1->set_back_color(QColor(0, 38, 81));
     else if (skin == 1)
@@ -89,7 +89,7 @@ void BA1::p_p(int skin) {
     npc_Click(main_tab);
 }
 
-void BA1::paint_npc(int index, bool hover) {
+void MainWindow::paint_npc(int index, bool hover) {
     PictureBox* box = npc[index];
     switch (index) {
     case 6:
@@ -114,11 +114,11 @@ void BA1::paint_npc(int index, bool hover) {
     }
 }
 
-void BA1::paint_bo_but(int index, bool hover) {
+void MainWindow::paint_bo_but(int index, bool hover) {
     paint(bo_but[index], ppt, bo_but_cell(index, hover, look_of(*this)));
 }
 
-void BA1::paint_buttons() {
+void MainWindow::paint_buttons() {
     const ButtonLook plain; // play and sound-on look
     for (int i : {2, 1, 0, 5, 3, 15, 4, 7, 16})
         paint_npc(i);
@@ -133,7 +133,7 @@ void BA1::paint_buttons() {
     bo_v->set_picture(ppt[19]);
 }
 
-void BA1::paint_frame() {
+void MainWindow::paint_frame() {
     const int W = width();
     const int H = height();
     frame_picture = QPixmap(std::max(W, 1), std::max(H, 1));
@@ -143,7 +143,7 @@ void BA1::paint_frame() {
     update();
 }
 
-void BA1::paint_compact_frame() {
+void MainWindow::paint_compact_frame() {
     const int W = width();
     const int H = height();
     // Drawn over what is there: the picture only grows.
@@ -161,13 +161,13 @@ void BA1::paint_compact_frame() {
     apply_round_region();
 }
 
-void BA1::release_capture() {
+void MainWindow::release_capture() {
     QWidget* holder = QWidget::mouseGrabber();
     if (holder && (holder == this || isAncestorOf(holder)))
         holder->releaseMouse();
 }
 
-void BA1::npc_MouseMove(int index, Qt::MouseButtons, int x, int y) {
+void MainWindow::npc_MouseMove(int index, Qt::MouseButtons, int x, int y) {
     setCursor(Qt::ArrowCursor);
     if (index >= 8 && index <= 14)
         return;
@@ -187,7 +187,7 @@ void BA1::npc_MouseMove(int index, Qt::MouseButtons, int x, int y) {
     }
 }
 
-void BA1::bo_but_MouseMove(int index, Qt::MouseButtons, int x, int y) {
+void MainWindow::bo_but_MouseMove(int index, Qt::MouseButtons, int x, int y) {
     setCursor(Qt::ArrowCursor);
     const bool over = track_hover(bo_but[index], x, y);
     // The shutdown button keeps whatever its state painted.
@@ -195,31 +195,31 @@ void BA1::bo_but_MouseMove(int index, Qt::MouseButtons, int x, int y) {
         paint_bo_but(index, over);
 }
 
-void BA1::jbi_MouseMove() {
+void MainWindow::jbi_MouseMove() {
     setCursor(Qt::ArrowCursor);
     jbi->set_fore_color(kLabelHover);
 }
 
-void BA1::qk_MouseMove() {
+void MainWindow::qk_MouseMove() {
     setCursor(Qt::ArrowCursor);
     qk->set_fore_color(kLabelHover);
 }
 
-void BA1::shan_MouseMove() {
+void MainWindow::shan_MouseMove() {
     setCursor(Qt::ArrowCursor);
     qk->set_fore_color(kQkNormal);
 }
 
-void BA1::bo_ad_MouseMove() {
+void MainWindow::bo_ad_MouseMove() {
     setCursor(Qt::ArrowCursor);
     jbi->set_fore_color(Qt::white);
 }
 
-void BA1::zz_MouseMove() {
+void MainWindow::zz_MouseMove() {
     setCursor(Qt::ArrowCursor);
 }
 
-void BA1::u_k_MouseMove() {
+void MainWindow::u_k_MouseMove() {
     setCursor(Qt::ArrowCursor);
 }
 

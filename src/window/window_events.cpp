@@ -2,7 +2,7 @@
 // handlers of the frame, the layout and the hover art.
 
 #include "logic/layout/layout_formulas.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,7 +28,7 @@ QPixmap reload_picture() {
 
 } // namespace
 
-void BA1::setup_frame() {
+void MainWindow::setup_frame() {
     setFocusPolicy(Qt::StrongFocus);
     for (int i = 0; i < 17; ++i) {
         connect(npc[i], &PictureBox::clicked, this, [this](int index) { npc_Click(index); });
@@ -105,7 +105,7 @@ void BA1::setup_frame() {
     p1->resize(40, 20);
 }
 
-void BA1::resizeEvent(QResizeEvent*) {
+void MainWindow::resizeEvent(QResizeEvent*) {
     // The size hook's tracking limits, then the layout.
     if (!isMaximized() && !isMinimized() && !max_track_.isEmpty()) {
         // A work area smaller than the window's minimum gives way to it.
@@ -119,14 +119,14 @@ void BA1::resizeEvent(QResizeEvent*) {
     Form_Resize();
 }
 
-void BA1::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent*) {
     if (frame_picture.isNull())
         return;
     QPainter p(this);
     p.drawPixmap(0, 0, frame_picture);
 }
 
-void BA1::mousePressEvent(QMouseEvent* event) {
+void MainWindow::mousePressEvent(QMouseEvent* event) {
     system_move_started_ = false;
     manual_drag_.reset();
     press_origin_ = event->globalPosition().toPoint();
@@ -134,7 +134,7 @@ void BA1::mousePressEvent(QMouseEvent* event) {
     Form_MouseDown(event->button(), pos.x(), pos.y());
 }
 
-void BA1::mouseMoveEvent(QMouseEvent* event) {
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if ((event->buttons() & Qt::LeftButton) &&
         continue_manual_drag(event->globalPosition().toPoint()))
         return;
@@ -142,18 +142,18 @@ void BA1::mouseMoveEvent(QMouseEvent* event) {
     Form_MouseMove(event->buttons(), pos.x(), pos.y());
 }
 
-void BA1::mouseReleaseEvent(QMouseEvent* event) {
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
     manual_drag_.reset();
     const QPoint pos = event->position().toPoint();
     Form_MouseUp(event->button(), pos.x(), pos.y());
 }
 
-void BA1::mouseDoubleClickEvent(QMouseEvent* event) {
+void MainWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         Form_DblClick();
 }
 
-void BA1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
@@ -166,23 +166,23 @@ void BA1::changeEvent(QEvent* event) {
 }
 
 // Hidden to the tray, the film no longer keeps the screen on.
-void BA1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     update_media_session();
 }
 
-void BA1::hideEvent(QHideEvent* event) {
+void MainWindow::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     update_media_session();
 }
 
-void BA1::begin_manual_drag(Qt::Edges edges, QPoint global_pos) {
+void MainWindow::begin_manual_drag(Qt::Edges edges, QPoint global_pos) {
     manual_drag_ = edges;
     drag_origin_ = global_pos;
     drag_geometry_ = geometry();
 }
 
-bool BA1::continue_manual_drag(QPoint global_pos) {
+bool MainWindow::continue_manual_drag(QPoint global_pos) {
     if (!manual_drag_)
         return false;
     const QPoint d = global_pos - drag_origin_;
@@ -205,7 +205,7 @@ bool BA1::continue_manual_drag(QPoint global_pos) {
     return true;
 }
 
-void BA1::set_window_flag_live(Qt::WindowType flag, bool on) {
+void MainWindow::set_window_flag_live(Qt::WindowType flag, bool on) {
     Qt::WindowFlags flags = windowFlags();
     flags.setFlag(flag, on);
     if (flags == windowFlags())

@@ -2,7 +2,7 @@
 
 #include "fakes/simulated_client.h"
 #include "logic/history/history_files.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ class LinkExecute : public ::testing::Test {
 protected:
     void SetUp() override { w = &client.start(); }
     SimulatedClient client;
-    BA1* w = nullptr;
+    MainWindow* w = nullptr;
 };
 
 } // namespace

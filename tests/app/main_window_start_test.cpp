@@ -16,7 +16,7 @@ class MainWindowStart : public ShownWindow {};
 TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
     client.set_setting("S_q", "h_w", "15000");
     client.set_setting("S_q", "h_h", "9000");
-    BA1& w = client.start({}, false);
+    MainWindow& w = client.start({}, false);
     QStringList order;
     for (const char* name :
          {"Web1", "Web2", "Web3", "Web4", "Web5", "Weby", "Web6", "Web9", "Web7"}) {
@@ -48,7 +48,7 @@ TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
 TEST_F(MainWindowStart, SavedSizeOnlyWhenTheOptionIsOn) {
     client.set_setting("S_q", "h_w", "15000");
     client.set_setting("S_q", "s_size", "1");
-    BA1& w = start();
+    MainWindow& w = start();
     EXPECT_EQ(w.size(), QSize(904, 565));
 }
 
@@ -71,7 +71,7 @@ TEST_F(MainWindowStart, QvodProgramsOfAnotherFolderOrUserAreNeitherAdoptedNorEnd
     client.processes.add("/home/other/.local/share/kelvara/Qvod/QvodTerminal.exe");
     client.processes.add(own + "QvodPlayer.exe", 0);
     client.processes.add(own + "QvodTerminal.exe", 0);
-    BA1& w = client.start();
+    MainWindow& w = client.start();
     client.clock.advance(10);
     EXPECT_TRUE(client.processes.terminated.empty());
     // The client's own terminal is started, by its absolute path.
@@ -92,7 +92,7 @@ TEST_F(MainWindowStart, QvodCheckOffLeavesProcessesAlone) {
     client.set_setting("S_q", "qvodqi", "1");
     client.processes.add(own + "QvodPlayer.exe");
     client.processes.add(own + "QvodTerminal.exe");
-    BA1& w = client.start();
+    MainWindow& w = client.start();
     client.clock.advance(10);
     EXPECT_TRUE(client.processes.terminated.empty());
     EXPECT_TRUE(client.processes.starts.empty());
@@ -105,7 +105,7 @@ TEST_F(MainWindowStart, QvodCheckOffLeavesProcessesAlone) {
 }
 
 TEST_F(MainWindowStart, QuitRemovesTheIconCancelsTheRequestAndClosesTheWindows) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.menus().help->trigger();
     client.transfer.executing = true;
     client.set_setting("S_q", "qvodk", "1");
@@ -135,7 +135,7 @@ TEST_F(MainWindowStart, ExitActionOpensOnlyAWebAddressAndOnlyWhenAsked) {
     };
     for (const Case& c : cases) {
         SimulatedClient quitting;
-        BA1& w = quitting.start();
+        MainWindow& w = quitting.start();
         w.exit_action = QString::fromLatin1(c.action);
         w.ttt_v();
         EXPECT_EQ(quitting.shell.opened_urls, c.opened) << c.action;

@@ -3,7 +3,7 @@
 
 #include "desktop/proc_processes.h"
 #include "fakes/simulated_client.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,7 +93,7 @@ TEST_F(QvodProcesses, CheckStartsTheTerminalFromThePlayersFolder) {
 }
 
 TEST_F(QvodProcesses, QuitEndsThemWhenAskedTo) {
-    BA1& w = client.start();
+    MainWindow& w = client.start();
     client.set_setting("S_q", "qvodk", "2");
     StandIn player(folder, "QvodPlayer.exe");
     StandIn terminal(folder, "QvodTerminal.exe");
@@ -104,7 +104,7 @@ TEST_F(QvodProcesses, QuitEndsThemWhenAskedTo) {
 }
 
 TEST_F(QvodProcesses, QuitLeavesThemRunningOtherwise) {
-    BA1& w = client.start();
+    MainWindow& w = client.start();
     client.set_setting("S_q", "qvodk", "1");
     StandIn player(folder, "QvodPlayer.exe");
     StandIn terminal(folder, "QvodTerminal.exe");
@@ -120,7 +120,7 @@ TEST_F(QvodProcesses, ProgramsOfAnotherFolderAreNeitherAdoptedNorEnded) {
     StandIn player(other.path(), "QvodPlayer.exe");
     StandIn terminal(other.path(), "QvodTerminal.exe");
     ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
-    BA1& w = client.start();
+    MainWindow& w = client.start();
     client.clock.advance(10);
     EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
     client.set_setting("S_q", "qvodk", "2");

@@ -13,7 +13,7 @@
 #include "logic/history/history_files.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -44,7 +44,7 @@ int times_requested(const DemoServer& demo, const std::string& target) {
     return static_cast<int>(std::count(all.begin(), all.end(), target));
 }
 
-bool playing(BA1& w) {
+bool playing(MainWindow& w) {
     return w.QvodC->PlayState() == kStatePlaying;
 }
 
@@ -76,7 +76,7 @@ protected:
         client_.reset();
     }
 
-    BA1& window() { return *client_->window(); }
+    MainWindow& window() { return *client_->window(); }
     DemoServer& demo() { return *client_->demo_server(); }
 
     ClientFolder folder_;
@@ -85,7 +85,7 @@ protected:
 
 TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAfterARestart) {
     ASSERT_NO_FATAL_FAILURE(start_client());
-    BA1& w = window();
+    MainWindow& w = window();
     demo().clear_requests();
     // The 118 KB film comes in over about six seconds.
     demo().set_seed_rate(20000);
@@ -127,7 +127,7 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     // the same folder starts it again and replays the row from there.
     ASSERT_TRUE(folder_.end_terminals());
     ASSERT_NO_FATAL_FAILURE(start_client());
-    BA1& again = window();
+    MainWindow& again = window();
     ASSERT_TRUE(wait_for_element(*again.Web3, kHistoryRow, 10000));
     ASSERT_TRUE(click_element(*again.Web3, kHistoryRow));
     ASSERT_TRUE(wait_for([&] { return playing(again); }, kPlayMs))
@@ -143,7 +143,7 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
 
 TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
     ASSERT_NO_FATAL_FAILURE(start_client());
-    BA1& w = window();
+    MainWindow& w = window();
     // The 71 KB episode takes about six seconds to come in, so the status
     // poll sees it pass 60 % while it still downloads.
     demo().set_seed_rate(12000);

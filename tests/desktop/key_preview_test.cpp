@@ -5,7 +5,7 @@
 #include "desktop/desktop_platform.h"
 #include "desktop/web_engine_pane.h"
 #include "desktop/web_pane_driver.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,7 +65,7 @@ TEST(KeyPreview, KeysTypedIntoAPageFieldAreThePagesAndOthersReachTheWindowOnceFi
     Platform platform{d.timers,  d.events,  d.transfer, d.processes, d.shell,
                       d.dialogs, d.tray,    d.power,    d.machine,   panes,
                       players,   d.channel, d.qvod,     d.media,     d.screen_saver};
-    BA1 w(platform, dir.path(), QStringLiteral("http://127.0.0.1:9/soft/"));
+    MainWindow w(platform, dir.path(), QStringLiteral("http://127.0.0.1:9/soft/"));
     w.show();
     PaneEvents events;
     events.attach(*w.Web1);

@@ -13,7 +13,7 @@
 #include "logic/history/history_files.h"
 #include "platform/player_control.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -47,7 +47,7 @@ const QString kSeriesLink = QStringLiteral("a[href^=\"eebovod://2001-1-1-\"]");
 constexpr int kStartMs = 30000;
 constexpr int kPlayMs = 20000;
 
-bool playing(BA1& w) {
+bool playing(MainWindow& w) {
     return w.QvodC->PlayState() == kStatePlaying;
 }
 
@@ -240,7 +240,7 @@ protected:
         EXPECT_TRUE(folder_.end_terminals());
     }
 
-    BA1& start_client(const QString& command_line = {}) {
+    MainWindow& start_client(const QString& command_line = {}) {
         client_ = std::make_unique<DesktopClient>(folder_.app_dir());
         EXPECT_TRUE(client_->start(command_line));
         return *client_->window();
@@ -256,7 +256,7 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
     const QString clip = QDir(folder_.download_dir()).filePath(QStringLiteral("长河 落日 (1).mp4"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KELVARA_TEST_CLIP), clip));
 
-    BA1& w = start_client(u'"' + clip + u'"');
+    MainWindow& w = start_client(u'"' + clip + u'"');
     ASSERT_TRUE(wait_for([&] { return playing(w) && saver.held() == 1; }, kPlayMs))
         << w.zhun->caption().toStdString() << ", held " << saver.held();
     ASSERT_EQ(saver.reasons().size(), 1);
@@ -308,7 +308,7 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
 
 TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     // No screen saver on this bus: nothing may break for it.
-    BA1& w = start_client();
+    MainWindow& w = start_client();
     ASSERT_TRUE(wait_for_element(*w.Web1, kSeriesLink, kStartMs));
     MprisClient mpris;
     ASSERT_TRUE(mpris.present());

@@ -3,7 +3,7 @@
 #include "logic/settings/settings.h"
 #include "logic/startup/startup.h"
 #include "logic/text/text_helpers.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QFile>
 
@@ -17,9 +17,9 @@ SimulatedClient::SimulatedClient(Processes& process_table)
 
 SimulatedClient::~SimulatedClient() = default;
 
-BA1& SimulatedClient::start(const QString& command_line, bool load) {
+MainWindow& SimulatedClient::start(const QString& command_line, bool load) {
     run_startup(dir.path(), base, qvod, dialogs, shell, machine);
-    window_ = std::make_unique<BA1>(platform, dir.path(), base);
+    window_ = std::make_unique<MainWindow>(platform, dir.path(), base);
     if (load)
         window_->Form_Load(command_line);
     return *window_;

@@ -11,7 +11,7 @@
 #include <memory>
 
 namespace kelvara {
-class BA1;
+class MainWindow;
 }
 
 namespace kelvara::test {
@@ -30,8 +30,8 @@ public:
 
     // Runs the start-up procedure and creates the main window; with `load`
     // also runs its load handler with the command line.
-    BA1& start(const QString& command_line = {}, bool load = true);
-    BA1& window() { return *window_; }
+    MainWindow& start(const QString& command_line = {}, bool load = true);
+    MainWindow& window() { return *window_; }
 
     QString file(const QString& name) const;
     QByteArray read(const QString& name) const;
@@ -62,7 +62,7 @@ public:
     Platform platform;
 
 private:
-    std::unique_ptr<BA1> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 // The next episode as the poll's request leaves it prepared: its link, or

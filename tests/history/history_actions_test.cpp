@@ -4,7 +4,7 @@
 #include "logic/history/history_render.h"
 #include "logic/text/text_helpers.h"
 #include "shared/qvod_terminal_api.h"
-#include "window/settings_dialog/ba3.h"
+#include "window/settings_dialog/settings_dialog.h"
 #include "window/tray/tip.h"
 
 #include <QAction>
@@ -502,10 +502,10 @@ TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownload
     QDir().mkpath(downloads);
 
     w->open_settings(1);
-    ASSERT_NE(w->ba3, nullptr);
+    ASSERT_NE(w->settings_dialog, nullptr);
     client.dialogs.folder_to_choose = downloads.chopped(1);
-    w->ba3->Command1->click();
-    w->ba3->cmdOK->click();
+    w->settings_dialog->Command1->click();
+    w->settings_dialog->cmdOK->click();
     EXPECT_EQ(default_save_path(client.file("Qvod/QvodPlayer.xml")), downloads);
 
     const QString name = QStringLiteral("长河落日 ñ%.mp4");

@@ -3,7 +3,7 @@
 #include "fakes/simulated_client.h"
 #include "logic/links/js_escape.h"
 #include "shared/gbk.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ protected:
     }
 
     SimulatedClient client;
-    BA1* w = nullptr;
+    MainWindow* w = nullptr;
     bool balloons_shown = false;
 };
 

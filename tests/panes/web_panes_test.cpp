@@ -1,5 +1,5 @@
 #include "fakes/simulated_client.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/tray/tip.h"
 
 #include <QMenu>
@@ -14,7 +14,7 @@ class WebPanes : public ::testing::Test {
 protected:
     WebPanes() : w(client.start({}, false)) {}
     SimulatedClient client;
-    BA1& w;
+    MainWindow& w;
 };
 
 const QString kHomeError = QStringLiteral("Error！出错了\r\n\r\n1.请检查你的网络连接\r\n"

@@ -2,7 +2,7 @@
 
 #include "fakes/simulated_client.h"
 #include "platform/player_control.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -37,7 +37,7 @@ protected:
     QStringList record(const char* file, int key_field, const QString& key) const;
 
     SimulatedClient client;
-    BA1* w = nullptr;
+    MainWindow* w = nullptr;
     ScriptedPlayer* player = nullptr;
 };
 

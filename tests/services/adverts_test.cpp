@@ -1,6 +1,6 @@
 #include "fakes/simulated_client.h"
-#include "window/ba1.h"
 #include "window/contrast.h"
+#include "window/main_window.h"
 #include "window/services/adsb.h"
 
 #include <QFile>
@@ -26,7 +26,7 @@ protected:
         return {};
     }
     SimulatedClient client;
-    BA1& w;
+    MainWindow& w;
 };
 
 QString body(const QString& quit, const QString& ads_switch, const QString& ads,
@@ -146,7 +146,7 @@ TEST_F(Notice, TextAdsRotateOverTheCompleteItems) {
 
 TEST(TextAds, ReadWellOnTheStatusBarOfEitherSkin) {
     SimulatedClient client;
-    BA1& w = client.start();
+    MainWindow& w = client.start();
     client.transfer.replies[client.base + "lib/wen.txt"] = body(
         "0****x", "1", QStringLiteral("今日推荐：江湖夜雨 全集****http://a/@@@@@乙****http://b/"),
         "0", "0", "2.1");
@@ -193,7 +193,7 @@ TEST_F(Notice, QvodAdvertisementReplacesTheFallbackUnlessItFailed) {
     EXPECT_TRUE(w.adp->isHidden());
 
     SimulatedClient other;
-    BA1& w2 = other.start({}, false);
+    MainWindow& w2 = other.start({}, false);
     other.pane("Web7").navigate(other.base + "js/ads/qvodad.html");
     other.pane("Web7").finish_load(false);
     other.transfer.replies[other.base + "lib/wen.txt"] = body("0****x", "0", "", "0", "1", "2.1");

@@ -1,7 +1,7 @@
 // The floating advertisement window as a real X11 window (run under Xvfb).
 
 #include "fakes/simulated_client.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/services/adsb.h"
 
 #include <QGuiApplication>
@@ -16,7 +16,7 @@ TEST(FloatingWindowOnX11, AppearsAtTheBottomRightOfTheWorkAreaAndRises) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X display";
     SimulatedClient client;
-    BA1& w = client.start({}, false);
+    MainWindow& w = client.start({}, false);
     w.show_floating_ad();
     adsb* ad = w.floating_ad();
     ASSERT_NE(ad, nullptr);

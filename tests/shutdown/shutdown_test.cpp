@@ -3,7 +3,7 @@
 
 #include "fakes/simulated_client.h"
 #include "logic/history/history_files.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/skin_strips.h"
 #include "window/tray/tip.h"
 
@@ -65,7 +65,7 @@ protected:
     }
 
     SimulatedClient client;
-    BA1* w = nullptr;
+    MainWindow* w = nullptr;
 };
 
 } // namespace

@@ -16,7 +16,7 @@ using namespace kelvara::test;
 class TrayIcon : public ShownWindow {};
 
 TEST_F(TrayIcon, LeftClickRestoresHidesAndShows) {
-    BA1& w = start();
+    MainWindow& w = start();
     EXPECT_TRUE(client.tray.present());
     EXPECT_EQ(client.tray.tip, "Kelvara");
     w.showMinimized();
@@ -31,7 +31,7 @@ TEST_F(TrayIcon, LeftClickRestoresHidesAndShows) {
 }
 
 TEST_F(TrayIcon, RightClickOpensTheMainMenuAtThePointer) {
-    BA1& w = start();
+    MainWindow& w = start();
     client.tray.on_right_click(QPoint(1500, 950));
     tip& menus = w.menus();
     EXPECT_EQ(menus.last_popup(), menus.r_m);
@@ -40,7 +40,7 @@ TEST_F(TrayIcon, RightClickOpensTheMainMenuAtThePointer) {
 }
 
 TEST_F(TrayIcon, BalloonHasItsTitleAndFieldLengths) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.show_balloon(QStringLiteral("正在缓冲下一集"));
     ASSERT_EQ(client.tray.balloons.size(), 1u);
     EXPECT_EQ(client.tray.balloons[0].title, "Kelvara提示:");
@@ -53,7 +53,7 @@ TEST_F(TrayIcon, BalloonHasItsTitleAndFieldLengths) {
 }
 
 TEST_F(TrayIcon, RemovedIconNoLongerReachesTheWindow) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.tray_remove();
     EXPECT_FALSE(client.tray.present());
     EXPECT_FALSE(client.tray.on_left_click);
@@ -61,7 +61,7 @@ TEST_F(TrayIcon, RemovedIconNoLongerReachesTheWindow) {
 }
 
 TEST_F(TrayIcon, SweepMovesOverEveryInnerPixelOfTheStrip) {
-    BA1& w = start();
+    MainWindow& w = start();
     client.tray.strip = {42, 150, 30};
     w.sweep_tray_icons();
     EXPECT_EQ(client.tray.posted, 149 * 29);
@@ -74,7 +74,7 @@ TEST_F(TrayIcon, SweepMovesOverEveryInnerPixelOfTheStrip) {
 }
 
 TEST_F(TrayIcon, HelpCardsCycleAndStartAgainFromTheFirst) {
-    BA1& w = start();
+    MainWindow& w = start();
     tip& help = w.menus();
     help.help->trigger();
     ASSERT_TRUE(help.isVisible());
@@ -118,7 +118,7 @@ TEST_F(TrayIcon, HelpCardsCycleAndStartAgainFromTheFirst) {
 }
 
 TEST_F(TrayIcon, HelpOverAHiddenTopmostWindowShowsItAndKeepsTopmost) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.npc_Click(4);
     w.hide();
     w.menus().help->trigger();
@@ -130,7 +130,7 @@ TEST_F(TrayIcon, HelpOverAHiddenTopmostWindowShowsItAndKeepsTopmost) {
 }
 
 TEST_F(TrayIcon, MenuItemsReachTheirProcedures) {
-    BA1& w = start();
+    MainWindow& w = start();
     tip& m = w.menus();
     FakePane& home = client.pane("Web1");
     m.ht->trigger();

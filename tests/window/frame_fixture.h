@@ -2,7 +2,7 @@
 
 #include "fakes/simulated_client.h"
 #include "logic/layout/skin_cells.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QImage>
 #include <QTest>
@@ -15,13 +15,13 @@ namespace kelvara::test {
 // 1600 × 1000 (the executable's offscreen configuration).
 class ShownWindow : public ::testing::Test {
 protected:
-    BA1& start(const QString& command = {}) {
-        BA1& w = client.start(command);
+    MainWindow& start(const QString& command = {}) {
+        MainWindow& w = client.start(command);
         w.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
         return w;
     }
-    BA1& window() { return client.window(); }
+    MainWindow& window() { return client.window(); }
     QWindow* handle() { return client.window().windowHandle(); }
 
     // The mouse as the window system reports it, in window pixels.

@@ -16,7 +16,7 @@ using namespace kelvara::test;
 
 namespace {
 
-bool topmost(const BA1& w) {
+bool topmost(const MainWindow& w) {
     return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
@@ -25,7 +25,7 @@ bool topmost(const BA1& w) {
 class Frame : public ShownWindow {};
 
 TEST_F(Frame, EdgeBandShowsResizePointersAndResizesFromThreePixels) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.move(200, 100);
     const int W = w.width(), H = w.height();
     move_to({W - 1, 1});
@@ -61,7 +61,7 @@ TEST_F(Frame, EdgeBandShowsResizePointersAndResizesFromThreePixels) {
 }
 
 TEST_F(Frame, FreeSurfaceDragsTheWindowAndDoubleClickMaximises) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.move(200, 100);
     press_at({600, 30});
     QTest::mouseMove(handle(), {650, 60});
@@ -88,7 +88,7 @@ TEST_F(Frame, FreeSurfaceDragsTheWindowAndDoubleClickMaximises) {
 }
 
 TEST_F(Frame, OutlineIsRoundedAndTopmostFollowsItsButton) {
-    BA1& w = start();
+    MainWindow& w = start();
     const QRegion mask = w.mask();
     EXPECT_FALSE(mask.contains(QPoint(0, 0)));
     EXPECT_FALSE(mask.contains(QPoint(w.width() - 1, w.height() - 1)));
@@ -106,7 +106,7 @@ TEST_F(Frame, OutlineIsRoundedAndTopmostFollowsItsButton) {
 }
 
 TEST_F(Frame, CloseAsksOnceThenTheAnswerDecides) {
-    BA1& w = start();
+    MainWindow& w = start();
     ASSERT_EQ(client.setting("S_q", "ts"), "3");
     client.dialogs.answers = {MsgAnswer::Yes};
     click(w.npc[2]);
@@ -129,7 +129,7 @@ TEST_F(Frame, CloseAsksOnceThenTheAnswerDecides) {
 }
 
 TEST_F(Frame, CloseMinimisesWhereTheDesktopHasNoTray) {
-    BA1& w = start();
+    MainWindow& w = start();
     client.set_setting("S_q", "ts", "1");
     client.set_setting("S_q", "quit", "2");
     client.tray.shown = false; // the desktop could not show the icon
@@ -154,7 +154,7 @@ TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
         SCOPED_TRACE(testing::Message() << "ts " << c.ts << " quit " << c.quit);
         SimulatedClient other;
         other.set_setting("S_q", "ts", c.ts);
-        BA1& w = other.start();
+        MainWindow& w = other.start();
         // The start-up repairs ts and quit; set them again for the case.
         other.set_setting("S_q", "ts", c.ts);
         other.set_setting("S_q", "quit", c.quit);
@@ -171,7 +171,7 @@ TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
 }
 
 TEST_F(Frame, HeaderTabsSwitchTheContent) {
-    BA1& w = start();
+    MainWindow& w = start();
     EXPECT_EQ(w.main_tab, 8);
     EXPECT_FALSE(w.npc[8]->isEnabled());
     EXPECT_TRUE(w.Pic1->isVisible());
@@ -211,7 +211,7 @@ TEST_F(Frame, HeaderTabsSwitchTheContent) {
 }
 
 TEST_F(Frame, HistorySubTabsSwitchTheListAndTheCaption) {
-    BA1& w = start();
+    MainWindow& w = start();
     click(w.npc[12]);
     EXPECT_EQ(w.qk->caption(), "∴ 清空列表");
     EXPECT_TRUE(w.Pic4->isVisible());
@@ -242,7 +242,7 @@ TEST_F(Frame, HistorySubTabsSwitchTheListAndTheCaption) {
 TEST_F(Frame, CompactModeInAndOut) {
     client.set_setting("S_q", "h_w", "15000");
     client.set_setting("S_q", "h_h", "9000");
-    BA1& w = start();
+    MainWindow& w = start();
     ASSERT_EQ(w.size(), QSize(1000, 600));
     w.Timer7->set_enabled(true);
     click(w.npc[15]);
@@ -286,7 +286,7 @@ TEST_F(Frame, CompactModeInAndOut) {
 }
 
 TEST_F(Frame, TopmostChosenBeforeCompactModeStaysAfterIt) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.npc_Click(6); // side bar hidden stays hidden after compact mode
     w.npc_Click(4);
     w.npc_Click(15);
@@ -297,7 +297,7 @@ TEST_F(Frame, TopmostChosenBeforeCompactModeStaysAfterIt) {
 }
 
 TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
-    BA1& w = start();
+    MainWindow& w = start();
     EXPECT_EQ(w.npc[7]->tip(), "打开");
     EXPECT_FALSE(w.u_k->isVisible());
     client.clock.advance(1999);
@@ -308,7 +308,7 @@ TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
     EXPECT_FALSE(w.Timer6->enabled());
 
     SimulatedClient failed;
-    BA1& v = failed.start();
+    MainWindow& v = failed.start();
     v.softad_failed = 1;
     failed.clock.advance(5000);
     EXPECT_EQ(v.npc[7]->tip(), "打开");
@@ -316,7 +316,7 @@ TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
 }
 
 TEST_F(Frame, MenuButtonsPopTheirMenusBesideThemselves) {
-    BA1& w = start();
+    MainWindow& w = start();
     tip& menus = w.menus();
     w.npc_Click(3);
     EXPECT_EQ(menus.last_popup(), menus.pifu);

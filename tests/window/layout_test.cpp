@@ -20,7 +20,7 @@ QRect geometry_of(WebPane* pane) {
 class Layout : public ShownWindow {};
 
 TEST_F(Layout, NormalLayoutForSeveralSizesAndSideStates) {
-    BA1& w = start();
+    MainWindow& w = start();
     for (QSize size : {QSize(904, 565), QSize(1000, 700), QSize(1440, 900)}) {
         for (bool side_bar : {true, false}) {
             for (bool box_open : {true, false}) {
@@ -94,7 +94,7 @@ TEST_F(Layout, NormalLayoutForSeveralSizesAndSideStates) {
 }
 
 TEST_F(Layout, TogglesLayOutTheirPartAtOnce) {
-    BA1& w = start();
+    MainWindow& w = start();
     const int zw = w.zz->width();
     w.npc_Click(6);
     EXPECT_FALSE(w.l2->isVisible());
@@ -120,7 +120,7 @@ TEST_F(Layout, TogglesLayOutTheirPartAtOnce) {
 }
 
 TEST_F(Layout, WindowIsRaisedToTheMinimumOfItsMode) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.resize(500, 300);
     EXPECT_EQ(w.size(), QSize(867, 467)); // 13000 × 7000 twips
     EXPECT_GE(w.Width(), 13000);
@@ -137,7 +137,7 @@ TEST_F(Layout, WindowIsRaisedToTheMinimumOfItsMode) {
 }
 
 TEST_F(Layout, PanesKeepTheirBorderOutsideTheirContainers) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.resize(1000, 640);
     EXPECT_EQ(geometry_of(w.Weby.get()), QRect(-2, -2, 167, 50));
     EXPECT_EQ(geometry_of(w.Web9.get()), QRect(-2, -2, w.ying->width() + 2, w.ying->height() + 2));
@@ -150,7 +150,7 @@ TEST_F(Layout, PanesKeepTheirBorderOutsideTheirContainers) {
 }
 
 TEST_F(Layout, CompactLayoutAndItsTitleLine) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.npc_Click(15);
     const int W = w.width(), H = w.height();
     EXPECT_EQ(w.zz->geometry(), QRect(2, 20, W - 4, H - 23));

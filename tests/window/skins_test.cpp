@@ -24,7 +24,7 @@ bool same_image(const QPixmap& a, const QPixmap& b) {
 class Skins : public ShownWindow {};
 
 TEST_F(Skins, HoverFollowsTheMouseFromOneTitleButtonToTheNext) {
-    BA1& w = start();
+    MainWindow& w = start();
     const ButtonLook plain;
     ASSERT_FALSE(same_image(w.ppt[1].copy(72, 0, 24, 19), w.ppt[2].copy(72, 0, 24, 19)));
 
@@ -55,7 +55,7 @@ TEST_F(Skins, HoverFollowsTheMouseFromOneTitleButtonToTheNext) {
 }
 
 TEST_F(Skins, GripToggleAndLogoShowNoTipPanel) {
-    BA1& w = start();
+    MainWindow& w = start();
     move_to(centre_of(w.npc[16]));
     EXPECT_TRUE(shows(w.npc[16], npc_cell(16, true, {})));
     EXPECT_FALSE(w.p1->isVisible());
@@ -70,7 +70,7 @@ TEST_F(Skins, GripToggleAndLogoShowNoTipPanel) {
 }
 
 TEST_F(Skins, TransportButtonsHoverByTheirState) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.bo_but[0]->set_tip("暂停");
     move_to(centre_of(w.bo_but[0]));
     EXPECT_TRUE(shows(w.bo_but[0], bo_but_cell(0, true, {.pause = true})));
@@ -89,7 +89,7 @@ TEST_F(Skins, TransportButtonsHoverByTheirState) {
 }
 
 TEST_F(Skins, LabelsChangeColourUnderThePointer) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.npc_Click(12); // the local list
     move_to(centre_of(w.qk));
     EXPECT_EQ(w.qk->fore_color(), QColor(128, 0, 0));
@@ -104,7 +104,7 @@ TEST_F(Skins, LabelsChangeColourUnderThePointer) {
 }
 
 TEST_F(Skins, SwitchRepaintsEverythingKeepsTheTabsAndIsSaved) {
-    BA1& w = start();
+    MainWindow& w = start();
     w.npc_Click(9);
     w.npc_Click(12);
     const QImage frame_before = w.frame_picture.toImage();
@@ -136,7 +136,7 @@ TEST_F(Skins, StartingWithASkinDoesNotRewriteTheSettings) {
     first.start({}, false);
     first.set_setting("Skin", "Num", "1");
     const QByteArray before = first.read("config.ini");
-    BA1& w = first.window();
+    MainWindow& w = first.window();
     w.Form_Load({});
     EXPECT_EQ(first.read("config.ini"), before);
     EXPECT_TRUE(same_image(w.ppt[3], load_strip(1, 3)));
@@ -155,7 +155,7 @@ TEST_F(Skins, SkinNumbersWithoutArt) {
     SimulatedClient two;
     two.start({}, false);
     two.set_setting("Skin", "Num", "2");
-    BA1& w = two.window();
+    MainWindow& w = two.window();
     w.Form_Load({});
     for (const QPixmap& strip : w.ppt)
         EXPECT_TRUE(strip.isNull());

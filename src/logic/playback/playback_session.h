@@ -37,7 +37,7 @@ enum class PlayerKey { PlayPause, Back, VolumeUp, Forward, VolumeDown, Other };
 // links in the panes, and the actions on the viewing histories. It owns the
 // now-playing state and the three timers of playback, and reaches the world
 // only through the platform interfaces and the view. (It took over the
-// playback part of the old main window BA1.)
+// playback part of the old main window MainWindow.)
 class PlaybackSession {
 public:
     PlaybackSession(Platform& platform, PlayerControl& player, PlaybackView& view, History& history,

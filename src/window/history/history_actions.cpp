@@ -17,7 +17,7 @@
 #include "platform/shell.h"
 #include "platform/web_pane.h"
 #include "shared/qvod_terminal_api.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 #include "window/tray/tip.h"
 
@@ -41,37 +41,37 @@ QString row_of(const QString& href) {
 
 } // namespace
 
-void BA1::history_page_context_menu(QPoint global_pos, const QString& href) {
+void MainWindow::history_page_context_menu(QPoint global_pos, const QString& href) {
     if (!href.contains(QLatin1String("open://")))
         return;
     sel_href = href;
     menus().popup_global(menus().webc, global_pos);
 }
 
-void BA1::episode_page_context_menu(QPoint global_pos, const QString& href) {
+void MainWindow::episode_page_context_menu(QPoint global_pos, const QString& href) {
     history_page_context_menu(global_pos, href);
 }
 
-void BA1::play_chosen_row() {
+void MainWindow::play_chosen_row() {
     if (!sel_href.contains(QLatin1String("//")))
         return;
     QString n = sel_href;
     session().follow_history_link(QStringLiteral("open://") + n.remove(QStringLiteral("open://")));
 }
 
-void BA1::delete_chosen_row() {
+void MainWindow::delete_chosen_row() {
     if (!sel_href.contains(QLatin1String("//")))
         return;
     QString n = sel_href;
     session().follow_history_link(QStringLiteral("delk://") + n.remove(QStringLiteral("open://")));
 }
 
-void BA1::delete_chosen_task_with_downloads() {
+void MainWindow::delete_chosen_task_with_downloads() {
     if (sel_href.contains(QLatin1String("//")))
         session().delete_task_with_downloads(row_of(sel_href));
 }
 
-void BA1::clear_label_clicked() {
+void MainWindow::clear_label_clicked() {
     qk->set_fore_color(QColor(0x5A, 0x5A, 0x5A));
     if (local_list_shown())
         session().clear_local_list();
@@ -79,12 +79,12 @@ void BA1::clear_label_clicked() {
         menus().popup_global(menus().c_fie, QCursor::pos());
 }
 
-void BA1::clear_network_list() {
+void MainWindow::clear_network_list() {
     if (!local_list_shown())
         session().clear_network_list();
 }
 
-void BA1::open_download_folder() {
+void MainWindow::open_download_folder() {
     QString folder = configured_download_folder(qvod_program_folder());
     if (!QDir::isAbsolutePath(folder))
         folder = terminal_api::default_download_folder();

@@ -11,7 +11,7 @@
 #include "platform/processes.h"
 #include "platform/web_pane.h"
 #include "shared/qvod_terminal_api.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 
 namespace kelvara {
@@ -22,11 +22,11 @@ const QString kQvodTerminal = QString::fromLatin1(terminal_api::kProgram);
 
 } // namespace
 
-QString BA1::qvod_program_folder() {
+QString MainWindow::qvod_program_folder() {
     return qvod_dir.isEmpty() ? app_folder().qvod_folder() : qvod_dir;
 }
 
-void BA1::start_qvod_terminal() {
+void MainWindow::start_qvod_terminal() {
     Processes& processes = platform().processes;
     const QString folder = qvod_program_folder();
     if (find_process_id(processes, kQvodTerminal, folder) != 0)

@@ -1,13 +1,13 @@
 #include "logic/playback/playback_session.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/tray/tip.h"
 
 #include <QAction>
 
 namespace kelvara {
 
-void BA1::connect_main_path() {
+void MainWindow::connect_main_path() {
     PlaybackSession& s = session();
     Web1->before_navigate = [&s](const QString& a, bool& c) { s.catalogue_navigation(a, c); };
     Web2->before_navigate = [&s](const QString& a, bool& c) { s.web_player_navigation(a, c); };

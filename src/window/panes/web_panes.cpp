@@ -2,7 +2,7 @@
 // between the catalogue and its error text, and the panes' context menus.
 
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/tray/tip.h"
 
 namespace kelvara {
@@ -14,7 +14,7 @@ const char kHomeError[] = "Error！出错了\r\n\r\n1.请检查你的网络连�
 
 } // namespace
 
-void BA1::connect_panes() {
+void MainWindow::connect_panes() {
     // No script-error or other dialogs in any pane that shows pages.
     for (WebPane* pane : {Web1.get(), Web2.get(), Web3.get(), Web4.get(), Web5.get(), Weby.get(),
                           Web9.get(), Web7.get()}) {
@@ -35,7 +35,7 @@ void BA1::connect_panes() {
     connect(webe, &Label::clicked, this, [this] { webe_Click(); });
 }
 
-void BA1::Web1_DownloadComplete() {
+void MainWindow::Web1_DownloadComplete() {
     if (home_failed == 1)
         return;
     wait->hide();
@@ -45,7 +45,7 @@ void BA1::Web1_DownloadComplete() {
         Pic1->show();
 }
 
-void BA1::Web1_NavigateError(const QString& address) {
+void MainWindow::Web1_NavigateError(const QString& address) {
     if (!address.contains(base_url()))
         return;
     Pic1->hide();
@@ -54,28 +54,28 @@ void BA1::Web1_NavigateError(const QString& address) {
     home_failed = 1;
 }
 
-void BA1::Weby_NavigateError(const QString& address) {
+void MainWindow::Weby_NavigateError(const QString& address) {
     if (address.contains(base_url()))
         softad_failed = 1;
 }
 
-void BA1::Web7_NavigateError(const QString&) {
+void MainWindow::Web7_NavigateError(const QString&) {
     ad_huan->hide();
     adp->show();
     qvodad_failed = 1;
 }
 
-void BA1::M_M1_oncontextmenu(QPoint global_pos) {
+void MainWindow::M_M1_oncontextmenu(QPoint global_pos) {
     menus().popup_global(menus().myMenu, global_pos);
 }
 
-void BA1::jia_Click() {
+void MainWindow::jia_Click() {
     Web1->navigate(base_url() + QLatin1String("?30"));
     Pic1->show();
     wait->hide();
 }
 
-void BA1::webe_Click() {
+void MainWindow::webe_Click() {
     jia_Click();
 }
 

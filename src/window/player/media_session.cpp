@@ -5,24 +5,24 @@
 #include "platform/platform.h"
 #include "platform/player_control.h"
 #include "platform/screen_saver.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 
 namespace kelvara {
 
-void BA1::connect_media_controls() {
+void MainWindow::connect_media_controls() {
     session().connect_media_controls();
 }
 
-void BA1::update_media_session() {
+void MainWindow::update_media_session() {
     session().publish_media_state();
 }
 
-bool BA1::window_shown() const {
+bool MainWindow::window_shown() const {
     return isVisible();
 }
 
-void BA1::raise_window() {
+void MainWindow::raise_window() {
     if (isMinimized())
         showNormal();
     else
@@ -31,11 +31,11 @@ void BA1::raise_window() {
     activateWindow();
 }
 
-void BA1::quit() {
+void MainWindow::quit() {
     ttt_v();
 }
 
-void BA1::power_off() {
+void MainWindow::power_off() {
     system_shutdown(true);
 }
 

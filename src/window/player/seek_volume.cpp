@@ -8,7 +8,7 @@
 #include "platform/event_loop.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 
 #include <QApplication>
@@ -62,7 +62,7 @@ bool typing_into_a_field(const QWidget& target) {
 // the key afterwards. Keys typed into an editable field are left to it.
 class KeyPreview : public QObject {
 public:
-    explicit KeyPreview(BA1& window) : QObject(&window), window_(window) {
+    explicit KeyPreview(MainWindow& window) : QObject(&window), window_(window) {
         qApp->installEventFilter(this);
     }
     ~KeyPreview() override { qApp->removeEventFilter(this); }
@@ -90,21 +90,21 @@ public:
     }
 
 private:
-    BA1& window_;
+    MainWindow& window_;
     const QEvent* last_event_ = nullptr;
     QPointer<QWidget> last_target_;
 };
 
 // The knob's place as seconds of the film; nothing while the track has no
 // span to divide by.
-std::optional<double> knob_seconds(const BA1& w) {
+std::optional<double> knob_seconds(const MainWindow& w) {
     const int span = seek_span(w);
     if (span <= 0)
         return std::nullopt;
     return double(w.gunt1->x()) / span * w.QvodC->Duration();
 }
 
-void move_knob(BA1& w, int left) {
+void move_knob(MainWindow& w, int left) {
     w.gunt1->move(left, w.gunt1->y());
 }
 
@@ -127,9 +127,10 @@ PlayerKey player_key(int key_code) {
 
 } // namespace
 
-void BA1::wire_player_controls() {
+void MainWindow::wire_player_controls() {
     for (PictureBox* button : bo_but)
-        connect(button, &PictureBox::clicked, this, &BA1::bo_but_Click, Qt::UniqueConnection);
+        connect(button, &PictureBox::clicked, this, &MainWindow::bo_but_Click,
+                Qt::UniqueConnection);
 
     connect(gunt, &PictureBox::mouse_down, this,
             [this](int, Qt::MouseButton button, int x, int) { seek_track_pressed(button, x); });
@@ -150,41 +151,41 @@ void BA1::wire_player_controls() {
     new KeyPreview(*this);
 }
 
-void BA1::seek_track_pressed(Qt::MouseButton button, int x) {
+void MainWindow::seek_track_pressed(Qt::MouseButton button, int x) {
     platform().events.do_events();
     if (button == Qt::LeftButton)
         move_knob(*this, x);
 }
 
-void BA1::seek_track_released() {
+void MainWindow::seek_track_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
         session().seek(*s);
 }
 
-void BA1::download_bar_pressed(Qt::MouseButton button, int x) {
+void MainWindow::download_bar_pressed(Qt::MouseButton button, int x) {
     seek_track_pressed(button, x);
 }
 
-void BA1::download_bar_released() {
+void MainWindow::download_bar_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
         session().seek(*s - 2);
 }
 
-void BA1::seek_knob_dragged(Qt::MouseButtons buttons, int x) {
+void MainWindow::seek_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (buttons & Qt::LeftButton)
         move_knob(*this, std::clamp(gunt1->x() + x, 0, seek_span(*this)));
 }
 
-void BA1::seek_knob_released() {
+void MainWindow::seek_knob_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
         session().seek(gunt1->x() > 2 ? *s - 2 : *s);
 }
 
-void BA1::volume_track_pressed(Qt::MouseButton button, int x) {
+void MainWindow::volume_track_pressed(Qt::MouseButton button, int x) {
     platform().events.do_events();
     if (button != Qt::LeftButton)
         return;
@@ -198,7 +199,7 @@ void BA1::volume_track_pressed(Qt::MouseButton button, int x) {
 }
 
 // A drag that would leave the track is ignored rather than clamped.
-void BA1::volume_knob_dragged(Qt::MouseButtons buttons, int x) {
+void MainWindow::volume_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (!(buttons & Qt::LeftButton))
         return;
@@ -215,7 +216,7 @@ void BA1::volume_knob_dragged(Qt::MouseButtons buttons, int x) {
     session().drag_volume(percent);
 }
 
-void BA1::Form_KeyDown(int key_code) {
+void MainWindow::Form_KeyDown(int key_code) {
     // Only while the player area is shown.
     if (!qvod->isHidden())
         session().key(player_key(key_code));

@@ -5,14 +5,14 @@
 #include "logic/text/format_time.h"
 #include "logic/text/text_helpers.h"
 #include "platform/player_control.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 
 #include <algorithm>
 
 namespace kelvara {
 
-void BA1::show_progress(int position, int duration, int permille) {
+void MainWindow::show_progress(int position, int duration, int permille) {
     show_times(position, duration);
     place_knob(position, duration);
     times->move(qvod->width() - times->width() - 13, times->y());
@@ -25,7 +25,7 @@ void BA1::show_progress(int position, int duration, int permille) {
     }
 }
 
-void BA1::hide_download_bar() {
+void MainWindow::hide_download_bar() {
     huan->move(-30, huan->y());
 }
 

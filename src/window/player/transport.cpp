@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/player_control.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 #include "window/tray/tip.h"
 
@@ -31,7 +31,7 @@ enum TransportIndex {
     kSideBarButton = 8,
 };
 
-void full_screen(BA1& w) {
+void full_screen(MainWindow& w) {
     if (w.QvodC->PlayState() != kStatePlaying)
         return;
     w.npc_Click(9);
@@ -42,7 +42,7 @@ void full_screen(BA1& w) {
 
 // The open-file button shows itself pressed and the tip panel goes before
 // the dialog opens.
-void press_open_file(BA1& w) {
+void press_open_file(MainWindow& w) {
     w.bo_but[kOpenFileButton]->paint_cell(w.ppt[16], 25, 0, 25, 24);
     w.bo_but[kOpenFileButton]->update();
     w.p1->hide();
@@ -50,7 +50,7 @@ void press_open_file(BA1& w) {
 
 } // namespace
 
-void BA1::bo_but_Click(int index) {
+void MainWindow::bo_but_Click(int index) {
     switch (index) {
     case kPlayPauseButton:
         return session().press(TransportButton::PlayPause);
@@ -82,7 +82,7 @@ void BA1::bo_but_Click(int index) {
 
 // In compact mode the title line shows what plays; it wraps when it would
 // run into the restore label.
-void BA1::show_compact_title() {
+void MainWindow::show_compact_title() {
     if (compact_mode != 1)
         return;
     ni_name->set_caption(bo_name->caption());

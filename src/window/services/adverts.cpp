@@ -3,18 +3,18 @@
 
 #include "platform/platform.h"
 #include "platform/shell.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/services/adsb.h"
 
 namespace kelvara {
 
-void BA1::connect_services() {
+void MainWindow::connect_services() {
     for (Label* label : Lab2)
         connect(label, &Label::clicked, this, [this](int index) { Lab2_Click(index); });
     connect(adp, &PictureBox::clicked, this, [this] { adp_Click(); });
 }
 
-void BA1::Timer7_Timer() {
+void MainWindow::Timer7_Timer() {
     int k = 0;
     for (int i = 0; i < 4; ++i) {
         if (!Lab2[i]->caption().isEmpty() && !Te[i].isEmpty())
@@ -33,7 +33,7 @@ void BA1::Timer7_Timer() {
     Lab2[n]->show();
 }
 
-void BA1::Lab2_Click(int index) {
+void MainWindow::Lab2_Click(int index) {
     if (index < 0 || index > 3)
         return;
     // Links come from the server: only web addresses are opened.
@@ -41,16 +41,16 @@ void BA1::Lab2_Click(int index) {
         platform_.shell.open_url(Te[index].trimmed());
 }
 
-void BA1::adp_Click() {
+void MainWindow::adp_Click() {
     bo_but_Click(0);
 }
 
-void BA1::Timer8_Timer() {
+void MainWindow::Timer8_Timer() {
     show_floating_ad();
     Timer8->set_enabled(false);
 }
 
-void BA1::show_floating_ad() {
+void MainWindow::show_floating_ad() {
     if (adsb_)
         return;
     adsb_ = std::make_unique<adsb>(platform_, base_url());
@@ -58,7 +58,7 @@ void BA1::show_floating_ad() {
     adsb_->Form_Load();
 }
 
-void BA1::close_floating_ad() {
+void MainWindow::close_floating_ad() {
     if (adsb_)
         adsb_->unload();
 }

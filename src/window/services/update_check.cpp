@@ -7,8 +7,8 @@
 #include "platform/processes.h"
 #include "platform/shell.h"
 #include "platform/transfer.h"
-#include "window/ba1.h"
 #include "window/contrast.h"
+#include "window/main_window.h"
 
 #include <QFileInfo>
 
@@ -20,7 +20,7 @@ const QColor kTextAdColor(17, 64, 96);
 
 } // namespace
 
-void BA1::Timer5_Timer() {
+void MainWindow::Timer5_Timer() {
     Timer5->set_enabled(false);
     const std::optional<Notice> notice =
         parse_notice(platform_.transfer.open_url(base_url() + QLatin1String("lib/wen.txt")));
@@ -56,7 +56,7 @@ void BA1::Timer5_Timer() {
         Timer8->set_enabled(true);
 }
 
-void BA1::shengji() {
+void MainWindow::shengji() {
     if (offer_on_demand(new_version, running_version)) {
         offer_update(QStringLiteral("update/update.exe"));
         return;
@@ -65,7 +65,7 @@ void BA1::shengji() {
                                   QStringLiteral("提示："), MsgButtons::Ok, MsgIcon::None);
 }
 
-void BA1::offer_update(const QString& download_path) {
+void MainWindow::offer_update(const QString& download_path) {
     const MsgAnswer answer = platform_.dialogs.message_box(
         QStringLiteral("检测到最新版本 ") + new_version + QStringLiteral(" ,你需要现在升级吗？"),
         QStringLiteral("Kelvara提示："), MsgButtons::YesNo, MsgIcon::None);

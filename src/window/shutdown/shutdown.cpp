@@ -3,7 +3,7 @@
 
 #include "platform/platform.h"
 #include "platform/power.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/tray/tip.h"
 
 #include <QAction>
@@ -20,7 +20,7 @@ const char kOffTip[] = "计划关机";
 
 // The menu's check marks, the button's tool-tip and its picture: strip 17
 // shows the armed shutdown, strip 16 the plain button.
-void show_armed(BA1& w, bool armed) {
+void show_armed(MainWindow& w, bool armed) {
     w.menus().kaiqi->setChecked(armed);
     w.menus().quxiao->setChecked(!armed);
     PictureBox* button = w.bo_but[6];
@@ -30,19 +30,19 @@ void show_armed(BA1& w, bool armed) {
 
 } // namespace
 
-void BA1::kaiqi_Click() {
+void MainWindow::kaiqi_Click() {
     show_armed(*this, true);
 }
 
-void BA1::quxiao_Click() {
+void MainWindow::quxiao_Click() {
     show_armed(*this, false);
 }
 
-bool BA1::shutdown_armed() const {
+bool MainWindow::shutdown_armed() const {
     return bo_but[6]->tip().contains(QStringLiteral("已开启"));
 }
 
-void BA1::system_shutdown(bool) {
+void MainWindow::system_shutdown(bool) {
     // The power-off ends the client without its quit procedure: the stop
     // action stores the position of what played first. The status keeps
     // saying the film finished, also when the power-off is refused. The

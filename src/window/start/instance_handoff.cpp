@@ -4,12 +4,12 @@
 #include "logic/history/history_files.h"
 #include "logic/playback/playback_session.h"
 #include "logic/text/text_helpers.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/player/player_view.h"
 
 namespace kelvara {
 
-void BA1::l_com(const QString& command) {
+void MainWindow::l_com(const QString& command) {
     // Quotes come from paths with spaces; a browser passes some addresses
     // with a "/" at the end.
     QString target = command;

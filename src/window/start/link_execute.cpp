@@ -1,10 +1,10 @@
 // A later start of the client handed its command text to this one.
 
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 namespace kelvara {
 
-void BA1::LinkExecute(const QString& CmdStr) {
+void MainWindow::LinkExecute(const QString& CmdStr) {
     Timer3->set_enabled(true);
     // To the front, also out of the tray. A minimised window returns to the
     // state it had, so a maximised one stays maximised.

@@ -11,7 +11,7 @@
 #include "platform/transfer.h"
 #include "platform/web_pane.h"
 #include "shared/qvod_terminal_api.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -28,7 +28,7 @@ const QString kTerminal = QString::fromLatin1(terminal_api::kProgram);
 
 } // namespace
 
-void BA1::Form_Load(const QString& command_line) {
+void MainWindow::Form_Load(const QString& command_line) {
     // 1. The maximised size is the work area.
     const QScreen* s = screen();
     const QRect work_area = s ? s->availableGeometry() : QRect();
@@ -88,7 +88,7 @@ void BA1::Form_Load(const QString& command_line) {
     update_media_session();
 }
 
-void BA1::Timer3_Timer() {
+void MainWindow::Timer3_Timer() {
     Timer3->set_enabled(false);
     Processes& processes = platform().processes;
     // Only the user's own QVOD programs of this client's folder are adopted
@@ -124,7 +124,7 @@ void BA1::Timer3_Timer() {
         settings().set_qvod_program_folder(qvod_dir);
 }
 
-void BA1::ttt_v() {
+void MainWindow::ttt_v() {
     tray_remove();
     const bool ends_qvod = settings().quit_ends_qvod();
     // Stores the play position of what plays.

@@ -3,7 +3,7 @@
 #include "platform/platform.h"
 #include "platform/shell.h"
 #include "platform/web_pane.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -94,7 +94,7 @@ void place_row(int y, std::initializer_list<QWidget*> widgets, int gap = 10) {
 
 } // namespace
 
-tip::tip(BA1& main) : QWidget(nullptr), main_(main) {
+tip::tip(MainWindow& main) : QWidget(nullptr), main_(main) {
     setObjectName(QStringLiteral("tip"));
     setWindowTitle(QStringLiteral("帮助提示"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -151,7 +151,7 @@ void tip::connect_menus() {
     const auto on = [this](QAction* action, std::function<void()> run) {
         connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
     };
-    BA1& m = main_;
+    MainWindow& m = main_;
     on(shezhi, [this] { open_over_main([this] { main_.open_settings(1); }); });
     on(about, [this] { open_over_main([this] { main_.open_settings(0); }); });
     on(guanf, [this] {

@@ -11,14 +11,14 @@ class QPushButton;
 
 namespace kelvara {
 
-class BA1;
+class MainWindow;
 
 // The form that owns every pop-up menu of the client and, when shown, is the
 // small help window. Its menu items forward to the main window.
 class tip : public QWidget {
     Q_OBJECT
 public:
-    explicit tip(BA1& main);
+    explicit tip(MainWindow& main);
     ~tip() override;
 
     // Menus, as their names.
@@ -74,7 +74,7 @@ private:
     // window) with the main window visible and topmost dropped meanwhile.
     void open_over_main(const std::function<void()>& show_window);
 
-    BA1& main_;
+    MainWindow& main_;
     QMenu* last_popup_ = nullptr;
 };
 

@@ -4,7 +4,7 @@
 #include "logic/tray/tray_text.h"
 #include "platform/platform.h"
 #include "platform/tray.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 #include "window/tray/tip.h"
 
 #include <QGuiApplication>
@@ -18,14 +18,14 @@ const QString kBalloonTitle = QStringLiteral("Kelvara提示:");
 
 } // namespace
 
-void BA1::tray_add(const QString& tip_text) {
+void MainWindow::tray_add(const QString& tip_text) {
     Tray& tray = platform().tray;
     tray.on_left_click = [this] { tray_left_click(); };
     tray.on_right_click = [this](QPoint global_pos) { popup_main_menu(global_pos); };
     tray.add(fit_field(tip_text, tray_tip_bytes));
 }
 
-void BA1::tray_left_click() {
+void MainWindow::tray_left_click() {
     if (isMinimized()) {
         showNormal();
         return;
@@ -38,14 +38,14 @@ void BA1::tray_left_click() {
     }
 }
 
-void BA1::show_balloon(const QString& text) {
+void MainWindow::show_balloon(const QString& text) {
     Tray& tray = platform().tray;
     tray.set_tip(fit_field(windowTitle(), tray_tip_bytes));
     tray.show_balloon(fit_field(kBalloonTitle, balloon_title_bytes),
                       fit_field(text, balloon_text_bytes));
 }
 
-void BA1::tray_remove() {
+void MainWindow::tray_remove() {
     Tray& tray = platform().tray;
     tray.remove();
     // The icon's clicks no longer reach the window.
@@ -53,7 +53,7 @@ void BA1::tray_remove() {
     tray.on_right_click = nullptr;
 }
 
-void BA1::install_size_limits(int min_width, int min_height, int max_width, int max_height) {
+void MainWindow::install_size_limits(int min_width, int min_height, int max_width, int max_height) {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     const QSize screen_size = s ? s->size() : QSize();
     if (max_width == 0)

@@ -4,11 +4,11 @@
 
 #include "platform/platform.h"
 #include "platform/tray.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 namespace kelvara {
 
-void BA1::sweep_tray_icons() {
+void MainWindow::sweep_tray_icons() {
     Tray& tray = platform().tray;
     const Tray::Strip strip = tray.find_strip();
     if (strip.handle == 0)

@@ -1,4 +1,4 @@
-#include "window/settings_dialog/ba3.h"
+#include "window/settings_dialog/settings_dialog.h"
 
 #include "logic/settings/qvod_settings.h"
 #include "logic/settings/settings.h"
@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "platform/processes.h"
 #include "shared/qvod_terminal_api.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -85,8 +85,8 @@ std::optional<QString> read_crlf_lines(const QString& path) {
 
 } // namespace
 
-BA3::BA3(BA1& main) : QWidget(&main, Qt::Dialog), main_(main) {
-    setObjectName(QStringLiteral("BA3"));
+SettingsDialog::SettingsDialog(MainWindow& main) : QWidget(&main, Qt::Dialog), main_(main) {
+    setObjectName(QStringLiteral("SettingsDialog"));
     setWindowTitle(QStringLiteral("软件设置"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(330, 300);
@@ -94,9 +94,9 @@ BA3::BA3(BA1& main) : QWidget(&main, Qt::Dialog), main_(main) {
     Form_Resize();
 }
 
-BA3::~BA3() = default;
+SettingsDialog::~SettingsDialog() = default;
 
-void BA3::create_controls() {
+void SettingsDialog::create_controls() {
     for (int i = 0; i < 3; ++i) {
         d_z[i] = new Label(this, QStringLiteral("d_z"), QString::fromUtf8(kPageNames[i]), i);
         d_z[i]->setAlignment(Qt::AlignCenter);
@@ -126,7 +126,7 @@ void BA3::create_controls() {
     connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
 }
 
-void BA3::create_pages() {
+void SettingsDialog::create_pages() {
     Frame2 = new QGroupBox(QStringLiteral("关于"), p1[0]);
     Frame2->setGeometry(8, 4, 282, 206);
     for (int i = 0; i < 7; ++i) {
@@ -175,26 +175,26 @@ void BA3::create_pages() {
     connect(share_box, &QCheckBox::toggled, upload_box, &QWidget::setEnabled);
 }
 
-void BA3::resizeEvent(QResizeEvent*) {
+void SettingsDialog::resizeEvent(QResizeEvent*) {
     Form_Resize();
 }
 
-void BA3::Form_Resize() {
+void SettingsDialog::Form_Resize() {
     for (PictureBox* page : p1)
         vb_move(page, 240 / 15, 600 / 15, 4476 / 15, 3275 / 15);
 }
 
-void BA3::closeEvent(QCloseEvent* event) {
+void SettingsDialog::closeEvent(QCloseEvent* event) {
     // The close box drops the changes like Cancel.
     event->accept();
     Q_EMIT unloaded();
 }
 
-QString BA3::settings_file() const {
+QString SettingsDialog::settings_file() const {
     return qvod_folder + QLatin1String(terminal_api::kSettingsFile);
 }
 
-void BA3::Form_Load() {
+void SettingsDialog::Form_Load() {
     setWindowIcon(main_.windowIcon());
     ini_path = main_.ini_path;
     for (Label* tab : d_z)
@@ -216,11 +216,11 @@ void BA3::Form_Load() {
     upload_box->setEnabled(loaded_sharing_.on);
 }
 
-QvodSharing BA3::shown_sharing() const {
+QvodSharing SettingsDialog::shown_sharing() const {
     return {share_box->isChecked(), upload_box->value()};
 }
 
-void BA3::d_z_Click(int index) {
+void SettingsDialog::d_z_Click(int index) {
     if (index < 0 || index > 2)
         return;
     for (Label* tab : d_z)
@@ -233,7 +233,7 @@ void BA3::d_z_Click(int index) {
     bb->set_caption(QString::fromUtf8(kPageNames[index]));
 }
 
-void BA3::Command1_Click() {
+void SettingsDialog::Command1_Click() {
     const QString before = Text1->text();
     QString folder = main_.platform().dialogs.browse_folder(
         before, QStringLiteral("请选择影片下载存放的文件夹"));
@@ -246,7 +246,7 @@ void BA3::Command1_Click() {
     Text1->setText(folder);
 }
 
-void BA3::cmdApply_Click() {
+void SettingsDialog::cmdApply_Click() {
     const Settings settings(ini_path);
     for (const OptionBox& option : kOptionBoxes)
         settings.write(option.setting, option_value(Check1[option.box]->isChecked()));
@@ -258,7 +258,7 @@ void BA3::cmdApply_Click() {
 
 // The terminal reads its settings at start: it is stopped, the file changed
 // and the terminal started again.
-void BA3::change_qvod_settings(bool folder_changed) {
+void SettingsDialog::change_qvod_settings(bool folder_changed) {
     stop_qvod_processes();
     if (folder_changed)
         Text1->setText(download_folder(Text1->text()));
@@ -289,7 +289,7 @@ void BA3::change_qvod_settings(bool folder_changed) {
         QStringLiteral("Kelvara"), MsgButtons::Ok, MsgIcon::None);
 }
 
-void BA3::stop_qvod_processes() {
+void SettingsDialog::stop_qvod_processes() {
     Processes& processes = main_.platform().processes;
     std::vector<qint64> stopped;
     for (const QString& name : kQvodProcesses) {
@@ -316,27 +316,28 @@ void BA3::stop_qvod_processes() {
     }
 }
 
-void BA3::cmdOK_Click() {
+void SettingsDialog::cmdOK_Click() {
     cmdApply_Click();
     close();
 }
 
-void BA3::cmdCancel_Click() {
+void SettingsDialog::cmdCancel_Click() {
     close();
 }
 
 // ---- Opening the dialog (the tray menu shows the main window first) ----
 
-void BA1::open_settings(int section) {
-    if (!ba3) {
-        ba3 = new BA3(*this);
-        connect(ba3, &BA3::unloaded, this, [this] { ba3 = nullptr; });
-        ba3->Form_Load();
+void MainWindow::open_settings(int section) {
+    if (!settings_dialog) {
+        settings_dialog = new SettingsDialog(*this);
+        connect(settings_dialog, &SettingsDialog::unloaded, this,
+                [this] { settings_dialog = nullptr; });
+        settings_dialog->Form_Load();
     }
-    ba3->show();
-    ba3->d_z_Click(section);
-    ba3->raise();
-    ba3->activateWindow();
+    settings_dialog->show();
+    settings_dialog->d_z_Click(section);
+    settings_dialog->raise();
+    settings_dialog->activateWindow();
 }
 
 } // namespace kelvara

@@ -15,16 +15,16 @@ class QSpinBox;
 
 namespace kelvara {
 
-class BA1;
+class MainWindow;
 
 // The settings dialog "软件设置": the on/off options of config.ini, the QVOD
 // player's download folder and the about page. Modeless, owned by the main
-// window; it deletes itself when it is unloaded.
-class BA3 : public QWidget {
+// window; it deletes itself when it is unloaded. The old program's `BA3`.
+class SettingsDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit BA3(BA1& main);
-    ~BA3() override;
+    explicit SettingsDialog(MainWindow& main);
+    ~SettingsDialog() override;
 
     // Reads config.ini and QvodPlayer.xml afresh and fills the controls.
     void Form_Load();
@@ -80,7 +80,7 @@ private:
     void stop_qvod_processes();
     QString settings_file() const;
 
-    BA1& main_;
+    MainWindow& main_;
     int page_ = 0;
     // The folder the box showed at load or last apply: Apply touches the QVOD
     // settings only when the box differs from it.

@@ -2,8 +2,8 @@
 
 #include "fakes/simulated_client.h"
 #include "shared/gbk.h"
-#include "window/ba1.h"
-#include "window/settings_dialog/ba3.h"
+#include "window/main_window.h"
+#include "window/settings_dialog/settings_dialog.h"
 #include "window/tray/tip.h"
 
 #include <QAction>
@@ -39,7 +39,7 @@ void click(QWidget* w) {
     QApplication::sendEvent(w, &release);
 }
 
-class SettingsDialog : public ::testing::Test {
+class SettingsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         w = &client.start();
@@ -49,8 +49,8 @@ protected:
         client.processes.startable << qvod + "QvodTerminal.exe";
     }
     void TearDown() override {
-        if (w->ba3)
-            w->ba3->close();
+        if (w->settings_dialog)
+            w->settings_dialog->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -69,10 +69,10 @@ protected:
         config.replace(line + "\r\n", "");
         client.write("config.ini", config);
     }
-    BA3& open_settings() {
+    SettingsDialog& open_settings() {
         w->open_settings(1);
-        EXPECT_NE(w->ba3, nullptr);
-        return *w->ba3;
+        EXPECT_NE(w->settings_dialog, nullptr);
+        return *w->settings_dialog;
     }
     int boxes_with(const QString& text) const {
         int n = 0;
@@ -82,19 +82,19 @@ protected:
     }
 
     SimulatedClient client;
-    BA1* w = nullptr;
+    MainWindow* w = nullptr;
     QString qvod;
     const QString done = QStringLiteral("接受路径修改成功，可能部分电脑需要重启才能生效！");
 };
 
 } // namespace
 
-TEST_F(SettingsDialog, OpensOnItsPagesAboveTheMainWindow) {
+TEST_F(SettingsDialogTest, OpensOnItsPagesAboveTheMainWindow) {
     w->setWindowIcon(QIcon(QPixmap(16, 16)));
     w->hide();
     w->menus().about->trigger(); // "关于我们" from the tray menu
-    ASSERT_NE(w->ba3, nullptr);
-    BA3& d = *w->ba3;
+    ASSERT_NE(w->settings_dialog, nullptr);
+    SettingsDialog& d = *w->settings_dialog;
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(d.isVisible());
     EXPECT_FALSE(d.isModal());
@@ -116,35 +116,35 @@ TEST_F(SettingsDialog, OpensOnItsPagesAboveTheMainWindow) {
 
     // Opened again: the same dialog, on the options page.
     w->menus().shezhi->trigger();
-    EXPECT_EQ(w->ba3, &d);
+    EXPECT_EQ(w->settings_dialog, &d);
     EXPECT_EQ(d.page(), 1);
     EXPECT_EQ(d.bb->caption(), "软件设置");
     EXPECT_EQ(d.d_z[0]->caption(), "关于软件\r\n"); // loaded once: CR LF added once
 }
 
-TEST_F(SettingsDialog, TrayMenuItemsOpenItOnTheirPages) {
+TEST_F(SettingsDialogTest, TrayMenuItemsOpenItOnTheirPages) {
     w->hide();
     w->menus().about->trigger();
-    ASSERT_NE(w->ba3, nullptr);
+    ASSERT_NE(w->settings_dialog, nullptr);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(w->ba3->isVisible());
-    EXPECT_EQ(w->ba3->page(), 0);
+    EXPECT_TRUE(w->settings_dialog->isVisible());
+    EXPECT_EQ(w->settings_dialog->page(), 0);
     w->menus().shezhi->trigger();
-    EXPECT_EQ(w->ba3->page(), 1);
+    EXPECT_EQ(w->settings_dialog->page(), 1);
 }
 
-TEST_F(SettingsDialog, TheMenuButtonGivesUpTheMouseToTheDialog) {
+TEST_F(SettingsDialogTest, TheMenuButtonGivesUpTheMouseToTheDialog) {
     // The menu button holds the mouse while hovered; the dialog opened from
     // its menu must get the next click.
     w->npc_MouseMove(5, Qt::NoButton, 2, 2);
     ASSERT_EQ(QWidget::mouseGrabber(), w->npc[5]);
     w->menus().shezhi->trigger();
-    ASSERT_NE(w->ba3, nullptr);
+    ASSERT_NE(w->settings_dialog, nullptr);
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
 
-TEST_F(SettingsDialog, TabsSelectTheirPagesAndShowWhichIsChosen) {
-    BA3& d = open_settings();
+TEST_F(SettingsDialogTest, TabsSelectTheirPagesAndShowWhichIsChosen) {
+    SettingsDialog& d = open_settings();
     EXPECT_EQ(d.d_z[1]->caption(), "软件设置\r\n");
     EXPECT_EQ(d.d_z[2]->caption(), "缓存设置\r\n");
     click(d.d_z[2]);
@@ -162,12 +162,12 @@ TEST_F(SettingsDialog, TabsSelectTheirPagesAndShowWhichIsChosen) {
     EXPECT_EQ(d.Command1->text(), "浏览");
 }
 
-TEST_F(SettingsDialog, BoxesShowOneAsOffAndEverythingElseAsOn) {
+TEST_F(SettingsDialogTest, BoxesShowOneAsOffAndEverythingElseAsOn) {
     client.set_setting("S_q", "quit", "1");
     client.set_setting("S_q", "s_bo", "0");
     client.set_setting("S_q", "s_jd", "7");
     drop_setting("s_pao=2");
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     EXPECT_FALSE(d.Check1[5]->isChecked());
     EXPECT_EQ(d.Check1[5]->text(), "关闭软件最小化到托盘");
     EXPECT_TRUE(d.Check1[8]->isChecked());
@@ -180,14 +180,14 @@ TEST_F(SettingsDialog, BoxesShowOneAsOffAndEverythingElseAsOn) {
     EXPECT_EQ(d.Check1[6]->parentWidget(), d.p1[1]);
 }
 
-TEST_F(SettingsDialog, ApplyWithoutChangesWritesTheOptionsAndLeavesQvodAlone) {
+TEST_F(SettingsDialogTest, ApplyWithoutChangesWritesTheOptionsAndLeavesQvodAlone) {
     write_xml(kXml);
     client.processes.add("/opt/qvod/QvodPlayer.exe");
     client.processes.add("/opt/qvod/QvodTerminal.exe");
     client.set_setting("S_q", "quit", "1");
     drop_setting("s_pao=2");
     client.set_setting("S_q", "s_h", "0");
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     EXPECT_EQ(d.Text1->text(), "/srv/films/");
     d.Check1[2]->click(); // "自动播放下一集" off
     d.cmdApply->click();
@@ -205,7 +205,7 @@ TEST_F(SettingsDialog, ApplyWithoutChangesWritesTheOptionsAndLeavesQvodAlone) {
     EXPECT_TRUE(d.isVisible()); // Apply keeps the dialog open
 }
 
-TEST_F(SettingsDialog, ChangedFolderStopsAndRestartsQvodAndRewritesOnlyTheFolder) {
+TEST_F(SettingsDialogTest, ChangedFolderStopsAndRestartsQvodAndRewritesOnlyTheFolder) {
     write_xml(kXml);
     const qint64 player = client.processes.add(qvod + "QvodPlayer.exe");
     const qint64 other = client.processes.add("/usr/bin/QvodPlayer.exe.sh");
@@ -213,7 +213,7 @@ TEST_F(SettingsDialog, ChangedFolderStopsAndRestartsQvodAndRewritesOnlyTheFolder
     // Another client's terminal, and another user's in this folder.
     client.processes.add("/home/x/QvodTerminal.exe");
     client.processes.add(qvod + "QvodTerminal.exe", 0);
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     d.d_z_Click(2);
     d.Text1->setText("/data/新片");
     d.cmdApply->click();
@@ -239,9 +239,9 @@ TEST_F(SettingsDialog, ChangedFolderStopsAndRestartsQvodAndRewritesOnlyTheFolder
     EXPECT_EQ(boxes_with(done), 1);
 }
 
-TEST_F(SettingsDialog, FolderThatIsNotAnAbsolutePathBecomesMediaInTheHomeFolder) {
+TEST_F(SettingsDialogTest, FolderThatIsNotAnAbsolutePathBecomesMediaInTheHomeFolder) {
     write_xml(kXml);
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     d.Text1->setText("Films");
     d.cmdApply->click();
     const QString media = QDir::homePath() + "/Media/";
@@ -252,9 +252,9 @@ TEST_F(SettingsDialog, FolderThatIsNotAnAbsolutePathBecomesMediaInTheHomeFolder)
     EXPECT_EQ(boxes_with(done), 1);
 }
 
-TEST_F(SettingsDialog, ChooserAddsTheSlashAndCancelBringsTheLoadedFolderBack) {
+TEST_F(SettingsDialogTest, ChooserAddsTheSlashAndCancelBringsTheLoadedFolderBack) {
     write_xml(kXml);
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     d.Text1->setText("/typed/elsewhere/");
     client.dialogs.folder_to_choose = "/mnt/Movies";
     d.Command1->click();
@@ -275,8 +275,8 @@ TEST_F(SettingsDialog, ChooserAddsTheSlashAndCancelBringsTheLoadedFolderBack) {
     EXPECT_EQ(d.Text1->text(), "/applied/");
 }
 
-TEST_F(SettingsDialog, WithoutQvodSettingsCancelKeepsTheTypedFolderAndApplyCreatesTheFile) {
-    BA3& d = open_settings();
+TEST_F(SettingsDialogTest, WithoutQvodSettingsCancelKeepsTheTypedFolderAndApplyCreatesTheFile) {
+    SettingsDialog& d = open_settings();
     const QString media = QDir::homePath() + "/Media/";
     EXPECT_EQ(d.Text1->text(), media);
     d.Text1->setText("/typed");
@@ -302,7 +302,7 @@ TEST_F(SettingsDialog, WithoutQvodSettingsCancelKeepsTheTypedFolderAndApplyCreat
     EXPECT_EQ(boxes_with(done), 1);
 }
 
-TEST_F(SettingsDialog, UnknownQvodFolderMeansTheClientsOwn) {
+TEST_F(SettingsDialogTest, UnknownQvodFolderMeansTheClientsOwn) {
     client.set_setting("S_q", "qvodw", "0");
     const QString own = client.file("Qvod") + "/";
     QDir().mkpath(own);
@@ -310,7 +310,7 @@ TEST_F(SettingsDialog, UnknownQvodFolderMeansTheClientsOwn) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(kXml);
     f.close();
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     EXPECT_EQ(d.qvod_folder, own);
     EXPECT_EQ(d.Text1->text(), "/srv/films/");
     d.Text1->setText("/elsewhere/");
@@ -322,13 +322,13 @@ TEST_F(SettingsDialog, UnknownQvodFolderMeansTheClientsOwn) {
     EXPECT_FALSE(QFile::exists("0QvodPlayer.xml"));
 }
 
-TEST_F(SettingsDialog, OkAppliesAndUnloadsCancelAndCloseDropTheChanges) {
+TEST_F(SettingsDialogTest, OkAppliesAndUnloadsCancelAndCloseDropTheChanges) {
     write_xml(kXml);
-    BA3* d = &open_settings();
+    SettingsDialog* d = &open_settings();
     d->Check1[7]->click();
     d->Text1->setText("/cancelled/");
     d->cmdCancel->click();
-    EXPECT_EQ(w->ba3, nullptr);
+    EXPECT_EQ(w->settings_dialog, nullptr);
     EXPECT_EQ(client.setting("S_q", "qvodqi"), "2");
     EXPECT_EQ(xml(), kXml);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -344,16 +344,16 @@ TEST_F(SettingsDialog, OkAppliesAndUnloadsCancelAndCloseDropTheChanges) {
     d->Check1[7]->click();
     d->Text1->setText("/ok/");
     d->cmdOK->click();
-    EXPECT_EQ(w->ba3, nullptr);
+    EXPECT_EQ(w->settings_dialog, nullptr);
     EXPECT_EQ(client.setting("S_q", "qvodqi"), "1");
     EXPECT_TRUE(xml().contains("Defaultsavepath=\"/ok/\""));
     EXPECT_EQ(boxes_with(done), 1);
 }
 
-TEST_F(SettingsDialog, SharingChangesRestartTheTerminalWithoutThePathMessage) {
+TEST_F(SettingsDialogTest, SharingChangesRestartTheTerminalWithoutThePathMessage) {
     write_xml(kXml);
     const qint64 terminal = client.processes.add(qvod + "QvodTerminal.exe");
-    BA3& d = open_settings();
+    SettingsDialog& d = open_settings();
     d.d_z_Click(2);
     EXPECT_TRUE(d.share_box->isChecked());
     EXPECT_EQ(d.upload_box->value(), 256);

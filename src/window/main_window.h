@@ -22,7 +22,7 @@ class History;
 class WebPane;
 class PlayerControl;
 class tip;
-class BA3;
+class SettingsDialog;
 class adsb;
 class PlaybackSession;
 
@@ -30,15 +30,16 @@ class PlaybackSession;
 // plays, and the decisions about it, are the playback session's, which the
 // window shows as its PlaybackView and to which it forwards the events of the
 // player area, the transport buttons and the client's links. The handlers of
-// each area live in the file of that area (start and stop in app/, panes and
-// links in panes/, the player area in player/, history actions in history/,
-// frame, layout and skins in window/, tray in tray/, shutdown in shutdown/,
-// notice file and advertisements in services/).
-class BA1 : public QWidget, public PlaybackView {
+// each area live in the file of that area under window/ (start and stop in
+// start/, panes and links in panes/, the player area in player/, history
+// actions in history/, tray in tray/, shutdown in shutdown/, notice file and
+// advertisements in services/; frame, layout and skins in window/ itself).
+// The old program's `BA1`.
+class MainWindow : public QWidget, public PlaybackView {
     Q_OBJECT
 public:
-    BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent = nullptr);
-    ~BA1() override;
+    MainWindow(Platform& platform, QString app_dir, QString base_url, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     Platform& platform() { return platform_; }
     History& history() { return *history_; }
@@ -194,12 +195,12 @@ public:
     QSize max_track_size() const { return max_track_; }
     // Left click on the tray icon: restore, hide or show.
     void tray_left_click();
-    // The settings dialog `BA3` opened modeless on a section (0 about, 1
+    // The settings dialog `SettingsDialog` opened modeless on a section (0 about, 1
     // settings) and given the focus. Defined with the settings dialog.
     void open_settings(int section);
 
-    // ---- Settings dialog (settings_dialog/ba3.cpp) ----
-    BA3* ba3 = nullptr; // the dialog while it is loaded
+    // ---- Settings dialog (settings_dialog/settings_dialog.cpp) ----
+    SettingsDialog* settings_dialog = nullptr; // the dialog while it is loaded (`BA3`)
 
     // ---- Scheduled shutdown (shutdown/shutdown.cpp) ----
     void kaiqi_Click();

@@ -1,5 +1,5 @@
 #include "fakes/simulated_client.h"
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ using namespace kelvara::test;
 
 TEST(MainWindow, HoldsItsControlsInTheirContainers) {
     SimulatedClient client;
-    BA1& w = client.start({}, false);
+    MainWindow& w = client.start({}, false);
     EXPECT_EQ(w.npc[6]->parentWidget(), w.zz);
     EXPECT_EQ(w.npc[7]->parentWidget(), w.npc[10]);
     EXPECT_EQ(w.npc[10]->parentWidget(), w.l3);

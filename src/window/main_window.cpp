@@ -1,4 +1,4 @@
-#include "window/ba1.h"
+#include "window/main_window.h"
 
 #include "logic/history/history_files.h"
 #include "logic/playback/playback_session.h"
@@ -32,10 +32,10 @@ Label* label(QWidget* parent, const char* name, const QString& caption, bool vis
 
 } // namespace
 
-BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
+MainWindow::MainWindow(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     : QWidget(parent), platform_(platform), app_dir_(std::move(app_dir)),
       base_url_(std::move(base_url)), history_(std::make_unique<History>(app_dir_)) {
-    setObjectName(QStringLiteral("BA1"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Kelvara"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setMouseTracking(true);
@@ -52,7 +52,7 @@ BA1::BA1(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     wire_player_controls();
 }
 
-BA1::~BA1() {
+MainWindow::~MainWindow() {
     // The desktop's controls outlive the window: they reach it no more, and
     // the screen saver is let go.
     platform_.media.clear_handlers();
@@ -74,7 +74,7 @@ BA1::~BA1() {
     adsb_.reset();
 }
 
-void BA1::set_size_twips(int width, int height) {
+void MainWindow::set_size_twips(int width, int height) {
     QSize size(width / 15, height / 15);
     // A size read from config.ini may be anything; the window never grows
     // past the screen's available area.
@@ -83,19 +83,19 @@ void BA1::set_size_twips(int width, int height) {
     resize(size);
 }
 
-QString BA1::app_file(const QString& name) const {
+QString MainWindow::app_file(const QString& name) const {
     return join_path(app_dir_, name);
 }
 
-QString BA1::setting(const char* section, const char* key) const {
+QString MainWindow::setting(const char* section, const char* key) const {
     return ini_read(ini_path, QString::fromLatin1(section), QString::fromLatin1(key));
 }
 
-void BA1::write_setting(const char* section, const char* key, const QString& value) {
+void MainWindow::write_setting(const char* section, const char* key, const QString& value) {
     ini_write(ini_path, QString::fromLatin1(section), QString::fromLatin1(key), value);
 }
 
-void BA1::create_controls() {
+void MainWindow::create_controls() {
     static const char* const npc_tips[17] = {
         "最小化", "最大化", "关闭", "换肤", "置顶", "菜单", "关闭侧栏", "打开",    "",
         "",       "",       "",     "",     "",     "",     "精简模式", "精简模式"};
@@ -169,7 +169,7 @@ void BA1::create_controls() {
     }
 }
 
-void BA1::create_panes() {
+void MainWindow::create_panes() {
     PaneFactory& panes = platform_.panes;
     Web1 = panes.create_pane(Pic1, QStringLiteral("Web1"));
     Web2 = panes.create_pane(Pic2, QStringLiteral("Web2"));
@@ -184,7 +184,7 @@ void BA1::create_panes() {
     history_->set_panes(Web3.get(), Web4.get());
 }
 
-void BA1::create_timers() {
+void MainWindow::create_timers() {
     // The playback session's timers (the status poll, the end of a film and
     // the retry of the next episode) come first.
     session_ = std::make_unique<PlaybackSession>(platform_, *QvodC, *this, *history_,
