@@ -38,6 +38,6 @@ int main(int argc, char** argv) {
     DesktopClient client(app_dir, configured_server(), std::move(channel));
     if (!client.start(command))
         return 0;
-    on_termination_signal([&client] { client.window()->ttt_v(); });
+    on_termination_signal([&client] { client.window()->quit_client(); });
     return app.exec();
 }

@@ -156,7 +156,7 @@ void MainWindow::apply_round_region() {
     setMask(outline);
 }
 
-void MainWindow::zhi_d(int mode) {
+void MainWindow::set_topmost(int mode) {
     set_window_flag_live(Qt::WindowStaysOnTopHint, mode == 1);
 }
 
@@ -200,10 +200,10 @@ void MainWindow::npc_Click(int index) {
     case 4:
         if (button->tip() == kTopmostOff) {
             button->set_tip(kTopmostOn);
-            zhi_d(1);
+            set_topmost(1);
         } else {
             button->set_tip(kTopmostOff);
-            zhi_d(0);
+            set_topmost(0);
         }
         paint_npc(4);
         break;
@@ -254,7 +254,7 @@ void MainWindow::close_button() {
     const bool quits = stored.close_quits();
     if (!asks) {
         if (quits)
-            ttt_v();
+            quit_client();
         else
             hide_to_tray();
         return;
@@ -269,7 +269,7 @@ void MainWindow::close_button() {
         hide_to_tray();
     } else {
         stored.set_close_quits(true);
-        ttt_v();
+        quit_client();
     }
 }
 
@@ -371,7 +371,7 @@ void MainWindow::enter_compact() {
     npc_Click(9);
     if (isMaximized())
         showNormal();
-    zhi_d(1);
+    set_topmost(1);
     compact_mode = 1;
     bo_name->hide();
     ni_name->hide();
@@ -401,7 +401,7 @@ void MainWindow::enter_compact() {
 void MainWindow::jbi_Click() {
     compact_mode = 0;
     if (npc[4]->tip() == kTopmostOff)
-        zhi_d(0);
+        set_topmost(0);
     ni_name->set_caption(kTitle);
     bo_name->show();
     ni_name->show();

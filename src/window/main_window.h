@@ -67,12 +67,13 @@ public:
     // ---- Start and stop (app/main_window_start.cpp) ----
     void Form_Load(const QString& command_line);
     void Timer3_Timer(); // the QVOD process check
-    void ttt_v();        // quits the client
+    void quit_client();  // `ttt_v`
 
     // ---- Instance hand-off (app/link_execute.cpp) and command line
     // (app/instance_handoff.cpp) ----
     void LinkExecute(const QString& CmdStr);
-    void l_com(const QString& command);
+    // Plays what a command line names (`l_com`).
+    void open_from_command_line(const QString& command);
 
     // ---- Web panes (panes/web_panes.cpp) ----
     void connect_panes();
@@ -138,7 +139,7 @@ public:
 
     // ---- Frame and title-bar buttons (window/frame.cpp) ----
     void npc_Click(int index);
-    void zhi_d(int mode);
+    void set_topmost(int mode); // `zhi_d`: 1 keeps the window on top
     void jbi_Click();
     void Timer6_Timer();
     void apply_round_region();
@@ -163,7 +164,7 @@ public:
     void layout_compact();
 
     // ---- Skins and hover art (window/skins.cpp) ----
-    void p_p(int skin);
+    void apply_skin(int skin); // `p_p`
     void paint_buttons();
     void paint_frame();
     void paint_compact_frame();
@@ -203,15 +204,15 @@ public:
     SettingsDialog* settings_dialog = nullptr; // the dialog while it is loaded (`BA3`)
 
     // ---- Scheduled shutdown (shutdown/shutdown.cpp) ----
-    void kaiqi_Click();
-    void quxiao_Click();
+    void arm_shutdown();    // `kaiqi_Click`
+    void disarm_shutdown(); // `quxiao_Click`
     bool shutdown_armed() const override;
     void system_shutdown(bool force);
 
     // ---- Notice file, update check and advertisements (services/) ----
     void connect_services();
     void Timer5_Timer();
-    void shengji();
+    void offer_update_on_demand(); // `shengji`
     // Asks about the new version; Yes starts the updater of the application
     // folder, or opens base + `download_path`, and quits.
     void offer_update(const QString& download_path);

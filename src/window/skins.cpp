@@ -65,7 +65,7 @@ bool track_hover(PictureBox* box, int x, int y) {
 
 } // namespace
 
-void MainWindow::p_p(int skin) {
+void MainWindow::apply_skin(int skin) {
     if (skin == 0)
         L1->set_back_color(QColor(0, 38, 81));
     else if (skin == 1)

@@ -18,7 +18,7 @@ TEST_F(CommandLine, QuotesAnywhereAreRemovedAndTheFilePlaysFromTheStart) {
     w->session().state().route = PlayRoute::WebPlayer;
     w->session().status_poll_timer().set_enabled(false);
 
-    w->l_com(QStringLiteral("\"/home/u/My \"Films\"/长河落日.mp4\""));
+    w->open_from_command_line(QStringLiteral("\"/home/u/My \"Films\"/长河落日.mp4\""));
     const QString path = QStringLiteral("/home/u/My Films/长河落日.mp4");
     EXPECT_EQ(player->calls, (QStringList{"setUrl:" + path, "Play"}));
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
@@ -43,13 +43,13 @@ TEST_F(CommandLine, QuotesAnywhereAreRemovedAndTheFilePlaysFromTheStart) {
 }
 
 TEST_F(CommandLine, OneTrailingSlashIsDropped) {
-    w->l_com(QStringLiteral("http://127.0.0.1:8080/media/a.mp4//"));
+    w->open_from_command_line(QStringLiteral("http://127.0.0.1:8080/media/a.mp4//"));
     EXPECT_EQ(player->url, QStringLiteral("http://127.0.0.1:8080/media/a.mp4/"));
     EXPECT_EQ(w->session().state().stored_as, player->url);
 }
 
 TEST_F(CommandLine, ACommandWithoutAFolderHasNoName) {
-    w->l_com(QStringLiteral("film.mp4"));
+    w->open_from_command_line(QStringLiteral("film.mp4"));
     EXPECT_EQ(player->url, QStringLiteral("film.mp4"));
     EXPECT_EQ(w->bo_name->caption(), QString());
     EXPECT_EQ(record("date_f.dat", 1, QStringLiteral("film.mp4")),
@@ -58,7 +58,7 @@ TEST_F(CommandLine, ACommandWithoutAFolderHasNoName) {
 
 TEST_F(CommandLine, LinksOfTheClientsSchemesAreNotResolved) {
     const QString link = QStringLiteral("eebovod://123-1-5-abc");
-    w->l_com(link);
+    w->open_from_command_line(link);
     EXPECT_EQ(player->url, link);
     EXPECT_TRUE(client.transfer.requests.isEmpty());
     EXPECT_TRUE(client.pane("Web1").requested.isEmpty());

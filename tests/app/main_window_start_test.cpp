@@ -82,7 +82,7 @@ TEST_F(MainWindowStart, QvodProgramsOfAnotherFolderOrUserAreNeitherAdoptedNorEnd
     EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
 
     client.set_setting("S_q", "qvodk", "2");
-    w.ttt_v();
+    w.quit_client();
     EXPECT_TRUE(client.processes.terminated.empty());
     EXPECT_EQ(client.processes.table.size(), 4u);
 }
@@ -110,7 +110,7 @@ TEST_F(MainWindowStart, QuitRemovesTheIconCancelsTheRequestAndClosesTheWindows) 
     client.transfer.executing = true;
     client.set_setting("S_q", "qvodk", "1");
     const qint64 terminal = client.processes.add(client.file("Qvod") + "/QvodTerminal.exe");
-    w.ttt_v();
+    w.quit_client();
     EXPECT_FALSE(client.tray.present());
     EXPECT_EQ(client.transfer.cancels, 1);
     EXPECT_FALSE(w.isVisible());
@@ -137,7 +137,7 @@ TEST_F(MainWindowStart, ExitActionOpensOnlyAWebAddressAndOnlyWhenAsked) {
         SimulatedClient quitting;
         MainWindow& w = quitting.start();
         w.exit_action = QString::fromLatin1(c.action);
-        w.ttt_v();
+        w.quit_client();
         EXPECT_EQ(quitting.shell.opened_urls, c.opened) << c.action;
     }
 }

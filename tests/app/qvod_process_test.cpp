@@ -98,7 +98,7 @@ TEST_F(QvodProcesses, QuitEndsThemWhenAskedTo) {
     StandIn player(folder, "QvodPlayer.exe");
     StandIn terminal(folder, "QvodTerminal.exe");
     ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
-    w.ttt_v();
+    w.quit_client();
     EXPECT_TRUE(player.ends());
     EXPECT_TRUE(terminal.ends());
 }
@@ -109,7 +109,7 @@ TEST_F(QvodProcesses, QuitLeavesThemRunningOtherwise) {
     StandIn player(folder, "QvodPlayer.exe");
     StandIn terminal(folder, "QvodTerminal.exe");
     ASSERT_TRUE(listed(machine, terminal.pid(), "QvodTerminal.exe"));
-    w.ttt_v();
+    w.quit_client();
     QThread::msleep(200);
     EXPECT_TRUE(player.running());
     EXPECT_TRUE(terminal.running());
@@ -124,7 +124,7 @@ TEST_F(QvodProcesses, ProgramsOfAnotherFolderAreNeitherAdoptedNorEnded) {
     client.clock.advance(10);
     EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
     client.set_setting("S_q", "qvodk", "2");
-    w.ttt_v();
+    w.quit_client();
     QThread::msleep(200);
     EXPECT_TRUE(player.running());
     EXPECT_TRUE(terminal.running());

@@ -72,7 +72,7 @@ protected:
     }
 
     void quit_client() {
-        window().ttt_v();
+        window().quit_client();
         client_.reset();
     }
 

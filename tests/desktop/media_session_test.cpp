@@ -295,7 +295,7 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
     EXPECT_EQ(saver.held(), 0);
     w.bo_but_Click(0);
     ASSERT_TRUE(wait_for([&] { return playing(w) && saver.held() == 1; }, kPlayMs));
-    w.ttt_v();
+    w.quit_client();
     EXPECT_EQ(saver.held(), 0) << "held after the quit";
     client_.reset();
 

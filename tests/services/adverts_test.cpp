@@ -50,7 +50,7 @@ TEST_F(Notice, SameVersionOffersNothingAndTheCheckSaysSo) {
     serve(body("0****http://x", "0", "", "0", "0", "2.1\r\n"));
     fetch();
     EXPECT_TRUE(client.dialogs.boxes.empty());
-    w.shengji();
+    w.offer_update_on_demand();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, QStringLiteral("你现在使用的是最新版本，无需升级！"));
     EXPECT_EQ(client.dialogs.boxes[0].title, QStringLiteral("提示："));
@@ -72,7 +72,7 @@ TEST_F(Notice, VersionZeroIsOfferedOnlyOnDemand) {
     fetch();
     EXPECT_TRUE(client.dialogs.boxes.empty());
     client.dialogs.answers = {MsgAnswer::No};
-    w.shengji();
+    w.offer_update_on_demand();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, QStringLiteral("检测到最新版本 0 ,你需要现在升级吗？"));
 }
@@ -92,7 +92,7 @@ TEST_F(Notice, YesStartsTheUpdaterOfTheApplicationFolderOrOpensTheDownload) {
     EXPECT_TRUE(updater_starts().empty());
 
     client.write("update.exe", "#!/bin/sh\n");
-    w.shengji();
+    w.offer_update_on_demand();
     ASSERT_EQ(updater_starts().size(), 1u);
     EXPECT_EQ(updater_starts()[0].program, client.file("update.exe"));
     EXPECT_TRUE(updater_starts()[0].minimised);
@@ -157,7 +157,7 @@ TEST(TextAds, ReadWellOnTheStatusBarOfEitherSkin) {
     EXPECT_DOUBLE_EQ(contrast_ratio(Qt::black, Qt::white), 21.0);
     EXPECT_LT(contrast_ratio(QColor(17, 64, 96), w.bo_zt->back_color()), 2.0);
     for (int skin : {0, 1}) {
-        w.p_p(skin); // the skin menu
+        w.apply_skin(skin); // the skin menu
         const QImage bar = w.bo_zt->grab().toImage();
         const QColor bar_colour = bar.pixelColor(1, bar.height() - 2);
         for (int i : {0, 1}) {

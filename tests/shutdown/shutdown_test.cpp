@@ -76,18 +76,18 @@ TEST_F(Shutdown, SwitchSetsTheMarksTheButtonTipAndPicture) {
     EXPECT_FALSE(menus.kaiqi->isChecked());
     EXPECT_FALSE(w->shutdown_armed());
 
-    w->kaiqi_Click();
+    w->arm_shutdown();
     EXPECT_TRUE(menus.kaiqi->isChecked());
     EXPECT_FALSE(menus.quxiao->isChecked());
     EXPECT_EQ(w->bo_but[6]->tip(), "已开启自动关机");
     EXPECT_TRUE(w->shutdown_armed());
     EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[17]));
 
-    w->kaiqi_Click(); // chosen again: stays armed
+    w->arm_shutdown(); // chosen again: stays armed
     EXPECT_TRUE(menus.kaiqi->isChecked());
     EXPECT_TRUE(w->shutdown_armed());
 
-    w->quxiao_Click();
+    w->disarm_shutdown();
     EXPECT_FALSE(menus.kaiqi->isChecked());
     EXPECT_TRUE(menus.quxiao->isChecked());
     EXPECT_EQ(w->bo_but[6]->tip(), "计划关机");
@@ -121,8 +121,8 @@ TEST_F(Shutdown, PowerOffStoresThePositionOfWhatPlayedFirst) {
 }
 
 TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
-    w->kaiqi_Click();
-    w->quxiao_Click();
+    w->arm_shutdown();
+    w->disarm_shutdown();
     play_episode(99, 100);
     end_film();
     client.clock.advance(2000);
@@ -135,7 +135,7 @@ TEST_F(Shutdown, ArmedThenCancelledEndsTheFilmNormally) {
 
 TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
     client.set_setting("S_q", "s_pao", "1");
-    w->kaiqi_Click();
+    w->arm_shutdown();
     play_episode(99, 100);
     end_film();
     EXPECT_TRUE(client.tray.balloons.empty());
@@ -148,7 +148,7 @@ TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
 }
 
 TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
-    w->kaiqi_Click();
+    w->arm_shutdown();
     client.clock.advance(20000);
     EXPECT_EQ(client.power.power_offs, 0);
     EXPECT_TRUE(client.tray.balloons.empty());
@@ -165,7 +165,7 @@ TEST_F(Shutdown, ArmedWhileNothingPlaysWaitsForTheEndOfAFilm) {
 }
 
 TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
-    w->kaiqi_Click();
+    w->arm_shutdown();
     play_episode(99, 100);
     prepare_next_episode();
     end_film();

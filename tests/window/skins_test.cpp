@@ -161,7 +161,7 @@ TEST_F(Skins, SkinNumbersWithoutArt) {
         EXPECT_TRUE(strip.isNull());
     EXPECT_TRUE(w.npc[2]->picture().isNull());
     // A later switch to a skin without art keeps the strips it has.
-    w.p_p(0);
-    w.p_p(3);
+    w.apply_skin(0);
+    w.apply_skin(3);
     EXPECT_TRUE(same_image(w.ppt[0], load_strip(0, 0)));
 }

@@ -32,7 +32,7 @@ void MainWindow::raise_window() {
 }
 
 void MainWindow::quit() {
-    ttt_v();
+    quit_client();
 }
 
 void MainWindow::power_off() {

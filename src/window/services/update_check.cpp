@@ -56,7 +56,7 @@ void MainWindow::Timer5_Timer() {
         Timer8->set_enabled(true);
 }
 
-void MainWindow::shengji() {
+void MainWindow::offer_update_on_demand() {
     if (offer_on_demand(new_version, running_version)) {
         offer_update(QStringLiteral("update/update.exe"));
         return;
@@ -78,7 +78,7 @@ void MainWindow::offer_update(const QString& download_path) {
         platform_.processes.start_detached(updater, {}, true);
     else if (is_web_address(base_url() + download_path))
         platform_.shell.open_url(base_url() + download_path);
-    ttt_v();
+    quit_client();
 }
 
 } // namespace kelvara

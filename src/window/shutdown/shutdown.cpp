@@ -30,11 +30,11 @@ void show_armed(MainWindow& w, bool armed) {
 
 } // namespace
 
-void MainWindow::kaiqi_Click() {
+void MainWindow::arm_shutdown() {
     show_armed(*this, true);
 }
 
-void MainWindow::quxiao_Click() {
+void MainWindow::disarm_shutdown() {
     show_armed(*this, false);
 }
 

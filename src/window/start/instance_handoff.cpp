@@ -9,7 +9,7 @@
 
 namespace kelvara {
 
-void MainWindow::l_com(const QString& command) {
+void MainWindow::open_from_command_line(const QString& command) {
     // Quotes come from paths with spaces; a browser passes some addresses
     // with a "/" at the end.
     QString target = command;

@@ -18,7 +18,7 @@ void MainWindow::LinkExecute(const QString& CmdStr) {
     if (compact_mode == 1)
         jbi_Click();
     bo_but_Click(1);
-    l_com(CmdStr);
+    open_from_command_line(CmdStr);
 }
 
 } // namespace kelvara

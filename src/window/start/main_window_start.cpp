@@ -51,7 +51,7 @@ void MainWindow::Form_Load(const QString& command_line) {
 
     // 5. The skin, which also selects the film-library tab.
     main_tab = 8;
-    p_p(skin_no > 3 ? 0 : skin_no);
+    apply_skin(skin_no > 3 ? 0 : skin_no);
 
     // 6. The panes' start pages, in this order.
     const QString base = base_url();
@@ -84,7 +84,7 @@ void MainWindow::Form_Load(const QString& command_line) {
 
     // 11. A command line plays.
     if (!command_line.isEmpty())
-        l_com(command_line);
+        open_from_command_line(command_line);
     update_media_session();
 }
 
@@ -124,7 +124,7 @@ void MainWindow::Timer3_Timer() {
         settings().set_qvod_program_folder(qvod_dir);
 }
 
-void MainWindow::ttt_v() {
+void MainWindow::quit_client() {
     tray_remove();
     const bool ends_qvod = settings().quit_ends_qvod();
     // Stores the play position of what plays.

@@ -112,7 +112,7 @@ void tip::create_menus() {
     guanf = item(r_m, "guanf", "官方主页");
     r_m->addSeparator()->setObjectName(QStringLiteral("aa12"));
     help = item(r_m, "help", "帮助提示");
-    shengji = item(r_m, "shengji", "升级检测");
+    offer_update_on_demand = item(r_m, "offer_update_on_demand", "升级检测");
     r_m->addSeparator()->setObjectName(QStringLiteral("aa122"));
     qsoft = item(r_m, "qsoft", "退出软件");
 
@@ -160,8 +160,8 @@ void tip::connect_menus() {
             main_.platform().shell.open_url(page);
     });
     on(help, [this] { open_over_main([this] { show_help(); }); });
-    on(shengji, [&m] { m.shengji(); });
-    on(qsoft, [&m] { m.ttt_v(); });
+    on(offer_update_on_demand, [&m] { m.offer_update_on_demand(); });
+    on(qsoft, [&m] { m.quit_client(); });
 
     on(ht, [&m] { m.Web1->go_back(); });
     on(qj, [&m] { m.Web1->go_forward(); });
@@ -171,11 +171,11 @@ void tip::connect_menus() {
     on(zy, [&m] { m.Web1->navigate(m.base_url()); });
 
     // The check marks follow the armed state, which the shutdown code keeps.
-    on(kaiqi, [&m] { m.kaiqi_Click(); });
-    on(quxiao, [&m] { m.quxiao_Click(); });
+    on(kaiqi, [&m] { m.arm_shutdown(); });
+    on(quxiao, [&m] { m.disarm_shutdown(); });
 
-    on(green, [&m] { m.p_p(0); });
-    on(blue, [&m] { m.p_p(1); });
+    on(green, [&m] { m.apply_skin(0); });
+    on(blue, [&m] { m.apply_skin(1); });
     // The history menus (webc, c_fie) are wired with the history actions.
 }
 
@@ -200,7 +200,7 @@ void tip::open_over_main(const std::function<void()>& show_window) {
     // A topmost main window would cover the window about to open.
     const bool was_topmost = main_.npc[4]->tip() == QStringLiteral("取消置顶");
     if (was_topmost)
-        main_.zhi_d(0);
+        main_.set_topmost(0);
     if (main_.isHidden())
         main_.show();
     // Out of the minimised state, keeping a maximised window maximised.
@@ -208,7 +208,7 @@ void tip::open_over_main(const std::function<void()>& show_window) {
         main_.setWindowState(main_.windowState() & ~Qt::WindowMinimized);
     show_window();
     if (was_topmost)
-        main_.zhi_d(1);
+        main_.set_topmost(1);
 }
 
 // ---- The help window ----

@@ -30,7 +30,7 @@ public:
     QMenu* c_fie = nullptr;  // the task list
 
     QAction *shezhi = nullptr, *about = nullptr, *guanf = nullptr, *help = nullptr,
-            *shengji = nullptr, *qsoft = nullptr;
+            *offer_update_on_demand = nullptr, *qsoft = nullptr;
     QAction *ht = nullptr, *qj = nullptr, *sx = nullptr, *fz = nullptr, *zt = nullptr,
             *zy = nullptr;
     QAction *kaiqi = nullptr, *quxiao = nullptr;
