@@ -384,8 +384,8 @@ void MainWindow::enter_compact() {
     for (PictureBox* b : bo_but)
         b->hide();
     yin->hide();
-    if (Timer7->enabled()) {
-        Timer7->set_enabled(false);
+    if (text_ad_timer->enabled()) {
+        text_ad_timer->set_enabled(false);
         const int shown = Lab0.toInt();
         if (shown >= 0 && shown < 4)
             Lab2[shown]->hide();
@@ -426,13 +426,13 @@ void MainWindow::jbi_Click() {
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
     if (to_number(text_ad_switch) == 1)
-        Timer7->set_enabled(true);
+        text_ad_timer->set_enabled(true);
 }
 
-void MainWindow::Timer6_Timer() {
+void MainWindow::open_side_box_once() {
     if (npc[7]->tip() == kBoxCollapsed && softad_failed != 1)
         npc_Click(7);
-    Timer6->set_enabled(false);
+    side_box_timer->set_enabled(false);
 }
 
 } // namespace kelvara

@@ -191,11 +191,11 @@ void MainWindow::create_timers() {
                                                  PlaybackPanes{*Web1, *Web2, *Web3, *Web4, *Web5},
                                                  app_dir_, base_url_);
     TimerHost& host = platform_.timers;
-    Timer3 = std::make_unique<Timer>(host, 10, true, [this] { Timer3_Timer(); });
-    Timer5 = std::make_unique<Timer>(host, 6000, true, [this] { Timer5_Timer(); });
-    Timer6 = std::make_unique<Timer>(host, 2000, true, [this] { Timer6_Timer(); });
-    Timer7 = std::make_unique<Timer>(host, 4000, true, [this] { Timer7_Timer(); });
-    Timer8 = std::make_unique<Timer>(host, 3000, false, [this] { Timer8_Timer(); });
+    qvod_check_timer = std::make_unique<Timer>(host, 10, true, [this] { check_qvod_processes(); });
+    notice_timer = std::make_unique<Timer>(host, 6000, true, [this] { read_notice_file(); });
+    side_box_timer = std::make_unique<Timer>(host, 2000, true, [this] { open_side_box_once(); });
+    text_ad_timer = std::make_unique<Timer>(host, 4000, true, [this] { rotate_text_ads(); });
+    floating_ad_timer = std::make_unique<Timer>(host, 3000, false, [this] { floating_ad_due(); });
 }
 
 } // namespace kelvara

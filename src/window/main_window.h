@@ -66,8 +66,8 @@ public:
 
     // ---- Start and stop (app/main_window_start.cpp) ----
     void Form_Load(const QString& command_line);
-    void Timer3_Timer(); // the QVOD process check
-    void quit_client();  // `ttt_v`
+    void check_qvod_processes(); // `Timer3_Timer`: the QVOD process check
+    void quit_client();          // `ttt_v`
 
     // ---- Instance hand-off (app/link_execute.cpp) and command line
     // (app/instance_handoff.cpp) ----
@@ -141,7 +141,8 @@ public:
     void npc_Click(int index);
     void set_topmost(int mode); // `zhi_d`: 1 keeps the window on top
     void jbi_Click();
-    void Timer6_Timer();
+    // Opens the side box once, 2 s after the start (`Timer6_Timer`).
+    void open_side_box_once();
     void apply_round_region();
     void Form_MouseDown(Qt::MouseButton button, int x, int y);
     void Form_MouseMove(Qt::MouseButtons buttons, int x, int y);
@@ -211,13 +212,13 @@ public:
 
     // ---- Notice file, update check and advertisements (services/) ----
     void connect_services();
-    void Timer5_Timer();
+    void read_notice_file();       // `Timer5_Timer`: lib/wen.txt, once
     void offer_update_on_demand(); // `shengji`
     // Asks about the new version; Yes starts the updater of the application
     // folder, or opens base + `download_path`, and quits.
     void offer_update(const QString& download_path);
-    void Timer7_Timer();
-    void Timer8_Timer();
+    void rotate_text_ads(); // `Timer7_Timer`
+    void floating_ad_due(); // `Timer8_Timer`
     void Lab2_Click(int index);
     void adp_Click();
     void show_floating_ad();
@@ -273,7 +274,11 @@ public:
     std::unique_ptr<WebPane> Web1, Web2, Web3, Web4, Web5, Weby, Web6, Web9, Web7;
     std::unique_ptr<PlayerControl> QvodC;
 
-    std::unique_ptr<Timer> Timer3, Timer5, Timer6, Timer7, Timer8;
+    std::unique_ptr<Timer> qvod_check_timer;  // `Timer3`
+    std::unique_ptr<Timer> notice_timer;      // `Timer5`
+    std::unique_ptr<Timer> side_box_timer;    // `Timer6`
+    std::unique_ptr<Timer> text_ad_timer;     // `Timer7`
+    std::unique_ptr<Timer> floating_ad_timer; // `Timer8`
 
     // ---- Variables ----
     QString ini_path;

@@ -25,12 +25,12 @@ TEST_F(LinkExecute, EmptyTextOnlyBringsTheWindowBackAndRechecksQvod) {
     w->QvodC->Play();
     w->hide();
     const QByteArray local = client.read("date_f.dat");
-    w->Timer3->set_enabled(false); // as the QVOD process check leaves it
+    w->qvod_check_timer->set_enabled(false); // as the QVOD process check leaves it
 
     w->LinkExecute("");
     EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(w->Timer3->enabled());
-    EXPECT_EQ(client.clock.remaining(*w->Timer3), 10);
+    EXPECT_TRUE(w->qvod_check_timer->enabled());
+    EXPECT_EQ(client.clock.remaining(*w->qvod_check_timer), 10);
     EXPECT_EQ(client.player().count("Stop"), 0);
     EXPECT_EQ(client.player().url, "/films/a.mp4");
     EXPECT_EQ(client.read("date_f.dat"), local);

@@ -60,7 +60,7 @@ TEST_F(MainWindowStart, QvodCheckEndsThePlayerKeepsTheTerminalAndNotesTheFolder)
     client.start();
     client.clock.advance(10);
     EXPECT_EQ(client.processes.terminated, (std::vector<qint64>{player, other_player}));
-    EXPECT_FALSE(client.window().Timer3->enabled());
+    EXPECT_FALSE(client.window().qvod_check_timer->enabled());
     EXPECT_TRUE(client.processes.starts.empty());
     EXPECT_EQ(client.setting("S_q", "qvodw"), own);
 }
@@ -99,7 +99,7 @@ TEST_F(MainWindowStart, QvodCheckOffLeavesProcessesAlone) {
     EXPECT_EQ(client.setting("S_q", "qvodw"), "0");
     // A folder known from an earlier check is written again.
     w.qvod_dir = own;
-    w.Timer3->set_enabled(true);
+    w.qvod_check_timer->set_enabled(true);
     client.clock.advance(10);
     EXPECT_EQ(client.setting("S_q", "qvodw"), own);
 }

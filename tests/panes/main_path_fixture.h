@@ -39,9 +39,10 @@ protected:
     // Every timer off but those a test turns on, so that the clock only
     // drives what is under test.
     void timers_off() {
-        for (Timer* t : {&w->session().status_poll_timer(), &w->session().end_of_film_timer(),
-                         w->Timer3.get(), &w->session().next_retry_timer(), w->Timer5.get(),
-                         w->Timer6.get(), w->Timer7.get(), w->Timer8.get()})
+        for (Timer* t :
+             {&w->session().status_poll_timer(), &w->session().end_of_film_timer(),
+              w->qvod_check_timer.get(), &w->session().next_retry_timer(), w->notice_timer.get(),
+              w->side_box_timer.get(), w->text_ad_timer.get(), w->floating_ad_timer.get()})
             t->set_enabled(false);
     }
 

@@ -105,8 +105,8 @@ TEST_F(Notice, ExampleBodyWithSwitchesOff) {
     client.dialogs.answers = {MsgAnswer::No};
     fetch();
     EXPECT_EQ(shown_ad(), "");
-    EXPECT_FALSE(w.Timer7->enabled());
-    EXPECT_FALSE(w.Timer8->enabled());
+    EXPECT_FALSE(w.text_ad_timer->enabled());
+    EXPECT_FALSE(w.floating_ad_timer->enabled());
     EXPECT_TRUE(w.ad_huan->isHidden());
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_TRUE(client.dialogs.boxes[0].text.contains("3.0"));
@@ -115,13 +115,13 @@ TEST_F(Notice, ExampleBodyWithSwitchesOff) {
 TEST_F(Notice, MissingFetchOrSeparatorChangesNothing) {
     fetch(); // no reply: the request failed
     serve(QStringLiteral("1****http://x 1 ads 1 1 3.0"));
-    w.Timer5->set_enabled(true);
+    w.notice_timer->set_enabled(true);
     fetch();
     EXPECT_EQ(w.exit_action, "");
     EXPECT_EQ(w.new_version, "");
     EXPECT_TRUE(client.dialogs.boxes.empty());
     serve(QStringLiteral("1****http://x====1"));
-    w.Timer5->set_enabled(true);
+    w.notice_timer->set_enabled(true);
     fetch();
     EXPECT_EQ(w.exit_action, "1****http://x");
     EXPECT_TRUE(client.dialogs.boxes.empty()); // no version field: no offer
@@ -131,7 +131,7 @@ TEST_F(Notice, TextAdsRotateOverTheCompleteItems) {
     serve(body("0****x", "1", QStringLiteral("甲****http://a/@@@@@乙****http://b/"), "0", "0",
                "2.1"));
     fetch();
-    EXPECT_TRUE(w.Timer7->enabled());
+    EXPECT_TRUE(w.text_ad_timer->enabled());
     EXPECT_EQ(shown_ad(), QStringLiteral("甲"));
     QStringList seen;
     for (int i = 0; i < 4; ++i) {
@@ -183,7 +183,7 @@ TEST_F(Notice, OneCompleteItemStaysShownAndTextWithoutLinkDoesNotCount) {
 
 TEST_F(Notice, NoCompleteItemStopsTheRotation) {
     client.clock.advance(4000);
-    EXPECT_FALSE(w.Timer7->enabled());
+    EXPECT_FALSE(w.text_ad_timer->enabled());
 }
 
 TEST_F(Notice, QvodAdvertisementReplacesTheFallbackUnlessItFailed) {
@@ -205,13 +205,13 @@ TEST_F(Notice, QvodAdvertisementReplacesTheFallbackUnlessItFailed) {
 TEST_F(Notice, FloatingWindowComesThreeSecondsLaterAndRisesThenSinksWhenClosed) {
     serve(body("0****x", "0", "", "1", "0", "2.1"));
     fetch();
-    EXPECT_TRUE(w.Timer8->enabled());
+    EXPECT_TRUE(w.floating_ad_timer->enabled());
     client.clock.advance(2999);
     EXPECT_EQ(w.floating_ad(), nullptr);
     client.clock.advance(1);
     adsb* ad = w.floating_ad();
     ASSERT_NE(ad, nullptr);
-    EXPECT_FALSE(w.Timer8->enabled());
+    EXPECT_FALSE(w.floating_ad_timer->enabled());
     EXPECT_EQ(ad->edge(), ad->height() - 1);
     EXPECT_EQ(client.pane("adsb.Web1").requested, QStringList{client.base + "/js/ads/fudong.html"});
     client.clock.advance(100); // ten steps of 3 pixels
@@ -254,13 +254,13 @@ TEST_F(Notice, CompactModeStopsTheRotationAndLeavingItResumesFromTheShownItem) {
     ASSERT_EQ(shown_ad(), QStringLiteral("丙"));
     w.npc_Click(15);
     EXPECT_EQ(w.compact_mode, 1);
-    EXPECT_FALSE(w.Timer7->enabled());
+    EXPECT_FALSE(w.text_ad_timer->enabled());
     EXPECT_TRUE(w.Lab2[2]->isHidden());
     client.clock.advance(8000);
     EXPECT_EQ(w.Lab0, "2");
 
     w.jbi_Click();
-    EXPECT_TRUE(w.Timer7->enabled());
+    EXPECT_TRUE(w.text_ad_timer->enabled());
     client.clock.advance(4000);
     EXPECT_EQ(shown_ad(), QStringLiteral("甲"));
     client.clock.advance(4000);

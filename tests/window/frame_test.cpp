@@ -244,7 +244,7 @@ TEST_F(Frame, CompactModeInAndOut) {
     client.set_setting("S_q", "h_h", "9000");
     MainWindow& w = start();
     ASSERT_EQ(w.size(), QSize(1000, 600));
-    w.Timer7->set_enabled(true);
+    w.text_ad_timer->set_enabled(true);
     click(w.npc[15]);
     EXPECT_EQ(w.compact_mode, 1);
     EXPECT_EQ(w.main_tab, 9);
@@ -260,7 +260,7 @@ TEST_F(Frame, CompactModeInAndOut) {
     EXPECT_FALSE(w.ni_name->isVisible());
     EXPECT_TRUE(w.ni_bo1->isVisible());
     EXPECT_TRUE(w.jbi->isVisible());
-    EXPECT_FALSE(w.Timer7->enabled());
+    EXPECT_FALSE(w.text_ad_timer->enabled());
     EXPECT_FALSE(w.Lab2[0]->isVisible());
 
     // No double-click maximise and no saved size while compact.
@@ -281,7 +281,7 @@ TEST_F(Frame, CompactModeInAndOut) {
     EXPECT_TRUE(w.ni_name->isVisible());
     EXPECT_EQ(w.ni_name->text(), "Kelvara 2.1");
     EXPECT_FALSE(w.jbi->isVisible());
-    EXPECT_TRUE(w.Timer7->enabled());
+    EXPECT_TRUE(w.text_ad_timer->enabled());
     EXPECT_EQ(w.zz->geometry(), QRect(2, 51, 996, 510));
 }
 
@@ -305,14 +305,14 @@ TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
     client.clock.advance(1);
     EXPECT_EQ(w.npc[7]->tip(), "关闭");
     EXPECT_TRUE(w.u_k->isVisible());
-    EXPECT_FALSE(w.Timer6->enabled());
+    EXPECT_FALSE(w.side_box_timer->enabled());
 
     SimulatedClient failed;
     MainWindow& v = failed.start();
     v.softad_failed = 1;
     failed.clock.advance(5000);
     EXPECT_EQ(v.npc[7]->tip(), "打开");
-    EXPECT_FALSE(v.Timer6->enabled());
+    EXPECT_FALSE(v.side_box_timer->enabled());
 }
 
 TEST_F(Frame, MenuButtonsPopTheirMenusBesideThemselves) {

@@ -14,14 +14,14 @@ void MainWindow::connect_services() {
     connect(adp, &PictureBox::clicked, this, [this] { adp_Click(); });
 }
 
-void MainWindow::Timer7_Timer() {
+void MainWindow::rotate_text_ads() {
     int k = 0;
     for (int i = 0; i < 4; ++i) {
         if (!Lab2[i]->caption().isEmpty() && !Te[i].isEmpty())
             ++k;
     }
     if (k == 0) {
-        Timer7->set_enabled(false);
+        text_ad_timer->set_enabled(false);
         return;
     }
     const int c = std::clamp(static_cast<int>(Lab0.toInt()), 0, 3);
@@ -45,9 +45,9 @@ void MainWindow::adp_Click() {
     bo_but_Click(0);
 }
 
-void MainWindow::Timer8_Timer() {
+void MainWindow::floating_ad_due() {
     show_floating_ad();
-    Timer8->set_enabled(false);
+    floating_ad_timer->set_enabled(false);
 }
 
 void MainWindow::show_floating_ad() {

@@ -20,8 +20,8 @@ const QColor kTextAdColor(17, 64, 96);
 
 } // namespace
 
-void MainWindow::Timer5_Timer() {
-    Timer5->set_enabled(false);
+void MainWindow::read_notice_file() {
+    notice_timer->set_enabled(false);
     const std::optional<Notice> notice =
         parse_notice(platform_.transfer.open_url(base_url() + QLatin1String("lib/wen.txt")));
     if (!notice)
@@ -46,14 +46,14 @@ void MainWindow::Timer5_Timer() {
             Te[i] = items[i].link;
         }
         if (compact_mode != 1)
-            Timer7->set_enabled(true);
+            text_ad_timer->set_enabled(true);
     }
 
     new_version = clean_version(new_version);
     if (offer_at_start(new_version, running_version))
         offer_update(QStringLiteral("update/setup.exe"));
     if (notice_number(notice->field(3)) == 1)
-        Timer8->set_enabled(true);
+        floating_ad_timer->set_enabled(true);
 }
 
 void MainWindow::offer_update_on_demand() {

@@ -5,7 +5,7 @@
 namespace kelvara {
 
 void MainWindow::LinkExecute(const QString& CmdStr) {
-    Timer3->set_enabled(true);
+    qvod_check_timer->set_enabled(true);
     // To the front, also out of the tray. A minimised window returns to the
     // state it had, so a maximised one stays maximised.
     if (isMinimized())

@@ -88,8 +88,8 @@ void MainWindow::Form_Load(const QString& command_line) {
     update_media_session();
 }
 
-void MainWindow::Timer3_Timer() {
-    Timer3->set_enabled(false);
+void MainWindow::check_qvod_processes() {
+    qvod_check_timer->set_enabled(false);
     Processes& processes = platform().processes;
     // Only the user's own QVOD programs of this client's folder are adopted
     // or ended: another client's, or another user's, are none of ours.
