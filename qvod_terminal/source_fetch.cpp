@@ -160,18 +160,11 @@ FetchOutcome SourceFetch::fetch(const std::string& url, int64_t first, int64_t l
     t.last_bytes = Clock::now();
     const std::string range = std::to_string(first) + "-" + std::to_string(last);
     curl_easy_reset(curl_);
-    curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+    set_source_request(curl_, url);
     curl_easy_setopt(curl_, CURLOPT_RANGE, range.c_str());
-    curl_easy_setopt(curl_, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl_, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl_, CURLOPT_MAXREDIRS, 3L);
-    curl_easy_setopt(curl_, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT_MS,
                      long(std::max<int64_t>(stall_.count(), 1000)));
     curl_easy_setopt(curl_, CURLOPT_BUFFERSIZE, 256L * 1024);
-    curl_easy_setopt(curl_, CURLOPT_USERAGENT, "QvodTerminal");
     curl_easy_setopt(curl_, CURLOPT_NOPROXY, no_proxy_.c_str());
     curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &SourceFetch::on_header);
     curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &t);
@@ -197,6 +190,17 @@ FetchOutcome SourceFetch::fetch(const std::string& url, int64_t first, int64_t l
     else
         outcome.result = FetchResult::Done;
     return outcome;
+}
+
+void set_source_request(CURL* curl, const std::string& url) {
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 3L);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "QvodTerminal");
 }
 
 } // namespace kelvara

@@ -55,4 +55,9 @@ private:
     std::string no_proxy_;
 };
 
+// The options every request to a source carries: http(s) only, also after
+// a redirect, at most 3 redirects, an HTTP error as a failure, no signals,
+// and the terminal's user agent.
+void set_source_request(CURL* curl, const std::string& url);
+
 } // namespace kelvara

@@ -2,6 +2,7 @@
 
 #include "shared/qvod_terminal_api.h"
 #include "part_file.h"
+#include "source_fetch.h"
 #include "terminal_log.h"
 
 #include <curl/curl.h>
@@ -59,15 +60,8 @@ std::optional<std::string> http_get(const std::string& url, long timeout_ms) {
     if (!curl)
         return std::nullopt;
     std::string body;
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 3L);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    set_source_request(curl, url);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeout_ms);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "QvodTerminal");
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
