@@ -1,7 +1,7 @@
 // How long a film takes from the user's click in the catalogue to the
 // player's first playing state, on loopback with the demo server, against
 // playing the resolved address directly in the same player; and the client's
-// own share of the click: the time inside Web1's before-navigate handlers
+// own share of the click: the time inside catalogue_pane's before-navigate handlers
 // (dispatch, play-address request, history record and page render) without
 // the time the player spends in its own calls. Not a test; run by hand under
 // an X display:
@@ -108,7 +108,7 @@ void wait_drawn(WebPane& pane) {
 }
 
 struct ClickRound {
-    double to_handler = 0;   // click until Web1's handler starts
+    double to_handler = 0;   // click until catalogue_pane's handler starts
     double handler = 0;      // inside the handler chain
     double player_calls = 0; // of which inside the player's calls
     double to_playing = 0;   // click until the first playing state
@@ -133,8 +133,8 @@ public:
         player_ = timed.get();
         w.QvodC = std::move(timed);
         // The outermost call is the click's; the nested ones run inside it.
-        const auto handler = w.Web1->before_navigate;
-        w.Web1->before_navigate = [this, handler](const QString& address, bool& cancel) {
+        const auto handler = w.catalogue_pane->before_navigate;
+        w.catalogue_pane->before_navigate = [this, handler](const QString& address, bool& cancel) {
             const bool outer = depth_++ == 0;
             if (outer) {
                 handler_start_ = now_ms();
@@ -145,7 +145,7 @@ public:
                 handler_end_ = now_ms();
             --depth_;
         };
-        return wait_for_element(*w.Web1, link(1001), 30000);
+        return wait_for_element(*w.catalogue_pane, link(1001), 30000);
     }
 
     ~Bench() { client_.reset(); }
@@ -155,12 +155,12 @@ public:
     std::optional<ClickRound> click(int id) {
         MainWindow& w = *client_->window();
         stop_and_show_catalogue();
-        const std::optional<QPoint> pos = element_center(*w.Web1, link(id));
+        const std::optional<QPoint> pos = element_center(*w.catalogue_pane, link(id));
         if (!pos)
             return std::nullopt;
-        wait_drawn(*w.Web1);
+        wait_drawn(*w.catalogue_pane);
         handler_start_ = handler_end_ = 0;
-        auto* view = dynamic_cast<WebEnginePane&>(*w.Web1).view();
+        auto* view = dynamic_cast<WebEnginePane&>(*w.catalogue_pane).view();
         const double t0 = now_ms();
         QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, *pos);
         const std::optional<double> playing = wait_playing(*w.QvodC, 20000);
@@ -190,8 +190,8 @@ public:
 private:
     void stop_and_show_catalogue() {
         MainWindow& w = *client_->window();
-        w.bo_but_Click(1);
-        w.npc_Click(8);
+        w.transport_button_clicked(kStopButton);
+        w.frame_button_clicked(kLibraryTab);
         pause(500);
     }
 

@@ -23,7 +23,7 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$rounds" "$build"
 fi
 
-panes=(Web1 Web2 Web3 Web4 Web5 Weby Web6 Web9 Web7)
+panes=(catalogue_pane web_player_pane network_list_pane local_list_pane episode_pane software_ad_pane statistics_pane tv_pane qvod_ad_pane)
 work=$(mktemp -d /tmp/kelvara-startup.XXXXXX)
 client=0
 cleanup() {

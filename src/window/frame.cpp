@@ -11,7 +11,7 @@
 #include "platform/tray.h"
 #include "platform/web_pane.h"
 #include "window/main_window.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QLoggingCategory>
 #include <QMenu>
@@ -140,7 +140,7 @@ void MainWindow::Form_MouseUp(Qt::MouseButton, int x, int y) {
 
 void MainWindow::Form_DblClick() {
     if (compact_mode == 0)
-        npc_Click(1);
+        frame_button_clicked(kMaximiseButton);
 }
 
 void MainWindow::apply_round_region() {
@@ -161,27 +161,23 @@ void MainWindow::set_topmost(int mode) {
 }
 
 void MainWindow::popup_main_menu(QPoint global_pos) {
-    menus().popup_global(menus().r_m, global_pos);
-}
-
-bool MainWindow::local_list_shown() const {
-    return qk->caption().contains(QStringLiteral("列表"));
+    menus().popup_global(menus().main_menu, global_pos);
 }
 
 // ---- Buttons and tabs ----
 
-void MainWindow::npc_Click(int index) {
+void MainWindow::frame_button_clicked(FrameButton index) {
     p1->hide();
     jbi->set_fore_color(Qt::white);
     qk->set_fore_color(QColor(90, 90, 90));
-    PictureBox* button = npc[index];
+    PictureBox* button = frame_buttons[index];
     switch (index) {
-    case 0:
+    case kMinimiseButton:
         release_capture();
         showMinimized();
-        paint_npc(0);
+        paint_frame_button(kMinimiseButton);
         break;
-    case 1:
+    case kMaximiseButton:
         if (isMaximized()) {
             showNormal();
             button->set_tip(kMaximise);
@@ -189,58 +185,51 @@ void MainWindow::npc_Click(int index) {
             showMaximized();
             button->set_tip(kRestore);
         }
-        paint_npc(1);
+        paint_frame_button(kMaximiseButton);
         break;
-    case 2:
+    case kCloseButton:
         close_button();
         break;
-    case 3:
-        menus().popup(menus().pifu, button->pos() + QPoint(-15, 20));
+    case kSkinButton:
+        menus().popup(menus().skin_menu, button->pos() + QPoint(-15, 20));
         break;
-    case 4:
-        if (button->tip() == kTopmostOff) {
-            button->set_tip(kTopmostOn);
-            set_topmost(1);
-        } else {
-            button->set_tip(kTopmostOff);
-            set_topmost(0);
-        }
-        paint_npc(4);
+    case kTopmostButton:
+        topmost_chosen = !topmost_chosen;
+        button->set_tip(topmost_chosen ? kTopmostOn : kTopmostOff);
+        set_topmost(topmost_chosen ? 1 : 0);
+        paint_frame_button(kTopmostButton);
         break;
-    case 5:
-        menus().popup(menus().r_m, button->pos() + QPoint(-15, 20));
+    case kMainMenuButton:
+        menus().popup(menus().main_menu, button->pos() + QPoint(-15, 20));
         break;
-    case 6:
-        if (button->tip() == kSideBarShown) {
-            button->set_tip(kSideBarHidden);
-            l2->hide();
-        } else {
-            l2->show();
-            button->set_tip(kSideBarShown);
-        }
+    case kSideBarGrip:
+        side_bar_shown = !side_bar_shown;
+        button->set_tip(side_bar_shown ? kSideBarShown : kSideBarHidden);
+        l2->setVisible(side_bar_shown);
         layout_sidebar();
         qvod_Resize();
         break;
-    case 7:
-        button->set_tip(button->tip().contains(kBoxOpen) ? kBoxCollapsed : kBoxOpen);
+    case kSideBoxToggle:
+        side_box_open = !side_box_open;
+        button->set_tip(side_box_open ? kBoxOpen : kBoxCollapsed);
         layout_sidebox();
         break;
-    case 8:
-    case 9:
-    case 13:
-    case 14:
+    case kLibraryTab:
+    case kNowPlayingTab:
+    case kOnlineTvTab:
+    case kRecommendationsTab:
         header_tab(index);
         break;
-    case 11:
-    case 12:
+    case kNetworkTasksTab:
+    case kLocalListTab:
         history_tab(index);
         break;
-    case 15:
+    case kCompactButton:
         enter_compact();
         break;
-    case 16:
-        paint_npc(16);
-        menus().popup(menus().r_m, button->pos() + QPoint(20, 25));
+    case kLogoButton:
+        paint_frame_button(kLogoButton);
+        menus().popup(menus().main_menu, button->pos() + QPoint(20, 25));
         break;
     default:
         break; // 10: the sub-tab bar itself
@@ -248,7 +237,7 @@ void MainWindow::npc_Click(int index) {
 }
 
 void MainWindow::close_button() {
-    paint_npc(2);
+    paint_frame_button(kCloseButton);
     const Settings stored = settings();
     const bool asks = stored.close_asks();
     const bool quits = stored.close_quits();
@@ -283,13 +272,13 @@ void MainWindow::hide_to_tray() {
         showMinimized();
 }
 
-void MainWindow::header_tab(int index) {
-    const int previous = main_tab;
+void MainWindow::header_tab(FrameButton index) {
+    const FrameButton previous = main_tab;
     main_tab = index;
-    for (int tab : {8, 9, 13, 14})
-        paint_npc(tab);
-    npc[previous]->setEnabled(true);
-    npc[index]->setEnabled(false);
+    for (FrameButton tab : {kLibraryTab, kNowPlayingTab, kOnlineTvTab, kRecommendationsTab})
+        paint_frame_button(tab);
+    frame_buttons[previous]->setEnabled(true);
+    frame_buttons[index]->setEnabled(false);
 
     const auto back_from_pages = [this] {
         if (!ying->isHidden()) {
@@ -298,7 +287,7 @@ void MainWindow::header_tab(int index) {
         }
     };
     switch (index) {
-    case 8:
+    case kLibraryTab:
         Pic1->show();
         Pic2->hide();
         qvod->hide();
@@ -306,14 +295,14 @@ void MainWindow::header_tab(int index) {
         (local_list_shown() ? Pic4 : Pic3)->show();
         back_from_pages();
         break;
-    case 9:
+    case kNowPlayingTab:
         Pic1->hide();
         wait->hide();
         Pic3->hide();
         if (session().state().source == PlaySource::NetworkTask)
-            npc_Click(11);
+            frame_button_clicked(kNetworkTasksTab);
         else if (session().state().source == PlaySource::LocalFile)
-            npc_Click(12);
+            frame_button_clicked(kLocalListTab);
         else
             (local_list_shown() ? Pic4 : Pic5)->show();
         if (session().state().route == PlayRoute::WebPlayer) {
@@ -322,20 +311,20 @@ void MainWindow::header_tab(int index) {
         } else {
             qvod->show();
             Pic2->hide();
-            Web2->navigate(QStringLiteral("about:blank"));
+            web_player_pane->navigate(QStringLiteral("about:blank"));
         }
         back_from_pages();
         break;
     default: { // 13 online TV, 14 recommendations
-        const int page = index == 13 ? 1 : 2;
+        const int page = index == kOnlineTvTab ? 1 : 2;
         if (tv_page != page)
-            Web9->navigate(base_url() +
-                           (page == 1 ? QStringLiteral("/tv") : QStringLiteral("/yy")));
+            tv_pane->navigate(base_url() +
+                              (page == 1 ? QStringLiteral("/tv") : QStringLiteral("/yy")));
         tv_page = page;
         if (page == 1) {
             const int state = QvodC->PlayState();
             if (state != kStateReady && state != kStateStopped)
-                bo_but_Click(1);
+                transport_button_clicked(kStopButton);
         }
         zz->hide();
         ying->show();
@@ -344,31 +333,32 @@ void MainWindow::header_tab(int index) {
     }
 }
 
-void MainWindow::history_tab(int index) {
-    const bool local = index == 12;
+void MainWindow::history_tab(FrameButton index) {
+    const bool local = index == kLocalListTab;
+    local_list_active = local;
     if (local) {
         Pic4->show();
         Pic5->hide();
         Pic3->hide();
         qk->set_caption(QStringLiteral("∴ 清空列表"));
     } else {
-        (main_tab == 9 ? Pic5 : Pic3)->show();
+        (main_tab == kNowPlayingTab ? Pic5 : Pic3)->show();
         Pic4->hide();
         qk->set_caption(QStringLiteral("∴ 管理任务"));
     }
     // The caption decides which sub-tab reads as selected.
-    paint_npc(11);
-    paint_npc(12);
-    npc[11]->setEnabled(local);
-    npc[12]->setEnabled(!local);
+    paint_frame_button(kNetworkTasksTab);
+    paint_frame_button(kLocalListTab);
+    frame_buttons[kNetworkTasksTab]->setEnabled(local);
+    frame_buttons[kLocalListTab]->setEnabled(!local);
 }
 
 // ---- Compact mode ----
 
 void MainWindow::enter_compact() {
-    if (main_tab != 8 && main_tab != 9)
+    if (main_tab != kLibraryTab && main_tab != kNowPlayingTab)
         return;
-    npc_Click(9);
+    frame_button_clicked(kNowPlayingTab);
     if (isMaximized())
         showNormal();
     set_topmost(1);
@@ -379,11 +369,11 @@ void MainWindow::enter_compact() {
     l2->hide();
     jbi->show();
     jbi->raise();
-    for (int i = 0; i <= 15; ++i)
-        npc[i]->hide();
-    for (PictureBox* b : bo_but)
+    for (int i = 0; i <= kCompactButton; ++i)
+        frame_buttons[i]->hide();
+    for (PictureBox* b : transport_buttons)
         b->hide();
-    yin->hide();
+    volume_track->hide();
     if (text_ad_timer->enabled()) {
         text_ad_timer->set_enabled(false);
         const int shown = Lab0.toInt();
@@ -395,24 +385,24 @@ void MainWindow::enter_compact() {
     set_size_twips(compact.width(), compact.height());
     if (size() == before)
         Form_Resize(); // no resize event comes for an unchanged size
-    paint_npc(15);
+    paint_frame_button(kCompactButton);
 }
 
 void MainWindow::jbi_Click() {
     compact_mode = 0;
-    if (npc[4]->tip() == kTopmostOff)
+    if (!topmost_chosen)
         set_topmost(0);
     ni_name->set_caption(kTitle);
     bo_name->show();
     ni_name->show();
     ni_bo1->hide();
     jbi->hide();
-    l2->setVisible(npc[6]->tip() == kSideBarShown);
-    for (int i = 0; i <= 15; ++i)
-        npc[i]->show();
-    for (PictureBox* b : bo_but)
+    l2->setVisible(side_bar_shown);
+    for (int i = 0; i <= kCompactButton; ++i)
+        frame_buttons[i]->show();
+    for (PictureBox* b : transport_buttons)
         b->show();
-    yin->show();
+    volume_track->show();
 
     saved_width = settings().saved_width();
     saved_height = settings().saved_height();
@@ -430,8 +420,8 @@ void MainWindow::jbi_Click() {
 }
 
 void MainWindow::open_side_box_once() {
-    if (npc[7]->tip() == kBoxCollapsed && softad_failed != 1)
-        npc_Click(7);
+    if (!side_box_open && softad_failed != 1)
+        frame_button_clicked(kSideBoxToggle);
     side_box_timer->set_enabled(false);
 }
 

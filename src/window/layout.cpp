@@ -62,51 +62,49 @@ void MainWindow::write_size_settings() {
 void MainWindow::layout_main() {
     const MainLayout m = main_layout(width(), height());
     for (int i : {2, 1, 0, 5, 3, 15, 4, 7, 8, 9, 13, 14})
-        place(npc[i], m.npc[i]);
+        place(frame_buttons[i], m.frame_buttons[i]);
     place(zz, m.zz);
-    place(npc[16], m.npc[16]);
+    place(frame_buttons[kLogoButton], m.frame_buttons[kLogoButton]);
     for (int i = 0; i < 9; ++i)
-        place(bo_but[i], m.bo_but[i]);
-    place(yin, m.yin);
+        place(transport_buttons[i], m.transport_buttons[i]);
+    place(volume_track, m.volume_track);
     place(bo_name, m.bo_name);
     place(ying, m.ying);
-    place(Web9.get(), m.Web9);
+    place(tv_pane.get(), m.tv_pane);
 }
 
 void MainWindow::layout_sidebar() {
-    const bool shown = npc[6]->tip() == QStringLiteral("关闭侧栏");
-    const SidebarLayout s = sidebar_layout(zz->size(), shown, jia->size());
+    const SidebarLayout s = sidebar_layout(zz->size(), side_bar_shown, jia->size());
     place(l2, s.l2);
     place(L1, s.L1);
     place(Pic1, s.Pic1);
-    place(npc[6], s.npc6);
-    npc[6]->raise(); // the grip lies over the side bar's edge
-    paint_npc(6);
+    place(frame_buttons[kSideBarGrip], s.side_bar_grip);
+    frame_buttons[kSideBarGrip]->raise(); // the grip lies over the side bar's edge
+    paint_frame_button(kSideBarGrip);
     place(Pic2, s.Pic2);
     place(wait, s.Pic2);
     place(jia, s.jia);
-    place(Web1.get(), s.Web1);
-    place(Web2.get(), s.Web1);
+    place(catalogue_pane.get(), s.catalogue_pane);
+    place(web_player_pane.get(), s.catalogue_pane);
     place(webe, s.webe);
 }
 
 void MainWindow::layout_sidebox() {
-    const bool open = !npc[7]->tip().contains(QStringLiteral("打开"));
-    const SideboxLayout b = sidebox_layout(zz->size(), open, shan->height());
+    const SideboxLayout b = sidebox_layout(zz->size(), side_box_open, shan->height());
     place(u_k, b.u_k);
-    place(Weby.get(), b.Weby);
+    place(software_ad_pane.get(), b.software_ad_pane);
     u_k->setVisible(b.u_k_visible);
-    place(npc[10], b.npc10);
-    paint_npc(7);
-    place(npc[11], b.npc11);
-    place(npc[12], b.npc12);
+    place(frame_buttons[kSubTabBar], b.sub_tab_bar);
+    paint_frame_button(kSideBoxToggle);
+    place(frame_buttons[kNetworkTasksTab], b.network_tasks_tab);
+    place(frame_buttons[kLocalListTab], b.local_list_tab);
     place(l2, b.l2);
     place(l3, b.l3);
     for (PictureBox* list : {Pic3, Pic4, Pic5})
         place(list, b.Pic3);
-    place(Web3.get(), b.Web3);
-    place(Web4.get(), b.Web4);
-    place(Web5.get(), b.Web4);
+    place(network_list_pane.get(), b.network_list_pane);
+    place(local_list_pane.get(), b.local_list_pane);
+    place(episode_pane.get(), b.local_list_pane);
 }
 
 void MainWindow::qvod_Resize() {
@@ -114,29 +112,29 @@ void MainWindow::qvod_Resize() {
         return;
     PlayerSizes sizes;
     sizes.Pic2 = Pic2->size();
-    sizes.gunt_height = gunt->height();
+    sizes.seek_track_height = seek_track->height();
     sizes.bo_zt_height = bo_zt->height();
     sizes.adp = adp->size();
     sizes.times_width = times->width();
     const PlayerLayout p = player_layout(sizes);
     place(qvod, p.qvod);
-    place(gunt, p.gunt);
+    place(seek_track, p.seek_track);
     place(bo_zt, p.bo_zt);
     place(QvodC->widget(), p.QvodC);
     place(bo_ad, p.bo_ad);
     place(adp, p.adp);
     place(ad_huan, p.ad_huan);
-    place(Web7.get(), p.Web7);
+    place(qvod_ad_pane.get(), p.qvod_ad_pane);
     place(next_s, p.next_s);
     if (compact_mode == 1) {
-        zhun->set_auto_size(false);
-        place(zhun, QRect(p.zhun, QSize(120, zhun->height())));
+        status_label->set_auto_size(false);
+        place(status_label, QRect(p.status_label, QSize(120, status_label->height())));
     } else {
-        zhun->set_auto_size(true);
-        place(zhun, p.zhun);
+        status_label->set_auto_size(true);
+        place(status_label, p.status_label);
     }
     place(times, p.times);
-    place(huan, QPoint(0, 0));
+    place(download_bar, QPoint(0, 0));
 }
 
 void MainWindow::layout_compact() {
@@ -164,7 +162,7 @@ void MainWindow::layout_compact() {
     place(zz, c.zz);
     place(L1, c.L1);
     place(Pic2, c.Pic2);
-    place(Web2.get(), c.Web2);
+    place(web_player_pane.get(), c.web_player_pane);
     qvod_Resize();
 }
 

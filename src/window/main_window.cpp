@@ -10,7 +10,7 @@
 #include "platform/screen_saver.h"
 #include "platform/web_pane.h"
 #include "window/services/adsb.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QScreen>
 
@@ -44,7 +44,7 @@ MainWindow::MainWindow(Platform& platform, QString app_dir, QString base_url, QW
     create_controls();
     create_panes();
     create_timers();
-    tip_ = std::make_unique<tip>(*this);
+    menus_ = std::make_unique<MenusAndHelp>(*this);
     connect_panes();
     connect_services();
     connect_main_path();
@@ -61,15 +61,15 @@ MainWindow::~MainWindow() {
     session_.reset();
     // The panes and the player go before the containers that hold their
     // widgets.
-    Web1.reset();
-    Web2.reset();
-    Web3.reset();
-    Web4.reset();
-    Web5.reset();
-    Weby.reset();
-    Web6.reset();
-    Web9.reset();
-    Web7.reset();
+    catalogue_pane.reset();
+    web_player_pane.reset();
+    network_list_pane.reset();
+    local_list_pane.reset();
+    episode_pane.reset();
+    software_ad_pane.reset();
+    statistics_pane.reset();
+    tv_pane.reset();
+    qvod_ad_pane.reset();
     QvodC.reset();
     adsb_.reset();
 }
@@ -83,23 +83,11 @@ void MainWindow::set_size_twips(int width, int height) {
     resize(size);
 }
 
-QString MainWindow::app_file(const QString& name) const {
-    return join_path(app_dir_, name);
-}
-
-QString MainWindow::setting(const char* section, const char* key) const {
-    return ini_read(ini_path, QString::fromLatin1(section), QString::fromLatin1(key));
-}
-
-void MainWindow::write_setting(const char* section, const char* key, const QString& value) {
-    ini_write(ini_path, QString::fromLatin1(section), QString::fromLatin1(key), value);
-}
-
 void MainWindow::create_controls() {
-    static const char* const npc_tips[17] = {
+    static const char* const frame_button_tips[17] = {
         "最小化", "最大化", "关闭", "换肤", "置顶", "菜单", "关闭侧栏", "打开",    "",
         "",       "",       "",     "",     "",     "",     "精简模式", "精简模式"};
-    static const char* const bo_but_tips[9] = {
+    static const char* const transport_button_tips[9] = {
         "播放", "停止", "静音", "视频调节", "全屏", "视频调节", "计划关机", "打开文件", "打开文件"};
 
     ying = box(this, "ying", false);
@@ -113,10 +101,10 @@ void MainWindow::create_controls() {
     qvod = box(L1, "qvod");
     Pic2 = box(L1, "Pic2", false);
     Pic1 = box(L1, "Pic1", false);
-    gunt = box(qvod, "gunt");
-    gunt->set_tip(QStringLiteral("播放进度条"));
-    huan = box(gunt, "huan");
-    gunt1 = box(gunt, "gunt1");
+    seek_track = box(qvod, "seek_track");
+    seek_track->set_tip(QStringLiteral("播放进度条"));
+    download_bar = box(seek_track, "download_bar");
+    seek_knob = box(seek_track, "seek_knob");
     bo_ad = box(qvod, "bo_ad");
     ad_huan = box(bo_ad, "ad_huan", false);
     adp = box(bo_ad, "adp");
@@ -127,7 +115,7 @@ void MainWindow::create_controls() {
         Lab2[i]->setVisible(i == 0);
     }
     times = label(bo_zt, "times", QStringLiteral("00:00 /00:00"));
-    zhun = label(bo_zt, "zhun", QStringLiteral("准备就绪"));
+    status_label = label(bo_zt, "status_label", QStringLiteral("准备就绪"));
     u_k = box(l3, "u_k");
     shan = box(l3, "shan");
     qk = label(shan, "qk", QStringLiteral("∴ 管理任务"));
@@ -137,9 +125,9 @@ void MainWindow::create_controls() {
     Pic4 = box(l3, "Pic4", false);
     Pic5 = box(l3, "Pic5", false);
     tj = box(this, "tj", false);
-    yin = box(this, "yin");
-    bo_y = box(yin, "bo_y");
-    bo_v = box(yin, "bo_v");
+    volume_track = box(this, "volume_track");
+    volume_fill = box(volume_track, "volume_fill");
+    volume_knob = box(volume_track, "volume_knob");
     p1 = box(this, "p1", false);
     bo_tip = label(p1, "bo_tip", {});
     ni_name = label(this, "ni_name", QStringLiteral("Kelvara 2.1"));
@@ -152,43 +140,46 @@ void MainWindow::create_controls() {
     // grip sits in the content panel; the rest are on the window.
     for (int i : {10, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16}) {
         QWidget* parent = this;
-        if (i == 6)
+        if (i == kSideBarGrip)
             parent = zz;
-        else if (i == 10)
+        else if (i == kSubTabBar)
             parent = l3;
-        else if (i == 7 || i == 11 || i == 12)
-            parent = npc[10];
-        npc[i] = new PictureBox(parent, QStringLiteral("npc"), i);
-        npc[i]->set_tip(QString::fromUtf8(npc_tips[i]));
-        const bool own_panel = i <= 5 || i == 15; // the window shows these tips itself
-        npc[i]->set_system_tip(!own_panel);
+        else if (i == kSideBoxToggle || i == kNetworkTasksTab || i == kLocalListTab)
+            parent = frame_buttons[kSubTabBar];
+        frame_buttons[i] = new PictureBox(parent, QStringLiteral("frame_buttons"), i);
+        frame_buttons[i]->set_tip(QString::fromUtf8(frame_button_tips[i]));
+        const bool own_panel =
+            i <= kMainMenuButton || i == kCompactButton; // the window shows these tips itself
+        frame_buttons[i]->set_system_tip(!own_panel);
     }
     for (int i = 0; i < 9; ++i) {
-        bo_but[i] = new PictureBox(this, QStringLiteral("bo_but"), i);
-        bo_but[i]->set_tip(QString::fromUtf8(bo_but_tips[i]));
+        transport_buttons[i] = new PictureBox(this, QStringLiteral("transport_buttons"), i);
+        transport_buttons[i]->set_tip(QString::fromUtf8(transport_button_tips[i]));
     }
 }
 
 void MainWindow::create_panes() {
     PaneFactory& panes = platform_.panes;
-    Web1 = panes.create_pane(Pic1, QStringLiteral("Web1"));
-    Web2 = panes.create_pane(Pic2, QStringLiteral("Web2"));
-    Web3 = panes.create_pane(Pic3, QStringLiteral("Web3"));
-    Web4 = panes.create_pane(Pic4, QStringLiteral("Web4"));
-    Web5 = panes.create_pane(Pic5, QStringLiteral("Web5"));
-    Weby = panes.create_pane(u_k, QStringLiteral("Weby"));
-    Web6 = panes.create_pane(tj, QStringLiteral("Web6"));
-    Web9 = panes.create_pane(ying, QStringLiteral("Web9"));
-    Web7 = panes.create_pane(ad_huan, QStringLiteral("Web7"));
+    catalogue_pane = panes.create_pane(Pic1, QStringLiteral("catalogue_pane"));
+    web_player_pane = panes.create_pane(Pic2, QStringLiteral("web_player_pane"));
+    network_list_pane = panes.create_pane(Pic3, QStringLiteral("network_list_pane"));
+    local_list_pane = panes.create_pane(Pic4, QStringLiteral("local_list_pane"));
+    episode_pane = panes.create_pane(Pic5, QStringLiteral("episode_pane"));
+    software_ad_pane = panes.create_pane(u_k, QStringLiteral("software_ad_pane"));
+    statistics_pane = panes.create_pane(tj, QStringLiteral("statistics_pane"));
+    tv_pane = panes.create_pane(ying, QStringLiteral("tv_pane"));
+    qvod_ad_pane = panes.create_pane(ad_huan, QStringLiteral("qvod_ad_pane"));
     QvodC = platform_.players.create_player(qvod);
-    history_->set_panes(Web3.get(), Web4.get());
+    history_->set_panes(network_list_pane.get(), local_list_pane.get());
 }
 
 void MainWindow::create_timers() {
     // The playback session's timers (the status poll, the end of a film and
     // the retry of the next episode) come first.
     session_ = std::make_unique<PlaybackSession>(platform_, *QvodC, *this, *history_,
-                                                 PlaybackPanes{*Web1, *Web2, *Web3, *Web4, *Web5},
+                                                 PlaybackPanes{*catalogue_pane, *web_player_pane,
+                                                               *network_list_pane, *local_list_pane,
+                                                               *episode_pane},
                                                  app_dir_, base_url_);
     TimerHost& host = platform_.timers;
     qvod_check_timer = std::make_unique<Timer>(host, 10, true, [this] { check_qvod_processes(); });

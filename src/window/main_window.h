@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/layout/button_indexes.h"
 #include "logic/playback/playback_view.h"
 #include "logic/settings/application_folder.h"
 #include "logic/settings/settings.h"
@@ -21,7 +22,7 @@ struct Platform;
 class History;
 class WebPane;
 class PlayerControl;
-class tip;
+class MenusAndHelp;
 class SettingsDialog;
 class adsb;
 class PlaybackSession;
@@ -48,7 +49,7 @@ public:
     // Content server base URL, ending in "/soft/".
     const QString& base_url() const { return base_url_; }
     // The pop-up menus and the help window.
-    tip& menus() { return *tip_; }
+    MenusAndHelp& menus() { return *menus_; }
 
     // Window size in twips (15 per pixel), as stored in config.ini.
     int Width() const { return width() * 15; }
@@ -56,21 +57,16 @@ public:
     void set_size_twips(int width, int height);
 
     ApplicationFolder app_folder() const { return ApplicationFolder(app_dir_); }
-    // A file of the application folder.
-    QString app_file(const QString& name) const;
     // config.ini, read afresh at each use.
     Settings settings() const { return Settings(ini_path); }
-    // Reads a value of config.ini afresh (default "0").
-    QString setting(const char* section, const char* key) const;
-    void write_setting(const char* section, const char* key, const QString& value);
 
-    // ---- Start and stop (app/main_window_start.cpp) ----
+    // ---- Start and stop (start/main_window_start.cpp) ----
     void Form_Load(const QString& command_line);
     void check_qvod_processes(); // `Timer3_Timer`: the QVOD process check
     void quit_client();          // `ttt_v`
 
-    // ---- Instance hand-off (app/link_execute.cpp) and command line
-    // (app/instance_handoff.cpp) ----
+    // ---- Instance hand-off (start/link_execute.cpp) and command line
+    // (start/instance_handoff.cpp) ----
     void LinkExecute(const QString& CmdStr);
     // Plays what a command line names (`l_com`).
     void open_from_command_line(const QString& command);
@@ -79,10 +75,10 @@ public:
     void connect_panes();
     void jia_Click();
     void webe_Click();
-    void Web1_DownloadComplete();
-    void Web1_NavigateError(const QString& address);
-    void Weby_NavigateError(const QString& address);
-    void Web7_NavigateError(const QString& address);
+    void catalogue_loaded();                              // `Web1_DownloadComplete`
+    void catalogue_load_failed(const QString& address);   // `Web1_NavigateError`
+    void software_ad_load_failed(const QString& address); // `Weby_NavigateError`
+    void qvod_ad_load_failed(const QString& address);     // `Web7_NavigateError`
     void M_M1_oncontextmenu(QPoint global_pos);
 
     // ---- The client's links (panes/link_wiring.cpp, panes/dispatcher.cpp) ----
@@ -90,13 +86,13 @@ public:
     // the history menus and label.
     void connect_main_path();
     // The QVOD program folder: qvod_dir, else the folder S_q/qvodw chooses,
-    // else the client's own <application folder>/Qvod/ (app/guanbi.h).
+    // else the client's own <application folder>/Qvod/.
     QString qvod_program_folder() override;
     // Starts the QVOD terminal from the QVOD folder unless it runs.
     void start_qvod_terminal() override;
 
     // ---- Transport buttons (player/transport.cpp) ----
-    void bo_but_Click(int index);
+    void transport_button_clicked(TransportIndex button); // `bo_but_Click`
 
     // ---- The desktop's media controls and screen saver
     // (player/media_session.cpp) ----
@@ -137,8 +133,10 @@ public:
     // Shows the QVOD download folder in the file manager.
     void open_download_folder(); // qk_xw
 
-    // ---- Frame and title-bar buttons (window/frame.cpp) ----
-    void npc_Click(int index);
+    // ---- Frame and title-bar buttons (frame.cpp) ----
+    // A click on a frame button; other areas click them too, to act as the
+    // user would (`npc_Click`).
+    void frame_button_clicked(FrameButton button);
     void set_topmost(int mode); // `zhi_d`: 1 keeps the window on top
     void jbi_Click();
     // Opens the side box once, 2 s after the start (`Timer6_Timer`).
@@ -150,13 +148,11 @@ public:
     void Form_DblClick();
     // The edge band: mode 0 move, 1 press, 2 release.
     void border_hit(int mode, int x, int y);
-    // The main menu `r_m` at the pointer (tray right click).
+    // The main menu at the pointer (tray right click).
     void popup_main_menu(QPoint global_pos);
-    // The local list is the one shown while the label above the lists offers
-    // to clear it.
-    bool local_list_shown() const override;
+    bool local_list_shown() const override { return local_list_active; }
 
-    // ---- Layout (window/layout.cpp) ----
+    // ---- Layout (layout.cpp) ----
     void Form_Resize();
     void qvod_Resize();
     void layout_main();
@@ -164,17 +160,17 @@ public:
     void layout_sidebox();
     void layout_compact();
 
-    // ---- Skins and hover art (window/skins.cpp) ----
+    // ---- Skins and hover art (skins.cpp) ----
     void apply_skin(int skin); // `p_p`
     void paint_buttons();
     void paint_frame();
     void paint_compact_frame();
     // Repaints a button for its state, normal or hovered. Other areas call
     // these after changing a button's state (its tool-tip).
-    void paint_npc(int index, bool hover = false);
-    void paint_bo_but(int index, bool hover = false);
-    void npc_MouseMove(int index, Qt::MouseButtons buttons, int x, int y);
-    void bo_but_MouseMove(int index, Qt::MouseButtons buttons, int x, int y);
+    void paint_frame_button(FrameButton button, bool hover = false);
+    void paint_transport_button(TransportIndex button, bool hover = false);
+    void frame_button_mouse_move(FrameButton button, Qt::MouseButtons buttons, int x, int y);
+    void transport_button_mouse_move(TransportIndex button, Qt::MouseButtons buttons, int x, int y);
     void jbi_MouseMove();
     void qk_MouseMove();
     void shan_MouseMove();
@@ -209,6 +205,7 @@ public:
     void disarm_shutdown(); // `quxiao_Click`
     bool shutdown_armed() const override;
     void system_shutdown(bool force);
+    bool shutdown_armed_ = false;
 
     // ---- Notice file, update check and advertisements (services/) ----
     void connect_services();
@@ -225,23 +222,23 @@ public:
     void close_floating_ad();
     adsb* floating_ad() const { return adsb_.get(); }
 
-    // ---- Controls (names as the window's own) ----
-    std::array<PictureBox*, 17> npc{};
-    std::array<PictureBox*, 9> bo_but{};
-    std::array<QPixmap, 21> ppt; // the skin strips
-    PictureBox* ying = nullptr;  // page panel of the online-TV and recommendation tabs
-    PictureBox* zz = nullptr;    // content panel
-    PictureBox* L1 = nullptr;    // left part of the content panel
-    PictureBox* l2 = nullptr;    // side bar
-    PictureBox* l3 = nullptr;    // inner panel of the side bar
-    PictureBox* wait = nullptr;  // load panel of the home area
-    PictureBox* jia = nullptr;   // reload image
-    Label* webe = nullptr;       // error text of the home area
-    PictureBox* qvod = nullptr;  // player container
-    PictureBox* gunt = nullptr;  // seek track
-    PictureBox* gunt1 = nullptr; // seek knob
-    PictureBox* huan = nullptr;  // downloaded-portion bar
-    PictureBox* bo_ad = nullptr; // advertisement panel over the video
+    // ---- Controls ----
+    std::array<PictureBox*, kFrameButtonCount> frame_buttons{};         // `npc`
+    std::array<PictureBox*, kTransportButtonCount> transport_buttons{}; // `bo_but`
+    std::array<QPixmap, 21> ppt;                                        // the skin strips
+    PictureBox* ying = nullptr;         // page panel of the online-TV and recommendation tabs
+    PictureBox* zz = nullptr;           // content panel
+    PictureBox* L1 = nullptr;           // left part of the content panel
+    PictureBox* l2 = nullptr;           // side bar
+    PictureBox* l3 = nullptr;           // inner panel of the side bar
+    PictureBox* wait = nullptr;         // load panel of the home area
+    PictureBox* jia = nullptr;          // reload image
+    Label* webe = nullptr;              // error text of the home area
+    PictureBox* qvod = nullptr;         // player container
+    PictureBox* seek_track = nullptr;   // `gunt`
+    PictureBox* seek_knob = nullptr;    // `gunt1`
+    PictureBox* download_bar = nullptr; // `huan`: the downloaded portion
+    PictureBox* bo_ad = nullptr;        // advertisement panel over the video
     PictureBox* ad_huan = nullptr;
     PictureBox* adp = nullptr; // fallback advertisement picture
     Label* next_s = nullptr;
@@ -250,7 +247,7 @@ public:
     std::array<QString, 4> Te;          // links of the text advertisements
     QString Lab0 = QStringLiteral("0"); // index of the text advertisement shown
     Label* times = nullptr;
-    Label* zhun = nullptr;
+    Label* status_label = nullptr; // `zhun`: the status line below the video
     PictureBox* Pic1 = nullptr;
     PictureBox* Pic2 = nullptr;
     PictureBox* Pic3 = nullptr;
@@ -260,18 +257,27 @@ public:
     PictureBox* shan = nullptr; // bottom strip of the side bar
     Label* qk = nullptr;
     QWidget* Line1 = nullptr;
-    PictureBox* tj = nullptr;  // never shown
-    PictureBox* yin = nullptr; // volume track
-    PictureBox* bo_v = nullptr;
-    PictureBox* bo_y = nullptr;
-    PictureBox* p1 = nullptr; // tool-tip panel
+    PictureBox* tj = nullptr;           // never shown
+    PictureBox* volume_track = nullptr; // `yin`
+    PictureBox* volume_knob = nullptr;  // `bo_v`
+    PictureBox* volume_fill = nullptr;  // `bo_y`: the track left of the knob
+    PictureBox* p1 = nullptr;           // tool-tip panel
     Label* bo_tip = nullptr;
     Label* ni_name = nullptr;
     Label* bo_name = nullptr;
     Label* ni_bo1 = nullptr;
     Label* jbi = nullptr;
 
-    std::unique_ptr<WebPane> Web1, Web2, Web3, Web4, Web5, Weby, Web6, Web9, Web7;
+    // The nine browser panes, by what they show.
+    std::unique_ptr<WebPane> catalogue_pane;    // `Web1`: catalogue, search and film pages
+    std::unique_ptr<WebPane> web_player_pane;   // `Web2`: the web-player page
+    std::unique_ptr<WebPane> network_list_pane; // `Web3`: c.htm, the network-task history
+    std::unique_ptr<WebPane> local_list_pane;   // `Web4`: f.htm, the local-play history
+    std::unique_ptr<WebPane> episode_pane;      // `Web5`: the episode page of a series
+    std::unique_ptr<WebPane> software_ad_pane;  // `Weby`: the side bar's software advertisement
+    std::unique_ptr<WebPane> statistics_pane;   // `Web6`: the statistics request, never shown
+    std::unique_ptr<WebPane> tv_pane;           // `Web9`: online-TV and recommendation tabs
+    std::unique_ptr<WebPane> qvod_ad_pane;      // `Web7`: the QVOD advertisement
     std::unique_ptr<PlayerControl> QvodC;
 
     std::unique_ptr<Timer> qvod_check_timer;  // `Timer3`
@@ -287,7 +293,7 @@ public:
     QString running_version;
     int saved_width = 0, saved_height = 0;
     int size_option = 0;
-    int main_tab = 8;
+    FrameButton main_tab = kLibraryTab; // the header tab selected
     int tv_page = 0;
     int compact_mode = 0;
     bool skin_applied = false;
@@ -297,6 +303,11 @@ public:
     QString text_ad_switch;
     QString new_version;
     QString sel_href;
+    // The frame's toggles, which their tool-tips and pictures show.
+    bool topmost_chosen = false;    // the user keeps the window on top (置顶 / 取消置顶)
+    bool side_bar_shown = true;     // 关闭侧栏 / 显示侧栏
+    bool side_box_open = false;     // the side bar's top box (打开 / 关闭)
+    bool local_list_active = false; // the history lists show f.htm (∴ 清空列表)
     bool border_resize_started = false;
     bool over_interior = false;
 
@@ -333,11 +344,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // Parts of npc_Click (window/frame.cpp).
+    // Parts of frame_button_clicked (window/frame.cpp).
     void close_button();
     void hide_to_tray();
-    void header_tab(int index);
-    void history_tab(int index);
+    void header_tab(FrameButton index);
+    void history_tab(FrameButton index);
     void enter_compact();
     // S_q/h_w and S_q/h_h from the window's size, outside compact mode.
     void write_size_settings();
@@ -364,7 +375,7 @@ private:
     QString app_dir_;
     QString base_url_;
     std::unique_ptr<History> history_;
-    std::unique_ptr<tip> tip_;
+    std::unique_ptr<MenusAndHelp> menus_;
     std::unique_ptr<adsb> adsb_;
     std::unique_ptr<PlaybackSession> session_;
 };

@@ -3,6 +3,7 @@
 
 #include "logic/layout/layout_formulas.h"
 #include "logic/layout/skin_cells.h"
+#include "logic/playback/playback_session.h"
 #include "window/main_window.h"
 #include "window/skin_strips.h"
 
@@ -18,10 +19,10 @@ const QColor kQkNormal(90, 90, 90);
 ButtonLook look_of(MainWindow& w) {
     ButtonLook look;
     look.maximised = w.isMaximized();
-    look.topmost = w.npc[4]->tip() != QStringLiteral("置顶");
-    look.box_open = w.npc[7]->tip().contains(QStringLiteral("关闭"));
-    look.pause = w.bo_but[0]->tip() == QStringLiteral("暂停");
-    look.muted = w.bo_but[2]->tip() != QStringLiteral("静音");
+    look.topmost = w.topmost_chosen;
+    look.box_open = w.side_box_open;
+    look.pause = w.session().state().play_button == PlayButton::OffersPause;
+    look.muted = w.session().state().muted;
     return look;
 }
 
@@ -79,58 +80,62 @@ void MainWindow::apply_skin(int skin) {
     if (skin_applied) {
         paint_frame();
         layout_sidebar();
-        paint_npc(7);
+        paint_frame_button(kSideBoxToggle);
         settings().set_skin(skin);
     }
     skin_applied = true;
     paint_buttons();
     if (local_list_shown())
-        npc_Click(12);
-    npc_Click(main_tab);
+        frame_button_clicked(kLocalListTab);
+    frame_button_clicked(main_tab);
 }
 
-void MainWindow::paint_npc(int index, bool hover) {
-    PictureBox* box = npc[index];
+void MainWindow::paint_frame_button(FrameButton index, bool hover) {
+    PictureBox* box = frame_buttons[index];
     switch (index) {
-    case 6:
-        paint(box, ppt, grip_cell(box->tip() == QStringLiteral("关闭侧栏")));
+    case kSideBarGrip:
+        paint(box, ppt, grip_cell(side_bar_shown));
         break;
-    case 8:
-    case 9:
-    case 13:
-    case 14:
+    case kLibraryTab:
+    case kNowPlayingTab:
+    case kOnlineTvTab:
+    case kRecommendationsTab:
         paint(box, ppt, header_tab_cell(index, index == main_tab));
         break;
-    case 10:
+    case kSubTabBar:
         box->stretch_cell(ppt[10], ppt[10].rect(), QRect(0, 0, 163, 25));
         break;
-    case 11:
-    case 12:
-        paint(box, ppt, sub_tab_cell(index, (index == 12) == local_list_shown()));
+    case kNetworkTasksTab:
+    case kLocalListTab:
+        paint(box, ppt, sub_tab_cell(index, (index == kLocalListTab) == local_list_shown()));
         break;
     default:
-        paint(box, ppt, npc_cell(index, hover, look_of(*this)));
+        paint(box, ppt, frame_button_cell(index, hover, look_of(*this)));
         break;
     }
 }
 
-void MainWindow::paint_bo_but(int index, bool hover) {
-    paint(bo_but[index], ppt, bo_but_cell(index, hover, look_of(*this)));
+void MainWindow::paint_transport_button(TransportIndex index, bool hover) {
+    paint(transport_buttons[index], ppt, transport_button_cell(index, hover, look_of(*this)));
 }
 
 void MainWindow::paint_buttons() {
     const ButtonLook plain; // play and sound-on look
-    for (int i : {2, 1, 0, 5, 3, 15, 4, 7, 16})
-        paint_npc(i);
-    for (int i : {9, 8, 13, 14})
-        paint(npc[i], ppt, header_tab_cell(i, false));
-    paint_npc(10);
-    paint(npc[11], ppt, sub_tab_cell(11, true));
-    paint(npc[12], ppt, sub_tab_cell(12, false));
-    for (int i : {0, 1, 2, 8, 3, 4, 6, 5, 7})
-        paint(bo_but[i], ppt, bo_but_cell(i, false, plain));
-    yin->set_picture(ppt[15]);
-    bo_v->set_picture(ppt[19]);
+    for (FrameButton button :
+         {kCloseButton, kMaximiseButton, kMinimiseButton, kMainMenuButton, kSkinButton,
+          kCompactButton, kTopmostButton, kSideBoxToggle, kLogoButton})
+        paint_frame_button(button);
+    for (FrameButton tab : {kNowPlayingTab, kLibraryTab, kOnlineTvTab, kRecommendationsTab})
+        paint(frame_buttons[tab], ppt, header_tab_cell(tab, false));
+    paint_frame_button(kSubTabBar);
+    paint(frame_buttons[kNetworkTasksTab], ppt, sub_tab_cell(kNetworkTasksTab, true));
+    paint(frame_buttons[kLocalListTab], ppt, sub_tab_cell(kLocalListTab, false));
+    for (TransportIndex button :
+         {kPlayPauseButton, kStopButton, kMuteButton, kSideBarButton, kFullScreenButton,
+          kOpenFileButton, kShutdownButton, kPreviousEpisodeButton, kNextEpisodeButton})
+        paint(transport_buttons[button], ppt, transport_button_cell(button, false, plain));
+    volume_track->set_picture(ppt[15]);
+    volume_knob->set_picture(ppt[19]);
 }
 
 void MainWindow::paint_frame() {
@@ -167,17 +172,17 @@ void MainWindow::release_capture() {
         holder->releaseMouse();
 }
 
-void MainWindow::npc_MouseMove(int index, Qt::MouseButtons, int x, int y) {
+void MainWindow::frame_button_mouse_move(FrameButton index, Qt::MouseButtons, int x, int y) {
     setCursor(Qt::ArrowCursor);
-    if (index >= 8 && index <= 14)
+    if (index >= kLibraryTab && index <= kRecommendationsTab)
         return;
-    PictureBox* box = npc[index];
+    PictureBox* box = frame_buttons[index];
     const bool over = track_hover(box, x, y);
-    if (index != 6)
-        paint_npc(index, over);
+    if (index != kSideBarGrip)
+        paint_frame_button(index, over);
     if (!over) {
         p1->hide();
-    } else if (index <= 5 || index == 15) {
+    } else if (index <= kMainMenuButton || index == kCompactButton) {
         bo_tip->set_caption(box->tip());
         bo_tip->move(2, 2);
         p1->setGeometry(tip_panel_rect(box->geometry(), bo_tip->size()));
@@ -187,12 +192,12 @@ void MainWindow::npc_MouseMove(int index, Qt::MouseButtons, int x, int y) {
     }
 }
 
-void MainWindow::bo_but_MouseMove(int index, Qt::MouseButtons, int x, int y) {
+void MainWindow::transport_button_mouse_move(TransportIndex index, Qt::MouseButtons, int x, int y) {
     setCursor(Qt::ArrowCursor);
-    const bool over = track_hover(bo_but[index], x, y);
+    const bool over = track_hover(transport_buttons[index], x, y);
     // The shutdown button keeps whatever its state painted.
     if (index != 6)
-        paint_bo_but(index, over);
+        paint_transport_button(index, over);
 }
 
 void MainWindow::jbi_MouseMove() {

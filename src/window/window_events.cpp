@@ -30,16 +30,18 @@ QPixmap reload_picture() {
 
 void MainWindow::setup_frame() {
     setFocusPolicy(Qt::StrongFocus);
-    for (int i = 0; i < 17; ++i) {
-        connect(npc[i], &PictureBox::clicked, this, [this](int index) { npc_Click(index); });
-        connect(
-            npc[i], &PictureBox::mouse_move, this,
-            [this](int index, Qt::MouseButtons b, int x, int y) { npc_MouseMove(index, b, x, y); });
+    for (PictureBox* button : frame_buttons) {
+        connect(button, &PictureBox::clicked, this,
+                [this](int index) { frame_button_clicked(FrameButton(index)); });
+        connect(button, &PictureBox::mouse_move, this,
+                [this](int index, Qt::MouseButtons b, int x, int y) {
+                    frame_button_mouse_move(FrameButton(index), b, x, y);
+                });
     }
-    for (PictureBox* b : bo_but) {
+    for (PictureBox* b : transport_buttons) {
         connect(b, &PictureBox::mouse_move, this,
                 [this](int index, Qt::MouseButtons bs, int x, int y) {
-                    bo_but_MouseMove(index, bs, x, y);
+                    transport_button_mouse_move(TransportIndex(index), bs, x, y);
                 });
     }
     connect(jbi, &Label::clicked, this, [this] { jbi_Click(); });
@@ -59,7 +61,7 @@ void MainWindow::setup_frame() {
     ni_name->setFont(title);
     for (Label* l : {ni_name, bo_name, ni_bo1, jbi, next_s})
         l->set_fore_color(Qt::white);
-    for (Label* l : {ni_name, bo_name, jbi, qk, times, zhun, webe, next_s, bo_tip})
+    for (Label* l : {ni_name, bo_name, jbi, qk, times, status_label, webe, next_s, bo_tip})
         l->set_auto_size(true);
     QFont bold = jbi->font();
     bold.setBold(true);
@@ -68,7 +70,7 @@ void MainWindow::setup_frame() {
     ni_bo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ni_bo1->setGeometry(13, 5, 200, 15);
     qk->set_fore_color(QColor(90, 90, 90));
-    for (Label* l : {times, zhun})
+    for (Label* l : {times, status_label})
         l->set_fore_color(QColor(200, 206, 214));
     for (Label* l : Lab2) {
         l->set_fore_color(QColor(255, 196, 80));
@@ -93,15 +95,15 @@ void MainWindow::setup_frame() {
     bo_ad->set_back_color(Qt::black);
     bo_zt->set_back_color(QColor(24, 26, 30));
     bo_zt->resize(bo_zt->width(), 22);
-    gunt->set_back_color(QColor(58, 62, 70));
-    gunt->resize(gunt->width(), 6);
-    huan->set_back_color(QColor(104, 112, 124));
-    huan->setGeometry(0, 0, 0, 6);
-    gunt1->set_back_color(QColor(120, 200, 255));
-    gunt1->setGeometry(0, 0, 6, 6);
+    seek_track->set_back_color(QColor(58, 62, 70));
+    seek_track->resize(seek_track->width(), 6);
+    download_bar->set_back_color(QColor(104, 112, 124));
+    download_bar->setGeometry(0, 0, 0, 6);
+    seek_knob->set_back_color(QColor(120, 200, 255));
+    seek_knob->setGeometry(0, 0, 6, 6);
     adp->resize(300, 160);
-    bo_v->setGeometry(35, 7, 10, 10);
-    bo_y->setGeometry(0, 0, 0, 0);
+    volume_knob->setGeometry(35, 7, 10, 10);
+    volume_fill->setGeometry(0, 0, 0, 0);
     p1->resize(40, 20);
 }
 

@@ -38,7 +38,7 @@ TEST_F(CommandLine, QuotesAnywhereAreRemovedAndTheFilePlaysFromTheStart) {
     player->position = 42;
     player->duration = 600;
     tick();
-    w->bo_but_Click(1);
+    w->transport_button_clicked(kStopButton);
     EXPECT_EQ(record("date_f.dat", 1, path).value(2), QStringLiteral("42"));
 }
 
@@ -61,7 +61,7 @@ TEST_F(CommandLine, LinksOfTheClientsSchemesAreNotResolved) {
     w->open_from_command_line(link);
     EXPECT_EQ(player->url, link);
     EXPECT_TRUE(client.transfer.requests.isEmpty());
-    EXPECT_TRUE(client.pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(client.pane("catalogue_pane").requested.isEmpty());
     EXPECT_EQ(record("date_f.dat", 1, link).value(0), QStringLiteral("123-1-5-abc"));
     EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
 }

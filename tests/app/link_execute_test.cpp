@@ -68,7 +68,7 @@ TEST_F(LinkExecute, TextStopsWhatPlaysAndPlaysTheText) {
 }
 
 TEST_F(LinkExecute, TextLeavesCompactModeFirst) {
-    w->npc_Click(15); // into compact mode
+    w->frame_button_clicked(kCompactButton); // into compact mode
     if (w->compact_mode != 1)
         w->compact_mode = 1;
     w->LinkExecute("/films/c.avi");

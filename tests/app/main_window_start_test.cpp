@@ -4,7 +4,7 @@
 #include "window/frame_fixture.h"
 
 #include "platform/player_control.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QAction>
 
@@ -19,7 +19,8 @@ TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
     MainWindow& w = client.start({}, false);
     QStringList order;
     for (const char* name :
-         {"Web1", "Web2", "Web3", "Web4", "Web5", "Weby", "Web6", "Web9", "Web7"}) {
+         {"catalogue_pane", "web_player_pane", "network_list_pane", "local_list_pane",
+          "episode_pane", "software_ad_pane", "statistics_pane", "tv_pane", "qvod_ad_pane"}) {
         client.pane(name).before_navigate = [&order, name](const QString& address, bool&) {
             order << QString::fromLatin1(name) + " " + address;
         };
@@ -27,12 +28,14 @@ TEST_F(MainWindowStart, LoadOpensThePanesInOrderAndSetsUpTheWindow) {
     w.Form_Load({});
     const QString base = client.base;
     const QString id = client.setting("User", "Name");
-    EXPECT_EQ(
-        order,
-        (QStringList{"Web1 " + base, "Web2 about:blank", "Web3 " + client.file("c.htm"),
-                     "Web4 " + client.file("f.htm"), "Web5 " + client.file("c.htm"),
-                     "Weby " + base + "js/ads/softad.html", "Web6 " + base + "tj/tj.asp?id=" + id,
-                     "Web9 about:blank", "Web7 " + base + "js/ads/qvodad.html"}));
+    EXPECT_EQ(order,
+              (QStringList{"catalogue_pane " + base, "web_player_pane about:blank",
+                           "network_list_pane " + client.file("c.htm"),
+                           "local_list_pane " + client.file("f.htm"),
+                           "episode_pane " + client.file("c.htm"),
+                           "software_ad_pane " + base + "js/ads/softad.html",
+                           "statistics_pane " + base + "tj/tj.asp?id=" + id, "tv_pane about:blank",
+                           "qvod_ad_pane " + base + "js/ads/qvodad.html"}));
     EXPECT_EQ(client.player().ad_page, base + "js/ads/qvodad.html");
     EXPECT_EQ(w.user_id, id);
     EXPECT_EQ(w.size(), QSize(1000, 600));
@@ -106,7 +109,7 @@ TEST_F(MainWindowStart, QvodCheckOffLeavesProcessesAlone) {
 
 TEST_F(MainWindowStart, QuitRemovesTheIconCancelsTheRequestAndClosesTheWindows) {
     MainWindow& w = start();
-    w.menus().help->trigger();
+    w.menus().help_item->trigger();
     client.transfer.executing = true;
     client.set_setting("S_q", "qvodk", "1");
     const qint64 terminal = client.processes.add(client.file("Qvod") + "/QvodTerminal.exe");

@@ -67,7 +67,7 @@ protected:
         client_ = std::make_unique<DesktopClient>(folder_.app_dir());
         ASSERT_TRUE(client_->start());
         ASSERT_NE(client_->demo_server(), nullptr);
-        ASSERT_TRUE(wait_for_element(*window().Web1, kFilmLink, kStartMs))
+        ASSERT_TRUE(wait_for_element(*window().catalogue_pane, kFilmLink, kStartMs))
             << "the catalogue did not load in the home pane";
     }
 
@@ -90,8 +90,9 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     // The 118 KB film comes in over about six seconds.
     demo().set_seed_rate(20000);
 
-    ASSERT_TRUE(click_element(*w.Web1, kFilmLink));
-    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
+    ASSERT_TRUE(click_element(*w.catalogue_pane, kFilmLink));
+    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs))
+        << w.status_label->caption().toStdString();
     EXPECT_LT(w.QvodC->DownloadPermille(), 1000) << "it should play while it downloads";
     EXPECT_TRUE(requested(demo(), "/soft/h.asp?id=1001&v=1&v1=1"));
     EXPECT_TRUE(w.QvodC->Url().startsWith(QLatin1String("qvod://")));
@@ -102,8 +103,8 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     // The film moves on, and the status poll says so.
     const int first = w.QvodC->Position();
     EXPECT_TRUE(wait_for([&] { return w.QvodC->Position() >= first + 2; }, 10000));
-    EXPECT_TRUE(wait_for([&] { return w.zhun->caption().startsWith(u"播放中("); }, 3000))
-        << w.zhun->caption().toStdString();
+    EXPECT_TRUE(wait_for([&] { return w.status_label->caption().startsWith(u"播放中("); }, 3000))
+        << w.status_label->caption().toStdString();
     EXPECT_TRUE(w.bo_name->caption().startsWith(kFilmTitle));
 
     // Recorded at the top of the task list, and shown in the history pane.
@@ -112,7 +113,8 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     EXPECT_EQ(records.first().value(0), u"1001");
     EXPECT_EQ(records.first().value(4), u"1");
     EXPECT_EQ(records.first().value(5), u"1");
-    EXPECT_TRUE(wait_for([&] { return page_text(*w.Web3).contains(kFilmTitle); }, 5000));
+    EXPECT_TRUE(
+        wait_for([&] { return page_text(*w.network_list_pane).contains(kFilmTitle); }, 5000));
 
     // Quit halfway through the 15-second film: the position is stored.
     // The poll notes the position once a second; that is what is stored.
@@ -128,10 +130,10 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     ASSERT_TRUE(folder_.end_terminals());
     ASSERT_NO_FATAL_FAILURE(start_client());
     MainWindow& again = window();
-    ASSERT_TRUE(wait_for_element(*again.Web3, kHistoryRow, 10000));
-    ASSERT_TRUE(click_element(*again.Web3, kHistoryRow));
+    ASSERT_TRUE(wait_for_element(*again.network_list_pane, kHistoryRow, 10000));
+    ASSERT_TRUE(click_element(*again.network_list_pane, kHistoryRow));
     ASSERT_TRUE(wait_for([&] { return playing(again); }, kPlayMs))
-        << again.zhun->caption().toStdString();
+        << again.status_label->caption().toStdString();
     // From 0 the film could not get that far in three seconds.
     QElapsedTimer clock;
     clock.start();
@@ -152,15 +154,16 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
     // What the list holds at the moment the next episode's page is shown,
     // after the finished one's position was stored.
     QList<QStringList> at_next_start;
-    const auto web5 = w.Web5->before_navigate;
-    w.Web5->before_navigate = [&, web5](const QString& address, bool& cancel) {
+    const auto web5 = w.episode_pane->before_navigate;
+    w.episode_pane->before_navigate = [&, web5](const QString& address, bool& cancel) {
         if (address.contains(QLatin1String("pp.htm?2001-1-2-")))
             at_next_start = folder_.records(kNetworkList);
         web5(address, cancel);
     };
 
-    ASSERT_TRUE(click_element(*w.Web1, kSeriesLink));
-    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
+    ASSERT_TRUE(click_element(*w.catalogue_pane, kSeriesLink));
+    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs))
+        << w.status_label->caption().toStdString();
     ASSERT_TRUE(
         w.session().state().episode_key.value_or(QString()).startsWith(QLatin1String("2001-1-1-")));
 
@@ -197,7 +200,8 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
         },
         kPlayMs));
     EXPECT_EQ(w.QvodC->Url(), next_address);
-    EXPECT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
+    EXPECT_TRUE(wait_for([&] { return playing(w); }, kPlayMs))
+        << w.status_label->caption().toStdString();
     EXPECT_EQ(times_requested(demo(), next_request), 1);
 
     ASSERT_FALSE(at_next_start.isEmpty());

@@ -68,23 +68,26 @@ TEST(KeyPreview, KeysTypedIntoAPageFieldAreThePagesAndOthersReachTheWindowOnceFi
     MainWindow w(platform, dir.path(), QStringLiteral("http://127.0.0.1:9/soft/"));
     w.show();
     PaneEvents events;
-    events.attach(*w.Web1);
+    events.attach(*w.catalogue_pane);
     // The catalogue's search box; the page counts the keys it gets.
-    ASSERT_TRUE(load(*w.Web1, events,
+    ASSERT_TRUE(load(*w.catalogue_pane, events,
                      QStringLiteral("data:text/html;charset=utf-8,"
                                     "<body onkeydown=\"window.n=(window.n||0)+1\">"
                                     "<input id=wd type=search placeholder=搜索影片>"
                                     "</body>")));
-    QWidget* view = view_of(*w.Web1)->focusProxy();
+    QWidget* view = view_of(*w.catalogue_pane)->focusProxy();
     ASSERT_NE(view, nullptr);
-    const auto page_keys = [&] { return run_js(*w.Web1, QStringLiteral("window.n || 0")).toInt(); };
+    const auto page_keys = [&] {
+        return run_js(*w.catalogue_pane, QStringLiteral("window.n || 0")).toInt();
+    };
 
     // The user clicks into the search box.
     w.activateWindow();
-    const QVariantList r = run_js(*w.Web1, QStringLiteral("(r => [r.x, r.y, r.width, r.height])("
-                                                          "document.getElementById('wd')."
-                                                          "getBoundingClientRect())"))
-                               .toList();
+    const QVariantList r =
+        run_js(*w.catalogue_pane, QStringLiteral("(r => [r.x, r.y, r.width, r.height])("
+                                                 "document.getElementById('wd')."
+                                                 "getBoundingClientRect())"))
+            .toList();
     ASSERT_EQ(r.size(), 4);
     QTest::mouseClick(view, Qt::LeftButton, {},
                       QPoint(r[0].toInt() + r[2].toInt() / 2, r[1].toInt() + r[3].toInt() / 2));
@@ -94,8 +97,9 @@ TEST(KeyPreview, KeysTypedIntoAPageFieldAreThePagesAndOthersReachTheWindowOnceFi
     QTest::keyClicks(view, QStringLiteral("ab"));
     ASSERT_TRUE(wait_for([&] { return page_keys() == 6; }));
     EXPECT_EQ(players.player->volume, 50);
-    EXPECT_EQ(run_js(*w.Web1, QStringLiteral("document.getElementById('wd').value")).toString(),
-              QStringLiteral(" ab"));
+    EXPECT_EQ(
+        run_js(*w.catalogue_pane, QStringLiteral("document.getElementById('wd').value")).toString(),
+        QStringLiteral(" ab"));
 
     // Off the field (a click beside it), the window has the key first, once,
     // and then the page.
@@ -103,7 +107,7 @@ TEST(KeyPreview, KeysTypedIntoAPageFieldAreThePagesAndOthersReachTheWindowOnceFi
     ASSERT_TRUE(wait_for([&] { return !view->testAttribute(Qt::WA_InputMethodEnabled); }));
     QTest::keyClick(view, Qt::Key_Up);
     EXPECT_EQ(players.player->volume, 60);
-    EXPECT_EQ(w.zhun->caption(), QStringLiteral("音量：60%"));
+    EXPECT_EQ(w.status_label->caption(), QStringLiteral("音量：60%"));
     ASSERT_TRUE(wait_for([&] { return page_keys() == 7; }));
 
     // With the player area hidden the page alone has the key.

@@ -258,17 +258,17 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
 
     MainWindow& w = start_client(u'"' + clip + u'"');
     ASSERT_TRUE(wait_for([&] { return playing(w) && saver.held() == 1; }, kPlayMs))
-        << w.zhun->caption().toStdString() << ", held " << saver.held();
+        << w.status_label->caption().toStdString() << ", held " << saver.held();
     ASSERT_EQ(saver.reasons().size(), 1);
     EXPECT_TRUE(saver.reasons().first().startsWith(u"Kelvara:"))
         << saver.reasons().first().toStdString();
     EXPECT_GT(saver.reasons().first().size(), int(strlen("Kelvara:")));
 
     // Paused and resumed by the play/pause button.
-    w.bo_but_Click(0);
+    w.transport_button_clicked(kPlayPauseButton);
     EXPECT_EQ(saver.held(), 0);
     pause(300);
-    w.bo_but_Click(0);
+    w.transport_button_clicked(kPlayPauseButton);
     ASSERT_TRUE(wait_for([&] { return saver.held() == 1; }, 3000));
     // Hidden to the tray by its icon and shown again: the film plays on, but
     // the screen is not kept on for a hidden window.
@@ -284,16 +284,16 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
 
     // The 6-second clip comes to its end, its last frame left on show.
     ASSERT_TRUE(wait_for([&] { return w.QvodC->PlayState() == kStateEnded; }, 12000))
-        << w.zhun->caption().toStdString();
+        << w.status_label->caption().toStdString();
     EXPECT_TRUE(wait_for([&] { return saver.held() == 0; }, 3000)) << "held after the end";
 
     // Played again after a stop, then stopped; played, and the client quit.
-    w.bo_but_Click(1);
-    w.bo_but_Click(0);
+    w.transport_button_clicked(kStopButton);
+    w.transport_button_clicked(kPlayPauseButton);
     ASSERT_TRUE(wait_for([&] { return playing(w) && saver.held() == 1; }, kPlayMs));
-    w.bo_but_Click(1);
+    w.transport_button_clicked(kStopButton);
     EXPECT_EQ(saver.held(), 0);
-    w.bo_but_Click(0);
+    w.transport_button_clicked(kPlayPauseButton);
     ASSERT_TRUE(wait_for([&] { return playing(w) && saver.held() == 1; }, kPlayMs));
     w.quit_client();
     EXPECT_EQ(saver.held(), 0) << "held after the quit";
@@ -309,15 +309,16 @@ TEST_F(MediaSession, ScreenSaverIsHeldOffExactlyWhileTheFilmPlaysInTheShownWindo
 TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     // No screen saver on this bus: nothing may break for it.
     MainWindow& w = start_client();
-    ASSERT_TRUE(wait_for_element(*w.Web1, kSeriesLink, kStartMs));
+    ASSERT_TRUE(wait_for_element(*w.catalogue_pane, kSeriesLink, kStartMs));
     MprisClient mpris;
     ASSERT_TRUE(mpris.present());
     EXPECT_EQ(mpris.property(QStringLiteral("Identity"), kRoot), QStringLiteral("Kelvara"));
     EXPECT_EQ(mpris.property(QStringLiteral("PlaybackStatus")), QStringLiteral("Stopped"));
     EXPECT_EQ(mpris.property(QStringLiteral("CanGoNext")), false);
 
-    ASSERT_TRUE(click_element(*w.Web1, kSeriesLink));
-    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
+    ASSERT_TRUE(click_element(*w.catalogue_pane, kSeriesLink));
+    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs))
+        << w.status_label->caption().toStdString();
     ASSERT_TRUE(
         w.session().state().episode_key.value_or(QString()).startsWith(QLatin1String("2001-1-1-")));
     ASSERT_TRUE(wait_for(
@@ -337,13 +338,15 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
 
     // Pause and play again: the window shows what the button shows.
     ASSERT_TRUE(mpris.press(QStringLiteral("PlayPause")));
-    ASSERT_TRUE(wait_for([&] { return w.zhun->caption() == u"已暂停"; }, 3000))
-        << w.zhun->caption().toStdString();
-    EXPECT_EQ(w.bo_but[0]->tip(), u"播放");
+    ASSERT_TRUE(wait_for([&] { return w.status_label->caption() == u"已暂停"; }, 3000))
+        << w.status_label->caption().toStdString();
+    EXPECT_EQ(w.transport_buttons[kPlayPauseButton]->tip(), u"播放");
     EXPECT_EQ(mpris.property(QStringLiteral("PlaybackStatus")), QStringLiteral("Paused"));
     EXPECT_TRUE(mpris.heard(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")));
     ASSERT_TRUE(mpris.press(QStringLiteral("PlayPause")));
-    ASSERT_TRUE(wait_for([&] { return w.bo_but[0]->tip() == u"暂停" && playing(w); }, 3000));
+    ASSERT_TRUE(wait_for(
+        [&] { return w.transport_buttons[kPlayPauseButton]->tip() == u"暂停" && playing(w); },
+        3000));
 
     // Three seconds on; the stop stores where the seek went, as the button's
     // stop does.
@@ -353,7 +356,7 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     EXPECT_GE(mpris.property(QStringLiteral("Position")).toLongLong(), (before + 3) * 1000000LL);
     ASSERT_TRUE(wait_for([&] { return w.session().state().last_position >= before + 3; }, 3000));
     ASSERT_TRUE(mpris.press(QStringLiteral("Stop")));
-    ASSERT_TRUE(wait_for([&] { return w.zhun->caption() == u"已停止"; }, 3000));
+    ASSERT_TRUE(wait_for([&] { return w.status_label->caption() == u"已停止"; }, 3000));
     const QStringList stopped = folder_.records(kNetworkList).value(0);
     EXPECT_EQ(stopped.value(0), u"2001");
     EXPECT_GE(stopped.value(6).toInt(), before + 3);
@@ -368,7 +371,8 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
                 QLatin1String("2001-1-2-"));
         },
         kPlayMs));
-    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs)) << w.zhun->caption().toStdString();
+    ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs))
+        << w.status_label->caption().toStdString();
     const QStringList next = folder_.records(kNetworkList).value(0);
     EXPECT_EQ(next.value(0), u"2001");
     EXPECT_EQ(next.value(5), u"2");
@@ -391,8 +395,8 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
 
     // The volume as the volume keys set it.
     mpris.set_property(QStringLiteral("Volume"), 0.4);
-    EXPECT_TRUE(wait_for([&] { return w.zhun->caption() == u"音量：40%"; }, 3000))
-        << w.zhun->caption().toStdString();
+    EXPECT_TRUE(wait_for([&] { return w.status_label->caption() == u"音量：40%"; }, 3000))
+        << w.status_label->caption().toStdString();
 
     // Quit, from the application's interface: the position is stored and
     // the window goes.

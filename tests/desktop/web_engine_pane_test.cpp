@@ -64,7 +64,7 @@ protected:
     void SetUp() override {
         container_.resize(800, 600);
         container_.show();
-        pane_ = factory_.create_pane(&container_, QStringLiteral("Web1"));
+        pane_ = factory_.create_pane(&container_, QStringLiteral("catalogue_pane"));
         events_.attach(*pane_);
     }
 
@@ -190,19 +190,22 @@ TEST_F(WebPaneTest, HistoryPageFromAFileInGbk) {
 
 TEST_F(WebPaneTest, AHandlerNavigatingAnotherPaneRunsItsHandlerNestedInside) {
     QWidget other_container;
-    std::unique_ptr<WebPane> other = factory_.create_pane(&other_container, QStringLiteral("Web3"));
+    std::unique_ptr<WebPane> other =
+        factory_.create_pane(&other_container, QStringLiteral("network_list_pane"));
     PaneEvents other_events;
     other_events.attach(*other);
     QStringList order;
-    other_events.on_navigate = [&](const QString& address) { order << "Web3 " + address; };
+    other_events.on_navigate = [&](const QString& address) {
+        order << "network_list_pane " + address;
+    };
     events_.on_navigate = [&](const QString& address) {
         if (address == kBovodLink) {
-            order << "Web1 begins";
+            order << "catalogue_pane begins";
             other->navigate(QStringLiteral("delk://5"));
             pane_->navigate(kQvodLink);
-            order << "Web1 ends";
+            order << "catalogue_pane ends";
         } else {
-            order << "Web1 " + address;
+            order << "catalogue_pane " + address;
         }
     };
     open(url("/links"));
@@ -211,8 +214,8 @@ TEST_F(WebPaneTest, AHandlerNavigatingAnotherPaneRunsItsHandlerNestedInside) {
     run_js(*pane_, QStringLiteral("document.getElementById('bovod').click()"));
     ASSERT_TRUE(wait_for([&] { return order.size() == 4; }));
 
-    EXPECT_EQ(order,
-              (QStringList{"Web1 begins", "Web3 delk://5", "Web1 " + kQvodLink, "Web1 ends"}));
+    EXPECT_EQ(order, (QStringList{"catalogue_pane begins", "network_list_pane delk://5",
+                                  "catalogue_pane " + kQvodLink, "catalogue_pane ends"}));
 }
 
 TEST_F(WebPaneTest, AHandlerMayLoadItsOwnPaneWhileCancellingAPageNavigation) {
@@ -334,7 +337,7 @@ TEST_F(WebPaneTest, HandlersOfWindowsAndMenusMayDeleteThePane) {
     run_js(*pane_, QStringLiteral("window.open('/two')"));
     ASSERT_TRUE(wait_for([&] { return pane_ == nullptr; }));
 
-    pane_ = factory_.create_pane(&container_, QStringLiteral("Web1"));
+    pane_ = factory_.create_pane(&container_, QStringLiteral("catalogue_pane"));
     events_.attach(*pane_);
     open(url("/links"));
     pane_->context_menu = [&](QPoint, const QString&) { pane_.reset(); };
@@ -342,7 +345,7 @@ TEST_F(WebPaneTest, HandlersOfWindowsAndMenusMayDeleteThePane) {
     ASSERT_TRUE(wait_for([&] { return pane_ == nullptr; }));
 
     // The engine goes on serving other panes.
-    pane_ = factory_.create_pane(&container_, QStringLiteral("Web1"));
+    pane_ = factory_.create_pane(&container_, QStringLiteral("catalogue_pane"));
     events_.attach(*pane_);
     open(url("/two"));
     EXPECT_EQ(title(*pane_), "two");
@@ -350,7 +353,8 @@ TEST_F(WebPaneTest, HandlersOfWindowsAndMenusMayDeleteThePane) {
 
 TEST_F(WebPaneTest, HiddenPanesReportTheirPagesNavigationsToo) {
     QWidget hidden;
-    std::unique_ptr<WebPane> pane = factory_.create_pane(&hidden, QStringLiteral("Web2"));
+    std::unique_ptr<WebPane> pane =
+        factory_.create_pane(&hidden, QStringLiteral("web_player_pane"));
     PaneEvents events;
     events.attach(*pane);
     ASSERT_TRUE(load(*pane, events, url("/links")));

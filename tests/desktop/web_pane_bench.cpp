@@ -144,15 +144,15 @@ int main(int argc, char** argv) {
         QString address;
     };
     const QList<PaneSpec> specs{
-        {"Web1", true, base},
-        {"Web2", false, QStringLiteral("about:blank")},
-        {"Web3", true, home.filePath(QStringLiteral("c.htm"))},
-        {"Web4", false, home.filePath(QStringLiteral("f.htm"))},
-        {"Web5", false, home.filePath(QStringLiteral("c.htm"))},
-        {"Weby", true, base + QStringLiteral("js/ads/softad.html")},
-        {"Web6", false, base + QStringLiteral("tj/tj.asp?id=0123456789")},
-        {"Web9", false, QStringLiteral("about:blank")},
-        {"Web7", false, base + QStringLiteral("js/ads/qvodad.html")},
+        {"catalogue_pane", true, base},
+        {"web_player_pane", false, QStringLiteral("about:blank")},
+        {"network_list_pane", true, home.filePath(QStringLiteral("c.htm"))},
+        {"local_list_pane", false, home.filePath(QStringLiteral("f.htm"))},
+        {"episode_pane", false, home.filePath(QStringLiteral("c.htm"))},
+        {"software_ad_pane", true, base + QStringLiteral("js/ads/softad.html")},
+        {"statistics_pane", false, base + QStringLiteral("tj/tj.asp?id=0123456789")},
+        {"tv_pane", false, QStringLiteral("about:blank")},
+        {"qvod_ad_pane", false, base + QStringLiteral("js/ads/qvodad.html")},
     };
 
     QWidget window;

@@ -5,7 +5,7 @@
 #include "logic/text/text_helpers.h"
 #include "shared/qvod_terminal_api.h"
 #include "window/settings_dialog/settings_dialog.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,26 +74,26 @@ TEST_F(HistoryActions, DeleteIconInTheLocalPageRemovesThatLine) {
     put("date_f.dat", "a.mp4|/m/a.mp4|5\r\nb.mp4|/m/b.mp4|6\r\nc.mp4|/m/c.mp4|7\r\n"
                       "d.mp4|/m/d.mp4|8\r\n\r\n");
     show_local_list();
-    pane("Web4").click(QStringLiteral("delk://3"));
+    pane("local_list_pane").click(QStringLiteral("delk://3"));
     EXPECT_EQ(text_of("date_f.dat"),
               "a.mp4|/m/a.mp4|5\r\nb.mp4|/m/b.mp4|6\r\nd.mp4|/m/d.mp4|8\r\n");
-    EXPECT_FALSE(pane("Web3").requested.contains("delk://3"));
-    EXPECT_TRUE(pane("Web3").loaded.isEmpty());
+    EXPECT_FALSE(pane("network_list_pane").requested.contains("delk://3"));
+    EXPECT_TRUE(pane("network_list_pane").loaded.isEmpty());
     EXPECT_FALSE(text_of("f.htm").contains("c.mp4"));
-    EXPECT_EQ(pane("Web4").loaded, QStringList{client.file("f.htm")});
-    EXPECT_EQ(pane("Web4").refreshes, 1);
+    EXPECT_EQ(pane("local_list_pane").loaded, QStringList{client.file("f.htm")});
+    EXPECT_EQ(pane("local_list_pane").refreshes, 1);
 }
 
 TEST_F(HistoryActions, DeletingANetworkRowReloadsTheEpisodePaneOnlyWhileALocalFilePlays) {
     put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
                         task("2", "qvod://b|", "1", "1", "0") + "\r\n");
     w->session().state().source = PlaySource::NetworkTask;
-    pane("Web3").click(QStringLiteral("delk://1/"));
+    pane("network_list_pane").click(QStringLiteral("delk://1/"));
     EXPECT_EQ(text_of("date.dat"), task("2", "qvod://b|", "1", "1", "0") + "\r\n");
-    EXPECT_EQ(pane("Web5").refreshes, 0);
+    EXPECT_EQ(pane("episode_pane").refreshes, 0);
     w->session().state().source = PlaySource::LocalFile;
-    pane("Web3").click(QStringLiteral("delk://1"));
-    EXPECT_EQ(pane("Web5").refreshes, 1);
+    pane("network_list_pane").click(QStringLiteral("delk://1"));
+    EXPECT_EQ(pane("episode_pane").refreshes, 1);
     EXPECT_EQ(text_of("c.htm").count("open://"), 0);
 }
 
@@ -101,7 +101,7 @@ TEST_F(HistoryActions, MissingLocalFileIsReportedAndItsRowRemoved) {
     const QString gone = client.dir.filePath("gone.mkv");
     put("date_f.dat", "gone.mkv|" + gone + "|30\r\n\r\n");
     show_local_list();
-    pane("Web4").click(QStringLiteral("open://1"));
+    pane("local_list_pane").click(QStringLiteral("open://1"));
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, gone + QStringLiteral("不存在"));
     EXPECT_EQ(client.dialogs.boxes[0].title, "Kelvara");
@@ -123,7 +123,7 @@ TEST_F(HistoryActions, LocalRowReplaysItsFileFromTheStoredPosition) {
     prepare_next_link(w->session().state(), QStringLiteral("eeqvod://qvod&&&x"));
     w->session().state().episode_key = QStringLiteral("1-1-1-x");
 
-    pane("Web4").click(QStringLiteral("open://1"));
+    pane("local_list_pane").click(QStringLiteral("open://1"));
 
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + path, "Play"}));
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
@@ -136,7 +136,7 @@ TEST_F(HistoryActions, LocalRowReplaysItsFileFromTheStoredPosition) {
     EXPECT_EQ(w->session().state().stored_as, path);
     EXPECT_EQ(w->session().state().source, PlaySource::LocalFile);
     EXPECT_EQ(w->session().state().route, PlayRoute::Player);
-    EXPECT_EQ(pane("Web5").loaded, QStringList{client.file("c.htm")});
+    EXPECT_EQ(pane("episode_pane").loaded, QStringList{client.file("c.htm")});
     EXPECT_TRUE(client.dialogs.boxes.empty());
 }
 
@@ -149,7 +149,7 @@ TEST_F(HistoryActions, NetworkRowReplaysFromItsPositionAndStartsTheTerminal) {
     w->session().state().source = PlaySource::LocalFile;
     w->session().state().route = PlayRoute::WebPlayer;
 
-    pane("Web3").click(QStringLiteral("open://2"));
+    pane("network_list_pane").click(QStringLiteral("open://2"));
 
     EXPECT_EQ(client.events.passes, 1);
     ASSERT_EQ(client.processes.starts.size(), 1u);
@@ -160,7 +160,7 @@ TEST_F(HistoryActions, NetworkRowReplaysFromItsPositionAndStartsTheTerminal) {
     EXPECT_FALSE(w->session().state().resumed);
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第3集"));
     const QString key = "77-2-3-" + kTitle;
-    EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
+    EXPECT_EQ(pane("episode_pane").requested, QStringList{page(key, "0")});
     EXPECT_EQ(w->session().state().episode_key, key);
     EXPECT_EQ(w->session().state().stored_as, "77");
     EXPECT_EQ(w->session().state().route, PlayRoute::Player);
@@ -171,42 +171,42 @@ TEST_F(HistoryActions, NetworkRowReplaysFromItsPositionAndStartsTheTerminal) {
 TEST_F(HistoryActions, WebPlayerRecordOpensItsEpisodePageAndPlaysNothing) {
     put("date.dat", task("55", "http://127.0.0.1:9/m/5.mp4", "2", "5", "300") + "\r\n\r\n");
     w->session().state().stored_as = QStringLiteral("12");
-    pane("Web3").click(QStringLiteral("open://1/"));
+    pane("network_list_pane").click(QStringLiteral("open://1/"));
     EXPECT_TRUE(player().calls.isEmpty());
     EXPECT_EQ(w->session().state().route, PlayRoute::WebPlayer);
     EXPECT_EQ(w->session().state().stored_as, std::nullopt);
     EXPECT_EQ(w->session().state().source, PlaySource::NetworkTask);
-    EXPECT_EQ(pane("Web5").requested, QStringList{page("55-2-5-" + kTitle, "25")});
+    EXPECT_EQ(pane("episode_pane").requested, QStringList{page("55-2-5-" + kTitle, "25")});
     EXPECT_TRUE(client.processes.starts.empty());
 }
 
 TEST_F(HistoryActions, RowMenuOpensOnRowLinksOnly) {
     for (const QString& href :
          {QString(), QStringLiteral("http://127.0.0.1:9/soft/x.htm"), QStringLiteral("delk://1")}) {
-        pane("Web3").context_menu(QPoint(10, 10), href);
-        pane("Web5").context_menu(QPoint(10, 10), href);
+        pane("network_list_pane").context_menu(QPoint(10, 10), href);
+        pane("episode_pane").context_menu(QPoint(10, 10), href);
     }
     EXPECT_EQ(w->menus().last_popup(), nullptr);
     EXPECT_TRUE(w->sel_href.isEmpty());
 
-    pane("Web5").context_menu(QPoint(30, 40), QStringLiteral("open://4"));
+    pane("episode_pane").context_menu(QPoint(30, 40), QStringLiteral("open://4"));
     EXPECT_EQ(w->sel_href, "open://4");
-    EXPECT_EQ(w->menus().last_popup(), w->menus().webc);
-    w->menus().webc->hide();
+    EXPECT_EQ(w->menus().last_popup(), w->menus().task_row_menu);
+    w->menus().task_row_menu->hide();
 }
 
 TEST_F(HistoryActions, RowMenuPlaysAndDeletesTheChosenRow) {
     const QString address = QStringLiteral("qvod://1|AA|b.rmvb|");
     put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n" +
                         task("2", address, "1", "4", "60") + "\r\n\r\n");
-    pane("Web3").context_menu(QPoint(5, 5), QStringLiteral("open://2"));
-    w->menus().webc->hide();
-    w->menus().c_f->trigger();
+    pane("network_list_pane").context_menu(QPoint(5, 5), QStringLiteral("open://2"));
+    w->menus().task_row_menu->hide();
+    w->menus().play_row_item->trigger();
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
     EXPECT_EQ(w->session().state().resume_position, 60);
 
-    w->menus().c_shan->trigger();
-    EXPECT_FALSE(pane("Web3").requested.contains("delk://2"));
+    w->menus().delete_row_item->trigger();
+    EXPECT_FALSE(pane("network_list_pane").requested.contains("delk://2"));
     EXPECT_EQ(text_of("date.dat"), task("1", "qvod://a|", "1", "1", "0") + "\r\n");
 }
 
@@ -296,7 +296,7 @@ TEST_F(DeleteDownloads, NoKeepsTheFilesOpensTheFolderAndStillRemovesTheRow) {
     EXPECT_EQ(left(), (QStringList{record_name(), "abcde.rmvb"}));
     EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
     EXPECT_EQ(text_of("date.dat"), row_one());
-    EXPECT_EQ(pane("Web5").refreshes, 2); // by the row deletion and after it
+    EXPECT_EQ(pane("episode_pane").refreshes, 2); // by the row deletion and after it
 }
 
 TEST_F(DeleteDownloads, OnlyTheRowGoesWhenNoRecordNamesAFile) {
@@ -375,17 +375,17 @@ TEST_F(HistoryActions, ClearingTheLocalListAsksFirst) {
 TEST_F(HistoryActions, TaskLabelOffersTheTaskMenuWhoseItemsClearOrOpen) {
     put("date.dat", task("1", "qvod://a|", "1", "1", "0") + "\r\n\r\n");
     click(w->qk);
-    EXPECT_EQ(w->menus().last_popup(), w->menus().c_fie);
-    w->menus().c_fie->hide();
+    EXPECT_EQ(w->menus().last_popup(), w->menus().task_list_menu);
+    w->menus().task_list_menu->hide();
     EXPECT_TRUE(client.dialogs.boxes.empty());
 
     w->session().state().source = PlaySource::LocalFile;
-    w->menus().renwub->trigger();
+    w->menus().clear_task_list_item->trigger();
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, QStringLiteral("确定要删除全部[网络任务]列表吗？"));
     EXPECT_EQ(text_of("date.dat"), "\r\n");
     EXPECT_EQ(text_of("c.htm").count("open://"), 0);
-    EXPECT_EQ(pane("Web5").refreshes, 1);
+    EXPECT_EQ(pane("episode_pane").refreshes, 1);
 
     // Only while the network list is shown.
     show_local_list();
@@ -399,7 +399,7 @@ TEST_F(HistoryActions, ManagingDownloadsOpensTheDownloadFolderWhenItHoldsFiles) 
     qputenv("HOME", home.path().toUtf8());
     w->qvod_dir = client.dir.filePath("NoQvod/");
 
-    w->menus().wenjianb->trigger(); // ~/Media/ does not exist
+    w->menus().manage_downloads_item->trigger(); // ~/Media/ does not exist
     EXPECT_TRUE(client.shell.opened_folders.isEmpty());
     QDir().mkpath(home.filePath("Media"));
     touch(home.filePath("Media/a.rmvb"));
@@ -430,11 +430,11 @@ TEST_F(HistoryActions, PathsAndTitlesOfAnyCharactersComeBackFromTheLists) {
     for (const QString& path : paths) {
         touch(path);
         client.dialogs.file_to_open = path;
-        w->bo_but_Click(4); // the open-file button
+        w->transport_button_clicked(kOpenFileButton); // the open-file button
         player().position = ++position;
         player().duration = 5400;
         client.clock.advance(1000);
-        w->bo_but_Click(1); // stop: the position goes into the list
+        w->transport_button_clicked(kStopButton); // stop: the position goes into the list
     }
     // A record that needs no escape is written as it always was.
     EXPECT_TRUE(
@@ -448,7 +448,7 @@ TEST_F(HistoryActions, PathsAndTitlesOfAnyCharactersComeBackFromTheLists) {
     show_local_list();
     for (int row = 1; row <= 3; ++row) {
         forget();
-        pane("Web4").click(QStringLiteral("open://%1").arg(row));
+        pane("local_list_pane").click(QStringLiteral("open://%1").arg(row));
         const QString path = paths.at(3 - row);
         EXPECT_TRUE(player().calls.contains("setUrl:" + path)) << path.toStdString();
         EXPECT_EQ(w->bo_name->caption(), fit_width(path_file_name(path), 30));
@@ -458,13 +458,14 @@ TEST_F(HistoryActions, PathsAndTitlesOfAnyCharactersComeBackFromTheLists) {
 
     // A network title as a page may send it, raw, with a "%" of its own.
     const QString title = QStringLiteral("Ñoño 한국 😀 100%");
-    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") + js_escape("qvod://9|AB|x.mp4|") +
-                       "&&&" + title + "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
+    pane("catalogue_pane")
+        .click(QStringLiteral("eeqvod://qvod&&&") + js_escape("qvod://9|AB|x.mp4|") + "&&&" +
+               title + "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
     EXPECT_TRUE(text_of("c.htm").contains(html_escape(title)));
     EXPECT_TRUE(client.read("c.htm").contains("&#54620;"));
     w->qk->set_caption(QStringLiteral("∴ 管理任务"));
     forget();
-    pane("Web3").click(QStringLiteral("open://1"));
+    pane("network_list_pane").click(QStringLiteral("open://1"));
     EXPECT_EQ(w->bo_name->caption(), fit_width(title, 30) + "-第1集");
     EXPECT_TRUE(player().calls.contains("setUrl:qvod://9|AB|x.mp4|"));
 }
@@ -478,18 +479,18 @@ TEST_F(HistoryActions, RecordsWrittenBeforeReadAsTheyAre) {
     put("date_f.dat", "a%7Cb.mp4|" + QString(bar).replace("|", "%7C") + "|30\r\n" +
                           "50%25 off.mp4|" + literal + "|40\r\n\r\n");
     show_local_list();
-    pane("Web4").click(QStringLiteral("open://1"));
+    pane("local_list_pane").click(QStringLiteral("open://1"));
     EXPECT_TRUE(player().calls.contains("setUrl:" + bar));
     EXPECT_EQ(w->session().state().resume_position, 30);
     forget();
-    pane("Web4").click(QStringLiteral("open://2"));
+    pane("local_list_pane").click(QStringLiteral("open://2"));
     EXPECT_TRUE(player().calls.contains("setUrl:" + literal));
     EXPECT_EQ(w->session().state().resume_position, 40);
     EXPECT_TRUE(client.dialogs.boxes.empty());
     // Its position is stored in that same record.
     player().position = 45;
     client.clock.advance(1000);
-    w->bo_but_Click(1);
+    w->transport_button_clicked(kStopButton);
     EXPECT_TRUE(text_of("date_f.dat").contains("50%25 off.mp4|" + literal + "|45\r\n"))
         << text_of("date_f.dat").toStdString();
 }
@@ -510,9 +511,10 @@ TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownload
 
     const QString name = QStringLiteral("长河落日 ñ%.mp4");
     const QString hash = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
-    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") +
-                       js_escape("qvod://9|" + hash + "|" + name + "|") + "&&&" +
-                       js_escape("长河落日") + "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
+    pane("catalogue_pane")
+        .click(QStringLiteral("eeqvod://qvod&&&") +
+               js_escape("qvod://9|" + hash + "|" + name + "|") + "&&&" + js_escape("长河落日") +
+               "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
     for (const FakeProcesses::Start& start : client.processes.starts)
         EXPECT_EQ(start.program, own + "QvodTerminal.exe");
     EXPECT_EQ(client.processes.starts.size(), 2u); // after the dialog, and for the film
@@ -522,12 +524,12 @@ TEST_F(HistoryActions, DefaultQvodFolderServesTheDialogTheTerminalAndTheDownload
     touch(downloads + name);
     touch(downloads + "其他.mp4");
     w->sel_href = QStringLiteral("open://1");
-    w->menus().c_shan2->trigger();              // 删除下载
+    w->menus().delete_row_with_downloads_item->trigger(); // 删除下载
     ASSERT_EQ(client.dialogs.boxes.size(), 2u); // the dialog's confirmation, then the question
     EXPECT_TRUE(client.dialogs.boxes[1].text.startsWith("确定要删除 [" + downloads + "]"));
     EXPECT_FALSE(QFile::exists(downloads + name));
     EXPECT_TRUE(QFile::exists(downloads + "其他.mp4"));
 
-    w->menus().wenjianb->trigger(); // 管理下载文件
+    w->menus().manage_downloads_item->trigger(); // 管理下载文件
     EXPECT_EQ(client.shell.opened_folders, QStringList{downloads});
 }

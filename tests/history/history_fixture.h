@@ -25,7 +25,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     QTemporaryDir dir;
-    RecordingPane web3{"Web3"}, web4{"Web4"};
+    RecordingPane web3{"network_list_pane"}, web4{"local_list_pane"};
     History history;
 };
 

@@ -129,7 +129,7 @@ TEST_F(InstalledClient, StartsWithItsTerminalAndDemoCatalogueAndQuitsCleanly) {
 
     QString log;
     const QRegularExpression catalogue_shown(
-        "kelvara\\.panes\\|load finished Web1 ok http://127\\.0\\.0\\.1:[0-9]+/soft/\n");
+        "kelvara\\.panes\\|load finished catalogue_pane ok http://127\\.0\\.0\\.1:[0-9]+/soft/\n");
     const bool shown = kelvara::test::poll_until(
         [&] {
             // Without an event loop the output only arrives while waited for.

@@ -115,8 +115,9 @@ protected:
     FakeScreenSaver saver;
     Platform platform;
 
-    RecordingPane catalogue{"Web1"}, web_player{"Web2"}, network_list{"Web3"}, local_list{"Web4"},
-        episode_page{"Web5"};
+    RecordingPane catalogue{"catalogue_pane"}, web_player{"web_player_pane"},
+        network_list{"network_list_pane"}, local_list{"local_list_pane"},
+        episode_page{"episode_pane"};
     ScriptedPlayer player;
     RecordingView view;
     History history{dir.path()};

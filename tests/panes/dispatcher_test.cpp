@@ -28,7 +28,7 @@ TEST_F(Dispatcher, FilmLinkIsResolvedPlayedShownAndRecorded) {
     serve("123", "1", "5", QStringLiteral("第5集$") + kAddress + QStringLiteral("$qvod"));
     QString status_during_request;
     client.transfer.responder = [&](const QString& url) -> std::optional<QString> {
-        status_during_request = w->zhun->caption();
+        status_during_request = w->status_label->caption();
         return client.transfer.replies.at(url);
     };
     w->session().status_poll_timer().set_enabled(false);
@@ -36,18 +36,18 @@ TEST_F(Dispatcher, FilmLinkIsResolvedPlayedShownAndRecorded) {
     w->session().state().next.hold_prebuffer = true;
     w->session().state().resume_position = 500;
 
-    pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc + QStringLiteral("/"));
+    pane("catalogue_pane").click(QStringLiteral("eebovod://123-1-5-") + kEsc + QStringLiteral("/"));
 
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "5")});
     EXPECT_EQ(status_during_request, QStringLiteral("正在搜索资源，请稍后"));
     // The resolved link plays at once: no page sees it.
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
-    EXPECT_TRUE(pane("Web1").loaded.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").loaded.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第5集"));
     const QString key = QStringLiteral("123-1-5-") + kEsc;
-    EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
+    EXPECT_EQ(pane("episode_pane").requested, QStringList{page(key, "0")});
     EXPECT_EQ(w->session().state().episode_key, key);
     EXPECT_EQ(w->session().state().stored_as, "123");
     EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NotAsked);
@@ -60,13 +60,13 @@ TEST_F(Dispatcher, FilmLinkIsResolvedPlayedShownAndRecorded) {
     EXPECT_EQ(client.read("date.dat"),
               to_gbk("123|" + kEsc + "|第5集|" + js_escape(kAddress) + "|1|5|0\r\n\r\n"));
     EXPECT_TRUE(text_of("c.htm").contains(">·" + kTitle + "</a>"));
-    EXPECT_EQ(pane("Web3").loaded, QStringList{client.file("c.htm")});
+    EXPECT_EQ(pane("network_list_pane").loaded, QStringList{client.file("c.htm")});
     expect_balloons({});
 }
 
 TEST_F(Dispatcher, KeyIsSplitOnEveryDashAndABadIdIsZero) {
     serve("0", "2", "7", QStringLiteral("第7集$") + kAddress + QStringLiteral("$qvod"));
-    pane("Web1").click(QStringLiteral("eebovod://x12-2-7-Star-Wars"));
+    pane("catalogue_pane").click(QStringLiteral("eebovod://x12-2-7-Star-Wars"));
     EXPECT_EQ(client.transfer.requests, QStringList{request("0", "2", "7")});
     EXPECT_EQ(w->session().state().episode_key, "0-2-7-Star");
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("Star-第7集"));
@@ -76,7 +76,7 @@ TEST_F(Dispatcher, KeyIsSplitOnEveryDashAndABadIdIsZero) {
 TEST_F(Dispatcher, LongTitleIsCutToWidthThirtyInTheNowPlayingLabel) {
     const QString title = QStringLiteral("一二三四五六七八九十一二三四五六七八");
     serve("9", "1", "1", QStringLiteral("第1集$") + kAddress + QStringLiteral("$qvod"));
-    pane("Web1").click(QStringLiteral("eebovod://9-1-1-") + js_escape(title));
+    pane("catalogue_pane").click(QStringLiteral("eebovod://9-1-1-") + js_escape(title));
     EXPECT_EQ(w->bo_name->caption(), title.left(15) + QStringLiteral("-第1集"));
 }
 
@@ -92,15 +92,15 @@ TEST_F(Dispatcher, FailedOrEmptyRepliesReportAndLeaveThePlayingFilmAlone) {
         w->session().state().next.status = NextEpisodeStatus::NotAsked;
         const QByteArray history_before = client.read("date.dat");
 
-        pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
+        pane("catalogue_pane").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
 
         EXPECT_EQ(client.transfer.requests.size(), 1);
         EXPECT_EQ(w->session().state().next.status, NextEpisodeStatus::NoneLeft);
-        EXPECT_EQ(w->zhun->caption(), QStringLiteral("读取数据出错，请返回重试"));
+        EXPECT_EQ(w->status_label->caption(), QStringLiteral("读取数据出错，请返回重试"));
         expect_balloons({QStringLiteral("读取数据出错，请返回重试！")});
         EXPECT_TRUE(player().calls.isEmpty());
-        EXPECT_TRUE(pane("Web1").requested.isEmpty());
-        EXPECT_TRUE(pane("Web5").requested.isEmpty());
+        EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
+        EXPECT_TRUE(pane("episode_pane").requested.isEmpty());
         EXPECT_EQ(client.read("date.dat"), history_before);
     }
 }
@@ -108,19 +108,19 @@ TEST_F(Dispatcher, FailedOrEmptyRepliesReportAndLeaveThePlayingFilmAlone) {
 TEST_F(Dispatcher, ReplyWithoutDollarIsAReadErrorThatKeepsThePreparedEpisode) {
     serve("123", "1", "5", QStringLiteral("<html>Server Error</html>"));
     prepare_next_link(w->session().state(), QStringLiteral("eeqvod://qvod&&&prepared"));
-    pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
+    pane("catalogue_pane").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
     EXPECT_EQ(w->session().state().next.link, "eeqvod://qvod&&&prepared");
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("读取数据出错，请返回重试"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("读取数据出错，请返回重试"));
     expect_balloons({QStringLiteral("读取数据出错，请返回重试！")});
     EXPECT_TRUE(player().calls.isEmpty());
 }
 
 TEST_F(Dispatcher, OnlyTheFirstThreeReplyFieldsCount) {
     serve("123", "1", "5", QStringLiteral("第5集$") + kAddress + QStringLiteral("$qvod$flash$x"));
-    pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
+    pane("catalogue_pane").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
     EXPECT_EQ(w->session().state().route, PlayRoute::Player);
-    EXPECT_TRUE(pane("Web2").requested.filter("play.htm").isEmpty());
+    EXPECT_TRUE(pane("web_player_pane").requested.filter("play.htm").isEmpty());
 }
 
 TEST_F(Dispatcher, OtherPlayerTypesPlayInTheWebPlayer) {
@@ -128,10 +128,10 @@ TEST_F(Dispatcher, OtherPlayerTypesPlayInTheWebPlayer) {
     serve("123", "1", "5", QStringLiteral("第5集$") + address + QStringLiteral("$flash"));
     w->session().state().next.hold_prebuffer = true;
     w->session().status_poll_timer().set_enabled(false);
-    pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
+    pane("catalogue_pane").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
 
     const QString key = QStringLiteral("123-1-5-") + kEsc;
-    EXPECT_EQ(pane("Web2").loaded.value(pane("Web2").loaded.size() - 1),
+    EXPECT_EQ(pane("web_player_pane").loaded.value(pane("web_player_pane").loaded.size() - 1),
               client.base + "play.htm?" + key);
     EXPECT_TRUE(player().calls.isEmpty());
     EXPECT_FALSE(w->session().status_poll_timer().enabled());
@@ -140,7 +140,7 @@ TEST_F(Dispatcher, OtherPlayerTypesPlayInTheWebPlayer) {
     EXPECT_EQ(w->session().state().episode_key, key);
     EXPECT_TRUE(w->session().state().next.hold_prebuffer); // the web player leaves it
     EXPECT_EQ(w->session().state().source, PlaySource::NetworkTask);
-    EXPECT_EQ(pane("Web5").requested, QStringList{page(key, "0")});
+    EXPECT_EQ(pane("episode_pane").requested, QStringList{page(key, "0")});
     EXPECT_EQ(client.read("date.dat"),
               to_gbk("123|" + kEsc + "|第5集|" + js_escape(address) + "|1|5|0\r\n\r\n"));
 }
@@ -148,7 +148,7 @@ TEST_F(Dispatcher, OtherPlayerTypesPlayInTheWebPlayer) {
 TEST_F(Dispatcher, PageLinkWithAnAmpersandInItsAddressPlaysThatAddress) {
     const QString address = QStringLiteral("http://127.0.0.1:9/v.mp4?a=1&&&b=2&c=3");
     const QString link = qvod_link("qvod", address, kEsc, "%u7B2C2%u96C6", "42", "3", "9") + "/";
-    pane("Web1").click(link);
+    pane("catalogue_pane").click(link);
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + address, "Play"}));
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("天龙八部-第2集"));
     EXPECT_EQ(w->session().state().episode_key, "42-3-9-" + kEsc);
@@ -159,21 +159,21 @@ TEST_F(Dispatcher, PageLinkWithAnAmpersandInItsAddressPlaysThatAddress) {
 
 TEST_F(Dispatcher, LinkWithoutTitleOrAddressPlaysButShowsNoPageAndKeepsNoRecord) {
     const QByteArray before = client.read("date.dat");
-    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&") + js_escape(kAddress));
+    pane("catalogue_pane").click(QStringLiteral("eeqvod://qvod&&&") + js_escape(kAddress));
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
     EXPECT_EQ(w->bo_name->caption(), QStringLiteral("-"));
-    EXPECT_TRUE(pane("Web5").requested.isEmpty());
+    EXPECT_TRUE(pane("episode_pane").requested.isEmpty());
     EXPECT_EQ(client.read("date.dat"), before);
 
-    pane("Web1").click(QStringLiteral("eeqvod://qvod&&&&&&") + kEsc + "&&&e&&&5&&&1&&&1");
-    EXPECT_TRUE(pane("Web5").requested.isEmpty());
+    pane("catalogue_pane").click(QStringLiteral("eeqvod://qvod&&&&&&") + kEsc + "&&&e&&&5&&&1&&&1");
+    EXPECT_TRUE(pane("episode_pane").requested.isEmpty());
     EXPECT_EQ(client.read("date.dat"), before);
 }
 
 TEST_F(Dispatcher, LineBreaksAndBarsFromTheServerNeverBreakTheHistory) {
     serve("123", "1", "5",
           QStringLiteral("第5集|伪\r\n7|x|y|z|1|1|0$") + kAddress + QStringLiteral("$qvod"));
-    pane("Web1").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
+    pane("catalogue_pane").click(QStringLiteral("eebovod://123-1-5-") + kEsc);
     const QStringList lines = text_of("date.dat").split("\r\n");
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[0].split('|').size(), 7);
@@ -182,19 +182,19 @@ TEST_F(Dispatcher, LineBreaksAndBarsFromTheServerNeverBreakTheHistory) {
     EXPECT_EQ(text_of("c.htm").count("open://"), 1);
 }
 
-TEST_F(Dispatcher, LinksClickedInTheEpisodePageAreDispatchedByWeb1) {
+TEST_F(Dispatcher, LinksClickedInTheEpisodePageAreDispatchedByTheCataloguePane) {
     serve("123", "1", "6", QStringLiteral("第6集$") + kAddress + QStringLiteral("$qvod"));
     const QString bo = QStringLiteral("eebovod://123-1-6-") + kEsc;
-    pane("Web5").click(bo);
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    pane("episode_pane").click(bo);
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
-    // Only the new episode page loads in Web5, inside the click.
-    EXPECT_EQ(pane("Web5").loaded, QStringList{page("123-1-6-" + kEsc, "0")});
+    // Only the new episode page loads in episode_pane, inside the click.
+    EXPECT_EQ(pane("episode_pane").loaded, QStringList{page("123-1-6-" + kEsc, "0")});
 
     forget();
     const QString other = qvod_link("qvod", "qvod://1|2|b.rmvb|", kEsc, "第7集", "123", "1", "7");
-    pane("Web5").click(other);
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    pane("episode_pane").click(other);
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_TRUE(player().calls.contains("setUrl:qvod://1|2|b.rmvb|"));
     // The stop action may come first: something was playing.
     const QStringList calls = player().calls;
@@ -204,12 +204,13 @@ TEST_F(Dispatcher, LinksClickedInTheEpisodePageAreDispatchedByWeb1) {
 }
 
 TEST_F(Dispatcher, OrdinaryAddressesLoadInEveryPane) {
-    for (const char* name : {"Web1", "Web2", "Web4", "Web5"}) {
+    for (const char* name :
+         {"catalogue_pane", "web_player_pane", "local_list_pane", "episode_pane"}) {
         pane(name).click(client.base + "list.htm?p=2");
         EXPECT_EQ(pane(name).loaded, QStringList{client.base + "list.htm?p=2"}) << name;
     }
     // The schemes are compared in exact case.
-    pane("Web1").click(QStringLiteral("EEBOVOD://1-1-1-a"));
+    pane("catalogue_pane").click(QStringLiteral("EEBOVOD://1-1-1-a"));
     EXPECT_TRUE(client.transfer.requests.isEmpty());
 }
 
@@ -218,13 +219,13 @@ TEST_F(Dispatcher, TerminalIsStartedFromTheQvodFolderWhenItDoesNotRun) {
     const QString own = client.file("Qvod") + "/QvodTerminal.exe";
     client.processes.startable << own;
     const QString link = qvod_link("qvod", kAddress, kEsc, "e", "1", "1", "1");
-    pane("Web1").click(link);
+    pane("catalogue_pane").click(link);
     ASSERT_EQ(client.processes.starts.size(), 1u);
     EXPECT_EQ(client.processes.starts[0].program, own);
     EXPECT_TRUE(client.processes.starts[0].minimised);
     EXPECT_EQ(w->qvod_dir, client.file("Qvod") + "/");
 
-    pane("Web1").click(link); // now it runs
+    pane("catalogue_pane").click(link); // now it runs
     EXPECT_EQ(client.processes.starts.size(), 1u);
 
     // A folder chosen in the settings on purpose.
@@ -232,7 +233,7 @@ TEST_F(Dispatcher, TerminalIsStartedFromTheQvodFolderWhenItDoesNotRun) {
     QTemporaryDir chosen;
     client.set_setting("S_q", "qvodw", chosen.path() + "/");
     w->qvod_dir.clear();
-    pane("Web1").click(link);
+    pane("catalogue_pane").click(link);
     ASSERT_EQ(client.processes.starts.size(), 2u);
     EXPECT_EQ(client.processes.starts[1].program, chosen.path() + "/QvodTerminal.exe");
 }
@@ -240,17 +241,17 @@ TEST_F(Dispatcher, TerminalIsStartedFromTheQvodFolderWhenItDoesNotRun) {
 TEST_F(Dispatcher, HistoryLinksInTheEpisodePaneGoToTheHistoryPane) {
     put("date.dat", "1|a|e|qvod%3A//x|1|1|0\r\n2|b|e|qvod%3A//y|1|1|0\r\n\r\n");
     w->session().state().source = PlaySource::NetworkTask;
-    pane("Web5").click(QStringLiteral("delk://1"));
-    EXPECT_FALSE(pane("Web3").requested.contains("delk://1")); // its handler is called
+    pane("episode_pane").click(QStringLiteral("delk://1"));
+    EXPECT_FALSE(pane("network_list_pane").requested.contains("delk://1")); // its handler is called
     EXPECT_EQ(text_of("date.dat"), "2|b|e|qvod%3A//y|1|1|0\r\n");
-    EXPECT_EQ(pane("Web5").refreshes, 1);
-    EXPECT_TRUE(pane("Web5").loaded.isEmpty());
+    EXPECT_EQ(pane("episode_pane").refreshes, 1);
+    EXPECT_TRUE(pane("episode_pane").loaded.isEmpty());
 }
 
-// The end of an episode: Web2 is sent to the end-of-episode address.
+// The end of an episode: web_player_pane is sent to the end-of-episode address.
 class EndOfEpisode : public MainPath {
 protected:
-    void end() { pane("Web2").navigate(QString::fromLatin1(kEndOfEpisodeAddress)); }
+    void end() { pane("web_player_pane").navigate(QString::fromLatin1(kEndOfEpisodeAddress)); }
 };
 
 TEST_F(EndOfEpisode, WithoutAutomaticNextEpisodeOnlyThePollStarts) {
@@ -261,9 +262,9 @@ TEST_F(EndOfEpisode, WithoutAutomaticNextEpisodeOnlyThePollStarts) {
                       qvod_link("qvod", kAddress, "abc", "e", "123", "2", "6"));
     end();
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
-    EXPECT_TRUE(pane("Web2").loaded.isEmpty());
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
-    EXPECT_TRUE(pane("Web5").requested.isEmpty());
+    EXPECT_TRUE(pane("web_player_pane").loaded.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
+    EXPECT_TRUE(pane("episode_pane").requested.isEmpty());
     EXPECT_TRUE(player().calls.isEmpty());
 }
 
@@ -272,7 +273,7 @@ TEST_F(EndOfEpisode, PreparedLinkPlaysAtOnceWithoutAskingTheServer) {
     const QString next = qvod_link("qvod", kAddress, "abc", "e6", "123", "2", "6");
     prepare_next_link(w->session().state(), next);
     end();
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kAddress, "Play"}));
     EXPECT_EQ(w->session().state().episode_key, "123-2-6-abc");
     EXPECT_TRUE(client.transfer.requests.isEmpty());
@@ -285,8 +286,9 @@ TEST_F(EndOfEpisode, WithoutAPreparedLinkTheNextEpisodePageOpens) {
         w->session().state().episode_key = QStringLiteral("123-2-5-abc");
         w->session().state().next.status = state;
         end();
-        EXPECT_EQ(pane("Web5").requested, QStringList{page("123-2-5-abc", "26")}) << int(state);
-        EXPECT_TRUE(pane("Web1").requested.isEmpty());
+        EXPECT_EQ(pane("episode_pane").requested, QStringList{page("123-2-5-abc", "26")})
+            << int(state);
+        EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     }
 }
 
@@ -295,17 +297,17 @@ TEST_F(EndOfEpisode, NoNextEpisodeDoesNothing) {
     w->session().state().next.status = NextEpisodeStatus::NoneLeft;
     w->session().status_poll_timer().set_enabled(false);
     end();
-    EXPECT_TRUE(pane("Web5").requested.isEmpty());
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(pane("episode_pane").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_FALSE(w->session().status_poll_timer().enabled());
 }
 
 TEST_F(EndOfEpisode, WebPlayerPageEndingAnEpisodeMovesTheSeriesOn) {
     serve("123", "2", "5", QStringLiteral("第5集$http://127.0.0.1:9/m/5.mp4$flash"));
-    pane("Web1").click(QStringLiteral("eebovod://123-2-5-abc"));
+    pane("catalogue_pane").click(QStringLiteral("eebovod://123-2-5-abc"));
     forget();
     // play.htm navigates itself to the end-of-episode address.
-    pane("Web2").click(QString::fromLatin1(kEndOfEpisodeAddress));
-    EXPECT_TRUE(pane("Web2").loaded.isEmpty());
-    EXPECT_EQ(pane("Web5").requested, QStringList{page("123-2-5-abc", "26")});
+    pane("web_player_pane").click(QString::fromLatin1(kEndOfEpisodeAddress));
+    EXPECT_TRUE(pane("web_player_pane").loaded.isEmpty());
+    EXPECT_EQ(pane("episode_pane").requested, QStringList{page("123-2-5-abc", "26")});
 }

@@ -23,7 +23,8 @@ protected:
     }
 
     void forget() {
-        for (const char* name : {"Web1", "Web2", "Web3", "Web4", "Web5"}) {
+        for (const char* name : {"catalogue_pane", "web_player_pane", "network_list_pane",
+                                 "local_list_pane", "episode_pane"}) {
             FakePane& p = client.pane(name);
             p.requested.clear();
             p.loaded.clear();

@@ -1,6 +1,6 @@
 #include "fakes/simulated_client.h"
 #include "window/main_window.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QMenu>
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ const QString kHomeError = QStringLiteral("Error！出错了\r\n\r\n1.请检查�
 } // namespace
 
 TEST_F(WebPanes, HomeFailureShowsTheErrorTextAndRetryShowsThePaneAgain) {
-    FakePane& web1 = client.pane("Web1");
+    FakePane& web1 = client.pane("catalogue_pane");
     web1.navigate(client.base);
     web1.finish_load(false);
     EXPECT_TRUE(w.Pic1->isHidden());
@@ -47,9 +47,9 @@ TEST_F(WebPanes, HomeFailureShowsTheErrorTextAndRetryShowsThePaneAgain) {
 }
 
 TEST_F(WebPanes, ALoadFinishingOverTheNowPlayingTabLeavesThePlayerInView) {
-    w.main_tab = 9;
-    client.pane("Web1").navigate(client.base);
-    client.pane("Web1").finish_load(true);
+    w.main_tab = kNowPlayingTab;
+    client.pane("catalogue_pane").navigate(client.base);
+    client.pane("catalogue_pane").finish_load(true);
     EXPECT_TRUE(w.Pic1->isHidden());
     EXPECT_TRUE(w.wait->isHidden());
 }
@@ -57,20 +57,20 @@ TEST_F(WebPanes, ALoadFinishingOverTheNowPlayingTabLeavesThePlayerInView) {
 TEST_F(WebPanes, FirstCompletedLoadShowsTheHomePane) {
     EXPECT_TRUE(w.Pic1->isHidden());
     EXPECT_FALSE(w.wait->isHidden());
-    client.pane("Web1").navigate(client.base);
-    client.pane("Web1").finish_load(true);
+    client.pane("catalogue_pane").navigate(client.base);
+    client.pane("catalogue_pane").finish_load(true);
     EXPECT_FALSE(w.Pic1->isHidden());
     EXPECT_TRUE(w.wait->isHidden());
 }
 
 TEST_F(WebPanes, FailuresOutsideTheServerCountOnlyForTheAdvertisementPane) {
-    FakePane& web1 = client.pane("Web1");
+    FakePane& web1 = client.pane("catalogue_pane");
     web1.navigate("http://elsewhere.example/pic.png");
     web1.finish_load(false);
     EXPECT_EQ(w.home_failed, 0);
     EXPECT_TRUE(w.webe->caption().isEmpty());
 
-    FakePane& weby = client.pane("Weby");
+    FakePane& weby = client.pane("software_ad_pane");
     weby.navigate("http://elsewhere.example/ad.html");
     weby.finish_load(false);
     EXPECT_EQ(w.softad_failed, 0);
@@ -78,7 +78,7 @@ TEST_F(WebPanes, FailuresOutsideTheServerCountOnlyForTheAdvertisementPane) {
     weby.finish_load(false);
     EXPECT_EQ(w.softad_failed, 1);
 
-    FakePane& web7 = client.pane("Web7");
+    FakePane& web7 = client.pane("qvod_ad_pane");
     w.ad_huan->show();
     w.adp->hide();
     web7.navigate("http://elsewhere.example/x");
@@ -89,7 +89,9 @@ TEST_F(WebPanes, FailuresOutsideTheServerCountOnlyForTheAdvertisementPane) {
 }
 
 TEST_F(WebPanes, EveryPaneIsSilencedWhenALoadBegins) {
-    for (const char* name : {"Web1", "Web2", "Web3", "Web4", "Web5", "Weby", "Web9", "Web7"}) {
+    for (const char* name :
+         {"catalogue_pane", "web_player_pane", "network_list_pane", "local_list_pane",
+          "episode_pane", "software_ad_pane", "tv_pane", "qvod_ad_pane"}) {
         FakePane& pane = client.pane(name);
         EXPECT_FALSE(pane.silent()) << name;
         pane.navigate("about:blank");
@@ -98,11 +100,11 @@ TEST_F(WebPanes, EveryPaneIsSilencedWhenALoadBegins) {
 }
 
 TEST_F(WebPanes, OnlyTheHomePaneHasAContextMenu) {
-    FakePane& web2 = client.pane("Web2");
+    FakePane& web2 = client.pane("web_player_pane");
     web2.context_menu(QPoint(10, 10), {});
     EXPECT_EQ(w.menus().last_popup(), nullptr);
-    client.pane("Web1").context_menu(QPoint(10, 10), {});
-    EXPECT_EQ(w.menus().last_popup(), w.menus().myMenu);
-    EXPECT_TRUE(w.menus().myMenu->isVisible());
-    w.menus().myMenu->hide();
+    client.pane("catalogue_pane").context_menu(QPoint(10, 10), {});
+    EXPECT_EQ(w.menus().last_popup(), w.menus().home_menu);
+    EXPECT_TRUE(w.menus().home_menu->isVisible());
+    w.menus().home_menu->hide();
 }

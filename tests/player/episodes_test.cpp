@@ -119,15 +119,16 @@ TEST_F(EndOfPlayback, PreparedEpisodePlaysNext) {
     const QString next = link("qvod", "E", "6");
     prepare_next_link(w->session().state(), next);
     reach_end();
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放完毕"));
     EXPECT_FALSE(w->bo_ad->isHidden());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
     EXPECT_FALSE(w->session().end_of_film_timer().enabled());
     EXPECT_FALSE(w->next_s->isHidden());
     EXPECT_EQ(w->session().state().last_position, 1);
-    // The end reaches the next episode without a navigation of Web2 or Web1.
-    EXPECT_FALSE(pane("Web2").requested.contains(QString::fromLatin1(kEndOfEpisodeAddress)));
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    // The end reaches the next episode without a navigation of web_player_pane or catalogue_pane.
+    EXPECT_FALSE(
+        pane("web_player_pane").requested.contains(QString::fromLatin1(kEndOfEpisodeAddress)));
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kNext, "Play"}));
     EXPECT_EQ(w->session().state().episode_key, "123-1-6-abc");
     EXPECT_TRUE(client.transfer.requests.isEmpty());
@@ -141,7 +142,7 @@ TEST_F(EndOfPlayback, AutomaticNextEpisodeOffOnlyRestartsThePoll) {
     // Automatic next episode off: the end only restarts the poll.
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
 }
 
 TEST_F(EndOfPlayback, FailedPreparationOpensTheNextEpisodePage) {
@@ -149,7 +150,7 @@ TEST_F(EndOfPlayback, FailedPreparationOpensTheNextEpisodePage) {
     reach_end();
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
     EXPECT_TRUE(w->next_s->isHidden());
-    EXPECT_EQ(pane("Web5").requested, QStringList{page("123-1-5-abc", "16")});
+    EXPECT_EQ(pane("episode_pane").requested, QStringList{page("123-1-5-abc", "16")});
     EXPECT_TRUE(player().calls.isEmpty());
 }
 
@@ -159,28 +160,28 @@ TEST_F(EndOfPlayback, LastEpisodeOrNoBufferingJustStops) {
         forget();
         w->session().state().next.status = state;
         w->session().state().resume_position = 590;
-        w->zhun->set_caption(QStringLiteral("播放中(300 Kbps)"));
+        w->status_label->set_caption(QStringLiteral("播放中(300 Kbps)"));
         reach_end();
-        EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕")) << int(state);
+        EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放完毕")) << int(state);
         EXPECT_EQ(w->session().state().resume_position, 1);
         EXPECT_TRUE(w->session().status_poll_timer().enabled());
-        EXPECT_TRUE(pane("Web2").requested.isEmpty());
-        EXPECT_TRUE(pane("Web5").requested.isEmpty());
+        EXPECT_TRUE(pane("web_player_pane").requested.isEmpty());
+        EXPECT_TRUE(pane("episode_pane").requested.isEmpty());
     }
 }
 
 TEST_F(EndOfPlayback, ArmedShutdownEndsPlaybackWithoutTheNextEpisode) {
-    w->bo_but[6]->set_tip(QStringLiteral("已开启自动关机"));
+    w->transport_buttons[kShutdownButton]->set_tip(QStringLiteral("已开启自动关机"));
     prepare_next_link(w->session().state(), link("qvod", "E", "6"));
     w->session().state().resume_position = 590;
     reach_end();
     EXPECT_FALSE(w->session().status_poll_timer().enabled());
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放完毕"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放完毕"));
     EXPECT_EQ(w->session().state().resume_position,
               1); // stored as a finished film, not resumed at its end
     EXPECT_TRUE(w->next_s->isHidden());
-    EXPECT_TRUE(pane("Web2").requested.isEmpty());
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(pane("web_player_pane").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_TRUE(player().calls.isEmpty());
 }
 
@@ -188,7 +189,7 @@ TEST_F(Episodes, NextAndPreviousButtonsAskForTheNeighbouringEpisode) {
     serve("123", "1", "6", QStringLiteral("第6集$") + kNext + QStringLiteral("$qvod"));
     w->session().press(TransportButton::NextEpisode);
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "6")});
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_EQ(player().calls, (QStringList{"setUrl:" + kNext, "Play"}));
     EXPECT_EQ(w->session().state().episode_key, "123-1-6-abc");
 
@@ -197,7 +198,7 @@ TEST_F(Episodes, NextAndPreviousButtonsAskForTheNeighbouringEpisode) {
     w->session().press(TransportButton::PreviousEpisode);
     EXPECT_EQ(client.transfer.requests, QStringList{request("123", "1", "5")});
     EXPECT_EQ(w->session().state().route, PlayRoute::WebPlayer);
-    EXPECT_EQ(pane("Web2").loaded, QStringList{client.base + "play.htm?123-1-5-abc"});
+    EXPECT_EQ(pane("web_player_pane").loaded, QStringList{client.base + "play.htm?123-1-5-abc"});
 }
 
 TEST_F(Episodes, NoStepBeforeTheFirstEpisodeOrWithoutAnAnswer) {
@@ -212,7 +213,7 @@ TEST_F(Episodes, NoStepBeforeTheFirstEpisodeOrWithoutAnAnswer) {
     client.transfer.replies.clear();
     w->session().press(TransportButton::NextEpisode); // the request fails
     EXPECT_EQ(client.transfer.requests.size(), 4);
-    EXPECT_TRUE(pane("Web1").requested.isEmpty());
+    EXPECT_TRUE(pane("catalogue_pane").requested.isEmpty());
     EXPECT_TRUE(client.dialogs.boxes.empty());
     expect_balloons({});
     EXPECT_EQ(w->session().state().episode_key, "123-1-0-abc");

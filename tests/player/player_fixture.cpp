@@ -14,12 +14,12 @@ void PlayerTest::SetUp() {
     w = &client.start({}, false);
     player = &client.player();
     vb_move(w->qvod, 0, 0, 700, 480);
-    vb_move(w->gunt, 10, 400, 420, 10);
-    vb_move(w->gunt1, 0, 0, 20, 10);
-    vb_move(w->huan, 0, 0, 0, 10);
-    vb_move(w->yin, 600, 440, 110, 10);
-    vb_move(w->bo_v, 0, 0, 10, 10);
-    vb_move(w->bo_y, 0, 0, 0, 10);
+    vb_move(w->seek_track, 10, 400, 420, 10);
+    vb_move(w->seek_knob, 0, 0, 20, 10);
+    vb_move(w->download_bar, 0, 0, 0, 10);
+    vb_move(w->volume_track, 600, 440, 110, 10);
+    vb_move(w->volume_knob, 0, 0, 10, 10);
+    vb_move(w->volume_fill, 0, 0, 0, 10);
     vb_move(w->times, 500, 4, 100, 16);
 }
 

@@ -8,17 +8,17 @@ namespace {
 using StatusPoll = PlayerTest;
 
 TEST_F(StatusPoll, WithNothingLoadedOnlyKeepsReadyAndHidesTheBar) {
-    w->bo_but[0]->set_tip(QStringLiteral("暂停"));
-    w->zhun->set_caption(QStringLiteral("已停止"));
-    vb_move(w->huan, 5, 0, 50);
-    w->gunt1->move(100, 0);
+    w->transport_buttons[kPlayPauseButton]->set_tip(QStringLiteral("暂停"));
+    w->status_label->set_caption(QStringLiteral("已停止"));
+    vb_move(w->download_bar, 5, 0, 50);
+    w->seek_knob->move(100, 0);
     w->times->set_caption(QStringLiteral("unchanged"));
     tick();
-    EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("播放"));
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("准备就绪"));
-    EXPECT_EQ(w->huan->x(), -30);
-    EXPECT_EQ(w->huan->width(), 50);
-    EXPECT_EQ(w->gunt1->x(), 100);
+    EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(), QStringLiteral("播放"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("准备就绪"));
+    EXPECT_EQ(w->download_bar->x(), -30);
+    EXPECT_EQ(w->download_bar->width(), 50);
+    EXPECT_EQ(w->seek_knob->x(), 100);
     EXPECT_EQ(w->times->caption(), QStringLiteral("unchanged"));
     EXPECT_TRUE(player->calls.isEmpty());
 }
@@ -43,15 +43,15 @@ TEST_F(StatusPoll, EveryPlayStateHasItsTextAndSwapsVideoAndAdvert) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         player->state = c.code;
-        w->zhun->set_caption(QStringLiteral("before"));
-        w->bo_but[0]->set_tip(QStringLiteral("暂停"));
+        w->status_label->set_caption(QStringLiteral("before"));
+        w->transport_buttons[kPlayPauseButton]->set_tip(QStringLiteral("暂停"));
         w->bo_ad->hide();
         w->QvodC->widget()->show();
         tick();
         EXPECT_EQ(w->session().state().player_state, c.code);
-        EXPECT_EQ(w->zhun->caption(),
+        EXPECT_EQ(w->status_label->caption(),
                   c.text ? QString::fromUtf8(c.text) : QStringLiteral("before"));
-        EXPECT_EQ(w->bo_but[0]->tip(),
+        EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(),
                   c.play_tip ? QStringLiteral("播放") : QStringLiteral("暂停"));
         EXPECT_FALSE(w->bo_ad->isHidden());
         EXPECT_TRUE(w->QvodC->widget()->isHidden());
@@ -61,9 +61,10 @@ TEST_F(StatusPoll, EveryPlayStateHasItsTextAndSwapsVideoAndAdvert) {
     player->state = kStatePlaying;
     w->next_s->show();
     tick();
-    EXPECT_EQ(picture_color(w->bo_but[0]), QColor(Qt::blue)); // the pause cell
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(37 Kbps/S)"));
-    EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("暂停"));
+    EXPECT_EQ(picture_color(w->transport_buttons[kPlayPauseButton]),
+              QColor(Qt::blue)); // the pause cell
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放中(37 Kbps/S)"));
+    EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(), QStringLiteral("暂停"));
     EXPECT_TRUE(w->bo_ad->isHidden());
     EXPECT_FALSE(w->QvodC->widget()->isHidden());
     EXPECT_TRUE(w->next_s->isHidden());
@@ -74,30 +75,30 @@ TEST_F(StatusPoll, ShowsTheBitRateForTheFirstSixSecondsAndWithoutATransferRate) 
     player->download_rate = 250;
     player->bit_rate = 800;
     tick();
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(800 Kbps)"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放中(800 Kbps)"));
 
     player->position = 7;
     tick();
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(250 Kbps/S)"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放中(250 Kbps/S)"));
 
     player->download_rate = 0;
     player->position = 300;
     tick();
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(800 Kbps)"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放中(800 Kbps)"));
 
     // A rate beyond 16 bits is held at the limit.
     player->download_rate = 70000;
     tick();
     EXPECT_EQ(w->session().state().download_rate, 32767);
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("播放中(32767 Kbps/S)"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("播放中(32767 Kbps/S)"));
 }
 
 TEST_F(StatusPoll, TimeLabelKnobAndKnobTip) {
     playing(QStringLiteral("/films/a.mp4"), 3725, 5400);
     tick();
     EXPECT_EQ(w->times->caption(), QStringLiteral("1:02:05 / 1:30:00"));
-    EXPECT_EQ(w->gunt1->x(), 276); // 3725 / 5400 × 400
-    EXPECT_EQ(w->gunt1->tip(), QStringLiteral("1:02:05"));
+    EXPECT_EQ(w->seek_knob->x(), 276); // 3725 / 5400 × 400
+    EXPECT_EQ(w->seek_knob->tip(), QStringLiteral("1:02:05"));
     EXPECT_EQ(w->times->x(), 700 - w->times->width() - 13);
     EXPECT_EQ(w->session().state().last_position, 3725);
 
@@ -106,27 +107,27 @@ TEST_F(StatusPoll, TimeLabelKnobAndKnobTip) {
     playing(QStringLiteral("/films/b.mp4"), 65, 600);
     tick();
     EXPECT_EQ(w->times->caption(), QStringLiteral("01:05 / 10:00"));
-    EXPECT_EQ(w->gunt1->x(), 43);
-    EXPECT_EQ(w->gunt1->tip(), QStringLiteral("01:05"));
+    EXPECT_EQ(w->seek_knob->x(), 43);
+    EXPECT_EQ(w->seek_knob->tip(), QStringLiteral("01:05"));
 }
 
 TEST_F(StatusPoll, UnknownLengthOrOddPositionsKeepTheKnobOnTheTrack) {
     playing(QStringLiteral("qvod://1|abc|a.rmvb|"), 0, 0);
     player->state = kStateConnecting;
-    w->gunt1->move(150, 0);
+    w->seek_knob->move(150, 0);
     tick();
-    EXPECT_EQ(w->gunt1->x(), 0);
+    EXPECT_EQ(w->seek_knob->x(), 0);
     EXPECT_EQ(w->times->caption(), QStringLiteral("00:00 / 00:00"));
 
     playing(QStringLiteral("/films/a.mp4"), -3, 600);
-    w->gunt1->move(150, 0);
+    w->seek_knob->move(150, 0);
     tick();
-    EXPECT_EQ(w->gunt1->x(), 0);
+    EXPECT_EQ(w->seek_knob->x(), 0);
     EXPECT_EQ(w->times->caption(), QStringLiteral("00:00 / 10:00"));
 
     playing(QStringLiteral("/films/a.mp4"), 30, 0);
     tick();
-    EXPECT_EQ(w->gunt1->x(), 0);
+    EXPECT_EQ(w->seek_knob->x(), 0);
     EXPECT_EQ(w->times->caption(), QStringLiteral("00:30 / 00:00"));
 }
 
@@ -134,20 +135,20 @@ TEST_F(StatusPoll, DownloadedPortionBar) {
     playing(QStringLiteral("http://127.0.0.1/a.mp4"), 10, 1000);
     player->permille = 500;
     tick();
-    EXPECT_EQ(w->huan->geometry(), QRect(0, 0, 210, 10));
+    EXPECT_EQ(w->download_bar->geometry(), QRect(0, 0, 210, 10));
 
     player->permille = 1000;
     tick();
-    EXPECT_EQ(w->huan->width(), 420);
+    EXPECT_EQ(w->download_bar->width(), 420);
 
     player->permille = 0;
     tick();
-    EXPECT_EQ(w->huan->x(), -30);
-    EXPECT_EQ(w->huan->width(), 0);
+    EXPECT_EQ(w->download_bar->x(), -30);
+    EXPECT_EQ(w->download_bar->width(), 0);
 
     player->permille = 4000; // never wider than the track
     tick();
-    EXPECT_EQ(w->huan->width(), 420);
+    EXPECT_EQ(w->download_bar->width(), 420);
 }
 
 TEST_F(StatusPoll, HandsAKnownNextAddressToThePlayerOnceAt602) {
@@ -243,7 +244,7 @@ TEST_F(StatusPoll, EndRegionAnnouncesTheNextEpisodeOrTheShutdown) {
     // Armed shutdown wins over a prepared episode.
     client.tray.balloons.clear();
     w->session().end_of_film_timer().set_enabled(false);
-    w->bo_but[6]->set_tip(QStringLiteral("已开启自动关机"));
+    w->transport_buttons[kShutdownButton]->set_tip(QStringLiteral("已开启自动关机"));
     tick();
     EXPECT_EQ(balloon_texts(), QStringList{QStringLiteral("即将播放完毕，正准备自动关机！")});
 

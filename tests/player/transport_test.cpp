@@ -2,7 +2,7 @@
 
 #include "logic/history/history_files.h"
 #include "player/player_fixture.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QMenu>
 
@@ -27,12 +27,12 @@ TEST_F(Transport, StopStoresThePositionOfANetworkFilmOnce) {
     network_episode_at(1200);
     EXPECT_EQ(w->session().state().last_position, 1200);
 
-    click(w->bo_but[1]);
+    click(w->transport_buttons[kStopButton]);
     EXPECT_EQ(record("date.dat", 0, QStringLiteral("77")).value(6), QStringLiteral("1200"));
     EXPECT_EQ(w->session().state().last_position, 0);
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("已停止"));
-    EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("播放"));
-    EXPECT_EQ(picture_color(w->bo_but[0]), QColor(Qt::red));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("已停止"));
+    EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(), QStringLiteral("播放"));
+    EXPECT_EQ(picture_color(w->transport_buttons[kPlayPauseButton]), QColor(Qt::red));
     EXPECT_FALSE(w->session().status_poll_timer().enabled());
     EXPECT_FALSE(w->bo_ad->isHidden());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
@@ -40,7 +40,7 @@ TEST_F(Transport, StopStoresThePositionOfANetworkFilmOnce) {
 
     // A second stop has no position left to store.
     w->history().history_set_task_pos(77, 500);
-    click(w->bo_but[1]);
+    click(w->transport_buttons[kStopButton]);
     EXPECT_EQ(record("date.dat", 0, QStringLiteral("77")).value(6), QStringLiteral("500"));
 }
 
@@ -51,29 +51,29 @@ TEST_F(Transport, StopStoresALocalFileInTheLocalList) {
     w->session().state().source = PlaySource::LocalFile;
     playing(path, 61, 600);
     tick();
-    click(w->bo_but[1]);
+    click(w->transport_buttons[kStopButton]);
     EXPECT_EQ(record("date_f.dat", 1, path).value(2), QStringLiteral("61"));
 }
 
 TEST_F(Transport, PlayAndStopDoNothingWithoutAnAddress) {
     w->session().status_poll_timer().set_enabled(true);
-    click(w->bo_but[0]);
-    click(w->bo_but[1]);
+    click(w->transport_buttons[kPlayPauseButton]);
+    click(w->transport_buttons[kStopButton]);
     EXPECT_TRUE(player->calls.isEmpty());
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("准备就绪"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("准备就绪"));
 }
 
 TEST_F(Transport, PauseThenPlayConsidersTheResumePositionAgain) {
     playing(QStringLiteral("/films/a.mp4"), 600, 5400);
     tick();
-    EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("暂停"));
+    EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(), QStringLiteral("暂停"));
     EXPECT_FALSE(w->session().state().resumed); // nothing was stored, so no seek was considered
 
-    click(w->bo_but[0]);
+    click(w->transport_buttons[kPlayPauseButton]);
     EXPECT_EQ(player->calls.last(), QStringLiteral("Pause"));
-    EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("播放"));
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("已暂停"));
+    EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(), QStringLiteral("播放"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("已暂停"));
     EXPECT_FALSE(w->bo_ad->isHidden());
     EXPECT_TRUE(w->QvodC->widget()->isHidden());
 
@@ -82,11 +82,11 @@ TEST_F(Transport, PauseThenPlayConsidersTheResumePositionAgain) {
     EXPECT_EQ(player->position, 590);
     w->session().state().resumed = true;
     w->session().status_poll_timer().set_enabled(false);
-    click(w->bo_but[0]);
+    click(w->transport_buttons[kPlayPauseButton]);
     EXPECT_EQ(player->calls.last(), QStringLiteral("Play"));
     EXPECT_FALSE(w->session().state().resumed);
-    EXPECT_EQ(w->bo_but[0]->tip(), QStringLiteral("暂停"));
-    EXPECT_EQ(w->zhun->caption(), QStringLiteral("正在播放"));
+    EXPECT_EQ(w->transport_buttons[kPlayPauseButton]->tip(), QStringLiteral("暂停"));
+    EXPECT_EQ(w->status_label->caption(), QStringLiteral("正在播放"));
     EXPECT_TRUE(w->session().status_poll_timer().enabled());
     tick();
     EXPECT_EQ(player->calls.filter(QStringLiteral("setPosition")).last(),
@@ -96,20 +96,20 @@ TEST_F(Transport, PauseThenPlayConsidersTheResumePositionAgain) {
 
 TEST_F(Transport, MuteThenVolumeTurnsTheSoundBackOn) {
     w->ppt[14] = cell_strip(25, 24, {Qt::red, Qt::green, Qt::blue, Qt::yellow});
-    click(w->bo_but[2]);
-    EXPECT_EQ(w->bo_but[2]->tip(), QStringLiteral("取消静音"));
+    click(w->transport_buttons[kMuteButton]);
+    EXPECT_EQ(w->transport_buttons[kMuteButton]->tip(), QStringLiteral("取消静音"));
     EXPECT_EQ(player->mute, -1);
-    EXPECT_EQ(picture_color(w->bo_but[2]), QColor(Qt::blue));
+    EXPECT_EQ(picture_color(w->transport_buttons[kMuteButton]), QColor(Qt::blue));
 
-    press(w->yin, 40);
-    EXPECT_EQ(w->bo_but[2]->tip(), QStringLiteral("静音"));
+    press(w->volume_track, 40);
+    EXPECT_EQ(w->transport_buttons[kMuteButton]->tip(), QStringLiteral("静音"));
     EXPECT_EQ(player->mute, 0);
     EXPECT_EQ(player->volume, 40);
-    EXPECT_EQ(picture_color(w->bo_but[2]), QColor(Qt::red));
+    EXPECT_EQ(picture_color(w->transport_buttons[kMuteButton]), QColor(Qt::red));
 
-    click(w->bo_but[2]);
-    click(w->bo_but[2]);
-    EXPECT_EQ(w->bo_but[2]->tip(), QStringLiteral("静音"));
+    click(w->transport_buttons[kMuteButton]);
+    click(w->transport_buttons[kMuteButton]);
+    EXPECT_EQ(w->transport_buttons[kMuteButton]->tip(), QStringLiteral("静音"));
     EXPECT_EQ(player->calls.filter(QStringLiteral("setMute")),
               (QStringList{"setMute:-1", "setMute:0", "setMute:-1", "setMute:0"}));
 }
@@ -118,14 +118,14 @@ TEST_F(Transport, FullScreenOnlyWhilePlaying) {
     w->ppt[16] = cell_strip(25, 24, {Qt::red, Qt::green, Qt::blue, Qt::yellow});
     playing(QStringLiteral("/films/a.mp4"), 10, 600);
     player->state = kStatePaused;
-    click(w->bo_but[3]);
+    click(w->transport_buttons[kFullScreenButton]);
     EXPECT_EQ(player->count(QStringLiteral("setFullScreen")), 0);
-    EXPECT_TRUE(w->bo_but[3]->picture().isNull());
+    EXPECT_TRUE(w->transport_buttons[kFullScreenButton]->picture().isNull());
 
     player->state = kStatePlaying;
-    click(w->bo_but[3]);
+    click(w->transport_buttons[kFullScreenButton]);
     EXPECT_EQ(player->full_screen, -1);
-    EXPECT_EQ(picture_color(w->bo_but[3]), QColor(Qt::blue));
+    EXPECT_EQ(picture_color(w->transport_buttons[kFullScreenButton]), QColor(Qt::blue));
 }
 
 TEST_F(Transport, OpeningAFileWhileASeriesPlaysStoresTheEpisodeAndDropsTheSeries) {
@@ -142,7 +142,7 @@ TEST_F(Transport, OpeningAFileWhileASeriesPlaysStoresTheEpisodeAndDropsTheSeries
     client.dialogs.file_to_open = path;
     player->calls.clear();
 
-    click(w->bo_but[4]);
+    click(w->transport_buttons[kOpenFileButton]);
     EXPECT_EQ(
         client.dialogs.last_filter,
         QStringLiteral("影音文件|*.rm;*.rmvb;*.wmv;*.mp3;*wma;*mid;*wav;*mpg;*mp4|所有文件|*.*"));
@@ -174,7 +174,7 @@ TEST_F(Transport, ACancelledFileDialogChangesNothing) {
     network_episode_at(1500);
     player->calls.clear();
     client.dialogs.file_to_open.clear();
-    click(w->bo_but[4]);
+    click(w->transport_buttons[kOpenFileButton]);
     EXPECT_EQ(client.dialogs.last_title, QStringLiteral("选择播放文件"));
     EXPECT_TRUE(player->calls.isEmpty());
     EXPECT_EQ(w->session().state().stored_as, QStringLiteral("77"));
@@ -185,15 +185,15 @@ TEST_F(Transport, CompactModeShowsTheOpenedFileInTheTitleLine) {
     w->compact_mode = 1;
     w->jbi->move(300, 0);
     client.dialogs.file_to_open = QStringLiteral("/m/a.mp4");
-    click(w->bo_but[4]);
+    click(w->transport_buttons[kOpenFileButton]);
     EXPECT_EQ(w->ni_name->caption(), QStringLiteral("a.mp4"));
     EXPECT_EQ(w->ni_bo1->caption(), QStringLiteral("a.mp4"));
 }
 
 TEST_F(Transport, ShutdownButtonPopsUpItsMenu) {
-    click(w->bo_but[6]);
-    EXPECT_EQ(w->menus().last_popup(), w->menus().guan);
-    w->menus().guan->hide();
+    click(w->transport_buttons[kShutdownButton]);
+    EXPECT_EQ(w->menus().last_popup(), w->menus().shutdown_menu);
+    w->menus().shutdown_menu->hide();
 }
 
 TEST_F(Transport, EpisodeButtonsAreDisabledWhileTheServerIsAsked) {
@@ -201,14 +201,14 @@ TEST_F(Transport, EpisodeButtonsAreDisabledWhileTheServerIsAsked) {
     std::vector<bool> enabled_during;
     int clicked = 5;
     client.transfer.responder = [&](const QString&) -> std::optional<QString> {
-        enabled_during.push_back(w->bo_but[clicked]->isEnabled());
+        enabled_during.push_back(w->transport_buttons[clicked]->isEnabled());
         return QStringLiteral("1");
     };
-    click(w->bo_but[5]);
+    click(w->transport_buttons[kPreviousEpisodeButton]);
     clicked = 7;
-    click(w->bo_but[7]);
-    EXPECT_TRUE(w->bo_but[5]->isEnabled());
-    EXPECT_TRUE(w->bo_but[7]->isEnabled());
+    click(w->transport_buttons[kNextEpisodeButton]);
+    EXPECT_TRUE(w->transport_buttons[kPreviousEpisodeButton]->isEnabled());
+    EXPECT_TRUE(w->transport_buttons[kNextEpisodeButton]->isEnabled());
     EXPECT_EQ(enabled_during, (std::vector<bool>{false, false}));
 }
 

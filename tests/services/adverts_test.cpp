@@ -194,8 +194,8 @@ TEST_F(Notice, QvodAdvertisementReplacesTheFallbackUnlessItFailed) {
 
     SimulatedClient other;
     MainWindow& w2 = other.start({}, false);
-    other.pane("Web7").navigate(other.base + "js/ads/qvodad.html");
-    other.pane("Web7").finish_load(false);
+    other.pane("qvod_ad_pane").navigate(other.base + "js/ads/qvodad.html");
+    other.pane("qvod_ad_pane").finish_load(false);
     other.transfer.replies[other.base + "lib/wen.txt"] = body("0****x", "0", "", "0", "1", "2.1");
     other.clock.advance(6000);
     EXPECT_TRUE(w2.ad_huan->isHidden());
@@ -213,7 +213,8 @@ TEST_F(Notice, FloatingWindowComesThreeSecondsLaterAndRisesThenSinksWhenClosed) 
     ASSERT_NE(ad, nullptr);
     EXPECT_FALSE(w.floating_ad_timer->enabled());
     EXPECT_EQ(ad->edge(), ad->height() - 1);
-    EXPECT_EQ(client.pane("adsb.Web1").requested, QStringList{client.base + "/js/ads/fudong.html"});
+    EXPECT_EQ(client.pane("adsb.ad_pane").requested,
+              QStringList{client.base + "/js/ads/fudong.html"});
     client.clock.advance(100); // ten steps of 3 pixels
     EXPECT_EQ(ad->edge(), ad->height() - 1 - 30);
     EXPECT_TRUE(ad->rising());
@@ -232,7 +233,7 @@ TEST_F(Notice, FloatingWindowOpensItsLinkInTheBrowserAndCloses) {
     client.clock.advance(1000);
     EXPECT_EQ(ad->edge(), 0);
     EXPECT_FALSE(ad->rising());
-    client.pane("adsb.Web1").new_window(offer);
+    client.pane("adsb.ad_pane").new_window(offer);
     EXPECT_EQ(client.shell.opened_urls, QStringList{offer});
     EXPECT_TRUE(ad->isHidden());
 
@@ -240,7 +241,7 @@ TEST_F(Notice, FloatingWindowOpensItsLinkInTheBrowserAndCloses) {
     w.show_floating_ad();
     ad = w.floating_ad();
     client.clock.advance(1000);
-    client.pane("adsb.Web1").new_window(QStringLiteral("file:///etc/passwd"));
+    client.pane("adsb.ad_pane").new_window(QStringLiteral("file:///etc/passwd"));
     EXPECT_EQ(client.shell.opened_urls, QStringList{offer});
     EXPECT_TRUE(ad->isHidden());
 }
@@ -252,7 +253,7 @@ TEST_F(Notice, CompactModeStopsTheRotationAndLeavingItResumesFromTheShownItem) {
     fetch();
     client.clock.advance(8000); // 甲 → 乙 → 丙
     ASSERT_EQ(shown_ad(), QStringLiteral("丙"));
-    w.npc_Click(15);
+    w.frame_button_clicked(kCompactButton);
     EXPECT_EQ(w.compact_mode, 1);
     EXPECT_FALSE(w.text_ad_timer->enabled());
     EXPECT_TRUE(w.Lab2[2]->isHidden());

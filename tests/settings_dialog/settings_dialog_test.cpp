@@ -4,7 +4,7 @@
 #include "shared/gbk.h"
 #include "window/main_window.h"
 #include "window/settings_dialog/settings_dialog.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +92,7 @@ protected:
 TEST_F(SettingsDialogTest, OpensOnItsPagesAboveTheMainWindow) {
     w->setWindowIcon(QIcon(QPixmap(16, 16)));
     w->hide();
-    w->menus().about->trigger(); // "关于我们" from the tray menu
+    w->menus().about_item->trigger(); // "关于我们" from the tray menu
     ASSERT_NE(w->settings_dialog, nullptr);
     SettingsDialog& d = *w->settings_dialog;
     EXPECT_TRUE(w->isVisible());
@@ -115,7 +115,7 @@ TEST_F(SettingsDialogTest, OpensOnItsPagesAboveTheMainWindow) {
         EXPECT_EQ(d.about_labels[i]->caption(), about[i]);
 
     // Opened again: the same dialog, on the options page.
-    w->menus().shezhi->trigger();
+    w->menus().settings_item->trigger();
     EXPECT_EQ(w->settings_dialog, &d);
     EXPECT_EQ(d.page(), 1);
     EXPECT_EQ(d.bb->caption(), "软件设置");
@@ -124,21 +124,21 @@ TEST_F(SettingsDialogTest, OpensOnItsPagesAboveTheMainWindow) {
 
 TEST_F(SettingsDialogTest, TrayMenuItemsOpenItOnTheirPages) {
     w->hide();
-    w->menus().about->trigger();
+    w->menus().about_item->trigger();
     ASSERT_NE(w->settings_dialog, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->settings_dialog->isVisible());
     EXPECT_EQ(w->settings_dialog->page(), 0);
-    w->menus().shezhi->trigger();
+    w->menus().settings_item->trigger();
     EXPECT_EQ(w->settings_dialog->page(), 1);
 }
 
 TEST_F(SettingsDialogTest, TheMenuButtonGivesUpTheMouseToTheDialog) {
     // The menu button holds the mouse while hovered; the dialog opened from
     // its menu must get the next click.
-    w->npc_MouseMove(5, Qt::NoButton, 2, 2);
-    ASSERT_EQ(QWidget::mouseGrabber(), w->npc[5]);
-    w->menus().shezhi->trigger();
+    w->frame_button_mouse_move(kMainMenuButton, Qt::NoButton, 2, 2);
+    ASSERT_EQ(QWidget::mouseGrabber(), w->frame_buttons[kMainMenuButton]);
+    w->menus().settings_item->trigger();
     ASSERT_NE(w->settings_dialog, nullptr);
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }

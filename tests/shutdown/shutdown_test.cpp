@@ -5,7 +5,7 @@
 #include "logic/history/history_files.h"
 #include "window/main_window.h"
 #include "window/skin_strips.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QAction>
 #include <QImage>
@@ -71,43 +71,43 @@ protected:
 } // namespace
 
 TEST_F(Shutdown, SwitchSetsTheMarksTheButtonTipAndPicture) {
-    tip& menus = w->menus();
-    EXPECT_TRUE(menus.quxiao->isChecked());
-    EXPECT_FALSE(menus.kaiqi->isChecked());
+    MenusAndHelp& menus = w->menus();
+    EXPECT_TRUE(menus.disarm_shutdown_item->isChecked());
+    EXPECT_FALSE(menus.arm_shutdown_item->isChecked());
     EXPECT_FALSE(w->shutdown_armed());
 
     w->arm_shutdown();
-    EXPECT_TRUE(menus.kaiqi->isChecked());
-    EXPECT_FALSE(menus.quxiao->isChecked());
-    EXPECT_EQ(w->bo_but[6]->tip(), "已开启自动关机");
+    EXPECT_TRUE(menus.arm_shutdown_item->isChecked());
+    EXPECT_FALSE(menus.disarm_shutdown_item->isChecked());
+    EXPECT_EQ(w->transport_buttons[kShutdownButton]->tip(), "已开启自动关机");
     EXPECT_TRUE(w->shutdown_armed());
-    EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[17]));
+    EXPECT_EQ(cell(w->transport_buttons[kShutdownButton]->picture()), cell(w->ppt[17]));
 
     w->arm_shutdown(); // chosen again: stays armed
-    EXPECT_TRUE(menus.kaiqi->isChecked());
+    EXPECT_TRUE(menus.arm_shutdown_item->isChecked());
     EXPECT_TRUE(w->shutdown_armed());
 
     w->disarm_shutdown();
-    EXPECT_FALSE(menus.kaiqi->isChecked());
-    EXPECT_TRUE(menus.quxiao->isChecked());
-    EXPECT_EQ(w->bo_but[6]->tip(), "计划关机");
+    EXPECT_FALSE(menus.arm_shutdown_item->isChecked());
+    EXPECT_TRUE(menus.disarm_shutdown_item->isChecked());
+    EXPECT_EQ(w->transport_buttons[kShutdownButton]->tip(), "计划关机");
     EXPECT_FALSE(w->shutdown_armed());
-    EXPECT_EQ(cell(w->bo_but[6]->picture()), cell(w->ppt[16]));
+    EXPECT_EQ(cell(w->transport_buttons[kShutdownButton]->picture()), cell(w->ppt[16]));
     EXPECT_NE(cell(w->ppt[16]), cell(w->ppt[17]));
 }
 
 TEST_F(Shutdown, MenuItemsSwitchIt) {
-    tip& menus = w->menus();
-    menus.kaiqi->trigger();
+    MenusAndHelp& menus = w->menus();
+    menus.arm_shutdown_item->trigger();
     EXPECT_TRUE(w->shutdown_armed());
-    menus.kaiqi->trigger(); // a checkable item chosen again stays checked
-    EXPECT_TRUE(menus.kaiqi->isChecked());
-    EXPECT_FALSE(menus.quxiao->isChecked());
-    menus.quxiao->trigger();
+    menus.arm_shutdown_item->trigger(); // a checkable item chosen again stays checked
+    EXPECT_TRUE(menus.arm_shutdown_item->isChecked());
+    EXPECT_FALSE(menus.disarm_shutdown_item->isChecked());
+    menus.disarm_shutdown_item->trigger();
     EXPECT_FALSE(w->shutdown_armed());
-    menus.quxiao->trigger();
-    EXPECT_TRUE(menus.quxiao->isChecked());
-    EXPECT_FALSE(menus.kaiqi->isChecked());
+    menus.disarm_shutdown_item->trigger();
+    EXPECT_TRUE(menus.disarm_shutdown_item->isChecked());
+    EXPECT_FALSE(menus.arm_shutdown_item->isChecked());
 }
 
 TEST_F(Shutdown, PowerOffStoresThePositionOfWhatPlayedFirst) {
@@ -143,7 +143,7 @@ TEST_F(Shutdown, ArmedWithBalloonsOffStillPowersOff) {
     client.clock.advance(2000);
     EXPECT_TRUE(client.tray.balloons.empty());
     EXPECT_EQ(client.power.power_offs, 1);
-    EXPECT_EQ(w->zhun->caption(), "播放完毕");
+    EXPECT_EQ(w->status_label->caption(), "播放完毕");
     EXPECT_FALSE(w->session().status_poll_timer().enabled());
 }
 
@@ -171,18 +171,18 @@ TEST_F(Shutdown, ArmedAtTheEndOfAnEpisodeSkipsThePreparedNextOne) {
     end_film();
     EXPECT_EQ(balloons(kShutdownBalloon), 1);
     EXPECT_EQ(balloons(kNextBalloon), 0);
-    const int web1_before = client.pane("Web1").requested.size();
-    const int web2_before = client.pane("Web2").requested.size();
+    const int web1_before = client.pane("catalogue_pane").requested.size();
+    const int web2_before = client.pane("web_player_pane").requested.size();
     client.clock.advance(2000);
 
     EXPECT_EQ(client.power.power_offs, 1);
-    EXPECT_EQ(w->zhun->caption(), "播放完毕");
+    EXPECT_EQ(w->status_label->caption(), "播放完毕");
     EXPECT_FALSE(w->session().status_poll_timer().enabled());
     EXPECT_FALSE(w->bo_ad->isHidden());
     // The next episode is not played, and the finished one is stored as a
     // finished episode is (1), not at its end, where a replay would resume.
-    EXPECT_EQ(client.pane("Web1").requested.size(), web1_before);
-    EXPECT_EQ(client.pane("Web2").requested.size(), web2_before);
+    EXPECT_EQ(client.pane("catalogue_pane").requested.size(), web1_before);
+    EXPECT_EQ(client.pane("web_player_pane").requested.size(), web2_before);
     EXPECT_EQ(client.player().count("setUrl:qvod://2"), 0);
     EXPECT_EQ(client.player().count("Stop"), 1);
     EXPECT_TRUE(client.read("date.dat").startsWith("42|")) << client.read("date.dat").constData();

@@ -3,7 +3,7 @@
 #include "window/frame_fixture.h"
 
 #include "shared/gbk.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QAction>
 #include <QLabel>
@@ -33,10 +33,10 @@ TEST_F(TrayIcon, LeftClickRestoresHidesAndShows) {
 TEST_F(TrayIcon, RightClickOpensTheMainMenuAtThePointer) {
     MainWindow& w = start();
     client.tray.on_right_click(QPoint(1500, 950));
-    tip& menus = w.menus();
-    EXPECT_EQ(menus.last_popup(), menus.r_m);
-    EXPECT_TRUE(menus.r_m->isVisible());
-    menus.r_m->close();
+    MenusAndHelp& menus = w.menus();
+    EXPECT_EQ(menus.last_popup(), menus.main_menu);
+    EXPECT_TRUE(menus.main_menu->isVisible());
+    menus.main_menu->close();
 }
 
 TEST_F(TrayIcon, BalloonHasItsTitleAndFieldLengths) {
@@ -75,8 +75,8 @@ TEST_F(TrayIcon, SweepMovesOverEveryInnerPixelOfTheStrip) {
 
 TEST_F(TrayIcon, HelpCardsCycleAndStartAgainFromTheFirst) {
     MainWindow& w = start();
-    tip& help = w.menus();
-    help.help->trigger();
+    MenusAndHelp& help = w.menus();
+    help.help_item->trigger();
     ASSERT_TRUE(help.isVisible());
     EXPECT_EQ(help.windowTitle(), "帮助提示");
     EXPECT_EQ(help.size(), QSize(365, 177));
@@ -111,7 +111,7 @@ TEST_F(TrayIcon, HelpCardsCycleAndStartAgainFromTheFirst) {
     EXPECT_EQ(shown(), 2);
     QTest::mouseClick(help.cmdclose, Qt::LeftButton);
     EXPECT_FALSE(help.isVisible());
-    help.help->trigger();
+    help.help_item->trigger();
     EXPECT_EQ(shown(), 0);
     EXPECT_EQ(counter(), "第1条");
     help.close();
@@ -119,9 +119,9 @@ TEST_F(TrayIcon, HelpCardsCycleAndStartAgainFromTheFirst) {
 
 TEST_F(TrayIcon, HelpOverAHiddenTopmostWindowShowsItAndKeepsTopmost) {
     MainWindow& w = start();
-    w.npc_Click(4);
+    w.frame_button_clicked(kTopmostButton);
     w.hide();
-    w.menus().help->trigger();
+    w.menus().help_item->trigger();
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.menus().isVisible());
     EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -131,26 +131,26 @@ TEST_F(TrayIcon, HelpOverAHiddenTopmostWindowShowsItAndKeepsTopmost) {
 
 TEST_F(TrayIcon, MenuItemsReachTheirProcedures) {
     MainWindow& w = start();
-    tip& m = w.menus();
-    FakePane& home = client.pane("Web1");
-    m.ht->trigger();
-    m.qj->trigger();
-    m.sx->trigger();
-    m.fz->trigger();
-    m.zt->trigger();
+    MenusAndHelp& m = w.menus();
+    FakePane& home = client.pane("catalogue_pane");
+    m.back_item->trigger();
+    m.forward_item->trigger();
+    m.refresh_item->trigger();
+    m.copy_item->trigger();
+    m.paste_item->trigger();
     EXPECT_EQ(home.backs, 1);
     EXPECT_EQ(home.forwards, 1);
     EXPECT_EQ(home.refreshes, 1);
     EXPECT_EQ(home.copies, 1);
     EXPECT_EQ(home.pastes, 1);
-    m.zy->trigger();
+    m.home_item->trigger();
     EXPECT_EQ(home.requested.last(), client.base);
-    m.guanf->trigger();
+    m.home_page_item->trigger();
     EXPECT_EQ(client.shell.opened_urls, QStringList{"http://127.0.0.1:9/"});
-    EXPECT_TRUE(m.quxiao->isChecked());
-    EXPECT_FALSE(m.kaiqi->isChecked());
+    EXPECT_TRUE(m.disarm_shutdown_item->isChecked());
+    EXPECT_FALSE(m.arm_shutdown_item->isChecked());
 
-    m.qsoft->trigger();
+    m.quit_item->trigger();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(client.tray.present());
 }

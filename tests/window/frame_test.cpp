@@ -6,7 +6,7 @@
 #include "logic/settings/settings.h"
 #include "platform/player_control.h"
 
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QMenu>
 #include <QScreen>
@@ -70,8 +70,9 @@ TEST_F(Frame, FreeSurfaceDragsTheWindowAndDoubleClickMaximises) {
 
     QTest::mouseDClick(handle(), Qt::LeftButton, {}, {600, 30});
     EXPECT_TRUE(w.isMaximized());
-    EXPECT_EQ(w.npc[1]->tip(), "还原");
-    EXPECT_TRUE(shows(w.npc[1], npc_cell(1, false, {.maximised = true})));
+    EXPECT_EQ(w.frame_buttons[kMaximiseButton]->tip(), "还原");
+    EXPECT_TRUE(shows(w.frame_buttons[kMaximiseButton],
+                      frame_button_cell(kMaximiseButton, false, {.maximised = true})));
     // Maximised: the band neither resizes nor saves, dragging does nothing.
     client.set_setting("S_q", "h_w", "1");
     const QRect maximised = w.geometry();
@@ -81,10 +82,11 @@ TEST_F(Frame, FreeSurfaceDragsTheWindowAndDoubleClickMaximises) {
     EXPECT_EQ(w.geometry(), maximised);
     EXPECT_EQ(client.setting("S_q", "h_w"), "1");
 
-    w.npc_Click(1);
+    w.frame_button_clicked(kMaximiseButton);
     EXPECT_FALSE(w.isMaximized());
-    EXPECT_EQ(w.npc[1]->tip(), "最大化");
-    EXPECT_TRUE(shows(w.npc[1], npc_cell(1, false, {})));
+    EXPECT_EQ(w.frame_buttons[kMaximiseButton]->tip(), "最大化");
+    EXPECT_TRUE(
+        shows(w.frame_buttons[kMaximiseButton], frame_button_cell(kMaximiseButton, false, {})));
 }
 
 TEST_F(Frame, OutlineIsRoundedAndTopmostFollowsItsButton) {
@@ -95,21 +97,22 @@ TEST_F(Frame, OutlineIsRoundedAndTopmostFollowsItsButton) {
     EXPECT_TRUE(mask.contains(QPoint(1, 0)));
     EXPECT_TRUE(mask.contains(QPoint(w.width() / 2, w.height() / 2)));
 
-    click(w.npc[4]);
+    click(w.frame_buttons[kTopmostButton]);
     EXPECT_TRUE(topmost(w));
     EXPECT_TRUE(w.isVisible()); // the flag changes without hiding the window
-    EXPECT_EQ(w.npc[4]->tip(), "取消置顶");
-    EXPECT_TRUE(shows(w.npc[4], npc_cell(4, false, {.topmost = true})));
-    click(w.npc[4]);
+    EXPECT_EQ(w.frame_buttons[kTopmostButton]->tip(), "取消置顶");
+    EXPECT_TRUE(shows(w.frame_buttons[kTopmostButton],
+                      frame_button_cell(kTopmostButton, false, {.topmost = true})));
+    click(w.frame_buttons[kTopmostButton]);
     EXPECT_FALSE(topmost(w));
-    EXPECT_EQ(w.npc[4]->tip(), "置顶");
+    EXPECT_EQ(w.frame_buttons[kTopmostButton]->tip(), "置顶");
 }
 
 TEST_F(Frame, CloseAsksOnceThenTheAnswerDecides) {
     MainWindow& w = start();
     ASSERT_EQ(client.setting("S_q", "ts"), "3");
     client.dialogs.answers = {MsgAnswer::Yes};
-    click(w.npc[2]);
+    click(w.frame_buttons[kCloseButton]);
     ASSERT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_EQ(client.dialogs.boxes[0].text, "关闭 Kelvara 最小化到托盘吗？");
     EXPECT_EQ(client.dialogs.boxes[0].title, "提示：");
@@ -122,7 +125,7 @@ TEST_F(Frame, CloseAsksOnceThenTheAnswerDecides) {
     // Shown again from the tray, closed again: hidden without a question.
     client.tray.on_left_click();
     ASSERT_TRUE(w.isVisible());
-    w.npc_Click(2);
+    w.frame_button_clicked(kCloseButton);
     EXPECT_EQ(client.dialogs.boxes.size(), 1u);
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(client.tray.present());
@@ -133,7 +136,7 @@ TEST_F(Frame, CloseMinimisesWhereTheDesktopHasNoTray) {
     client.set_setting("S_q", "ts", "1");
     client.set_setting("S_q", "quit", "2");
     client.tray.shown = false; // the desktop could not show the icon
-    w.npc_Click(2);
+    w.frame_button_clicked(kCloseButton);
     EXPECT_TRUE(w.isMinimized());
 }
 
@@ -160,7 +163,7 @@ TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
         other.set_setting("S_q", "quit", c.quit);
         w.show();
         other.dialogs.answers = {c.answer};
-        w.npc_Click(2);
+        w.frame_button_clicked(kCloseButton);
         EXPECT_EQ(other.dialogs.boxes.size(), c.asks ? 1u : 0u);
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(other.tray.present(), !c.quits); // quitting removes the icon
@@ -172,39 +175,39 @@ TEST_F(Frame, CloseQuitsWhenTheAnswerOrTheSettingSaysSo) {
 
 TEST_F(Frame, HeaderTabsSwitchTheContent) {
     MainWindow& w = start();
-    EXPECT_EQ(w.main_tab, 8);
-    EXPECT_FALSE(w.npc[8]->isEnabled());
+    EXPECT_EQ(w.main_tab, kLibraryTab);
+    EXPECT_FALSE(w.frame_buttons[kLibraryTab]->isEnabled());
     EXPECT_TRUE(w.Pic1->isVisible());
-    EXPECT_TRUE(shows(w.npc[8], header_tab_cell(8, true)));
-    EXPECT_TRUE(shows(w.npc[9], header_tab_cell(9, false)));
+    EXPECT_TRUE(shows(w.frame_buttons[kLibraryTab], header_tab_cell(kLibraryTab, true)));
+    EXPECT_TRUE(shows(w.frame_buttons[kNowPlayingTab], header_tab_cell(kNowPlayingTab, false)));
 
-    click(w.npc[9]);
-    EXPECT_EQ(w.main_tab, 9);
-    EXPECT_FALSE(w.npc[9]->isEnabled());
-    EXPECT_TRUE(w.npc[8]->isEnabled());
+    click(w.frame_buttons[kNowPlayingTab]);
+    EXPECT_EQ(w.main_tab, kNowPlayingTab);
+    EXPECT_FALSE(w.frame_buttons[kNowPlayingTab]->isEnabled());
+    EXPECT_TRUE(w.frame_buttons[kLibraryTab]->isEnabled());
     EXPECT_FALSE(w.Pic1->isVisible());
     EXPECT_TRUE(w.qvod->isVisible());
     EXPECT_FALSE(w.Pic2->isVisible());
     EXPECT_TRUE(w.Pic5->isVisible()); // the episode page in place of the list
-    EXPECT_EQ(client.pane("Web2").requested.last(), "about:blank");
-    EXPECT_TRUE(shows(w.npc[9], header_tab_cell(9, true)));
-    EXPECT_TRUE(shows(w.npc[8], header_tab_cell(8, false)));
+    EXPECT_EQ(client.pane("web_player_pane").requested.last(), "about:blank");
+    EXPECT_TRUE(shows(w.frame_buttons[kNowPlayingTab], header_tab_cell(kNowPlayingTab, true)));
+    EXPECT_TRUE(shows(w.frame_buttons[kLibraryTab], header_tab_cell(kLibraryTab, false)));
 
     // Online TV: its page once, however often the tab is clicked.
     client.player().state = kStateStopped;
-    w.npc_Click(13);
-    w.npc_Click(8);
-    w.npc_Click(13);
-    EXPECT_EQ(client.pane("Web9").requested.filter("/tv"), QStringList{client.base + "/tv"});
+    w.frame_button_clicked(kOnlineTvTab);
+    w.frame_button_clicked(kLibraryTab);
+    w.frame_button_clicked(kOnlineTvTab);
+    EXPECT_EQ(client.pane("tv_pane").requested.filter("/tv"), QStringList{client.base + "/tv"});
     EXPECT_TRUE(w.ying->isVisible());
     EXPECT_FALSE(w.zz->isVisible());
-    w.npc_Click(14);
-    EXPECT_EQ(client.pane("Web9").requested.last(), client.base + "/yy");
+    w.frame_button_clicked(kRecommendationsTab);
+    EXPECT_EQ(client.pane("tv_pane").requested.last(), client.base + "/yy");
     EXPECT_EQ(w.tv_page, 2);
     // Compact mode is not offered from these pages.
-    w.npc_Click(15);
+    w.frame_button_clicked(kCompactButton);
     EXPECT_EQ(w.compact_mode, 0);
-    w.npc_Click(8);
+    w.frame_button_clicked(kLibraryTab);
     EXPECT_FALSE(w.ying->isVisible());
     EXPECT_TRUE(w.zz->isVisible());
     EXPECT_TRUE(w.Pic1->isVisible());
@@ -212,29 +215,29 @@ TEST_F(Frame, HeaderTabsSwitchTheContent) {
 
 TEST_F(Frame, HistorySubTabsSwitchTheListAndTheCaption) {
     MainWindow& w = start();
-    click(w.npc[12]);
+    click(w.frame_buttons[kLocalListTab]);
     EXPECT_EQ(w.qk->caption(), "∴ 清空列表");
     EXPECT_TRUE(w.Pic4->isVisible());
     EXPECT_FALSE(w.Pic3->isVisible());
-    EXPECT_FALSE(w.npc[12]->isEnabled());
-    EXPECT_TRUE(shows(w.npc[12], sub_tab_cell(12, true)));
-    EXPECT_TRUE(shows(w.npc[11], sub_tab_cell(11, false)));
+    EXPECT_FALSE(w.frame_buttons[kLocalListTab]->isEnabled());
+    EXPECT_TRUE(shows(w.frame_buttons[kLocalListTab], sub_tab_cell(kLocalListTab, true)));
+    EXPECT_TRUE(shows(w.frame_buttons[kNetworkTasksTab], sub_tab_cell(kNetworkTasksTab, false)));
     // The film-library tab keeps the local list.
-    w.npc_Click(9);
-    w.npc_Click(8);
+    w.frame_button_clicked(kNowPlayingTab);
+    w.frame_button_clicked(kLibraryTab);
     EXPECT_TRUE(w.Pic4->isVisible());
 
-    click(w.npc[11]);
+    click(w.frame_buttons[kNetworkTasksTab]);
     EXPECT_EQ(w.qk->caption(), "∴ 管理任务");
     EXPECT_TRUE(w.Pic3->isVisible());
     EXPECT_FALSE(w.Pic4->isVisible());
     // On the now-playing tab the network tab shows the episode page.
     w.session().state().source = PlaySource::NetworkTask;
-    w.npc_Click(9);
+    w.frame_button_clicked(kNowPlayingTab);
     EXPECT_TRUE(w.Pic5->isVisible());
     EXPECT_FALSE(w.Pic3->isVisible());
     w.session().state().source = PlaySource::LocalFile;
-    w.npc_Click(9);
+    w.frame_button_clicked(kNowPlayingTab);
     EXPECT_TRUE(w.Pic4->isVisible());
     EXPECT_EQ(w.qk->caption(), "∴ 清空列表");
 }
@@ -245,17 +248,17 @@ TEST_F(Frame, CompactModeInAndOut) {
     MainWindow& w = start();
     ASSERT_EQ(w.size(), QSize(1000, 600));
     w.text_ad_timer->set_enabled(true);
-    click(w.npc[15]);
+    click(w.frame_buttons[kCompactButton]);
     EXPECT_EQ(w.compact_mode, 1);
-    EXPECT_EQ(w.main_tab, 9);
+    EXPECT_EQ(w.main_tab, kNowPlayingTab);
     EXPECT_EQ(w.size(), QSize(5800 / 15, 4800 / 15));
     EXPECT_TRUE(topmost(w));
     for (int i = 0; i <= 15; ++i)
-        EXPECT_FALSE(w.npc[i]->isVisible()) << i;
-    EXPECT_TRUE(w.npc[16]->isVisible());
-    for (PictureBox* b : w.bo_but)
+        EXPECT_FALSE(w.frame_buttons[i]->isVisible()) << i;
+    EXPECT_TRUE(w.frame_buttons[kLogoButton]->isVisible());
+    for (PictureBox* b : w.transport_buttons)
         EXPECT_FALSE(b->isVisible());
-    EXPECT_FALSE(w.yin->isVisible());
+    EXPECT_FALSE(w.volume_track->isVisible());
     EXPECT_FALSE(w.l2->isVisible());
     EXPECT_FALSE(w.ni_name->isVisible());
     EXPECT_TRUE(w.ni_bo1->isVisible());
@@ -276,8 +279,8 @@ TEST_F(Frame, CompactModeInAndOut) {
     EXPECT_EQ(w.pos(), QPoint((screen.width() - 1000) / 2, (screen.height() - 600) / 2));
     EXPECT_FALSE(topmost(w));
     EXPECT_TRUE(w.l2->isVisible());
-    EXPECT_TRUE(w.npc[4]->isVisible());
-    EXPECT_TRUE(w.bo_but[0]->isVisible());
+    EXPECT_TRUE(w.frame_buttons[kTopmostButton]->isVisible());
+    EXPECT_TRUE(w.transport_buttons[kPlayPauseButton]->isVisible());
     EXPECT_TRUE(w.ni_name->isVisible());
     EXPECT_EQ(w.ni_name->text(), "Kelvara 2.1");
     EXPECT_FALSE(w.jbi->isVisible());
@@ -287,23 +290,23 @@ TEST_F(Frame, CompactModeInAndOut) {
 
 TEST_F(Frame, TopmostChosenBeforeCompactModeStaysAfterIt) {
     MainWindow& w = start();
-    w.npc_Click(6); // side bar hidden stays hidden after compact mode
-    w.npc_Click(4);
-    w.npc_Click(15);
+    w.frame_button_clicked(kSideBarGrip); // side bar hidden stays hidden after compact mode
+    w.frame_button_clicked(kTopmostButton);
+    w.frame_button_clicked(kCompactButton);
     w.jbi_Click();
     EXPECT_TRUE(topmost(w));
-    EXPECT_EQ(w.npc[4]->tip(), "取消置顶");
+    EXPECT_EQ(w.frame_buttons[kTopmostButton]->tip(), "取消置顶");
     EXPECT_FALSE(w.l2->isVisible());
 }
 
 TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
     MainWindow& w = start();
-    EXPECT_EQ(w.npc[7]->tip(), "打开");
+    EXPECT_EQ(w.frame_buttons[kSideBoxToggle]->tip(), "打开");
     EXPECT_FALSE(w.u_k->isVisible());
     client.clock.advance(1999);
     EXPECT_FALSE(w.u_k->isVisible());
     client.clock.advance(1);
-    EXPECT_EQ(w.npc[7]->tip(), "关闭");
+    EXPECT_EQ(w.frame_buttons[kSideBoxToggle]->tip(), "关闭");
     EXPECT_TRUE(w.u_k->isVisible());
     EXPECT_FALSE(w.side_box_timer->enabled());
 
@@ -311,22 +314,25 @@ TEST_F(Frame, SideBoxOpensTwoSecondsAfterLoadUnlessItsPageFailed) {
     MainWindow& v = failed.start();
     v.softad_failed = 1;
     failed.clock.advance(5000);
-    EXPECT_EQ(v.npc[7]->tip(), "打开");
+    EXPECT_EQ(v.frame_buttons[kSideBoxToggle]->tip(), "打开");
     EXPECT_FALSE(v.side_box_timer->enabled());
 }
 
 TEST_F(Frame, MenuButtonsPopTheirMenusBesideThemselves) {
     MainWindow& w = start();
-    tip& menus = w.menus();
-    w.npc_Click(3);
-    EXPECT_EQ(menus.last_popup(), menus.pifu);
-    EXPECT_EQ(menus.pifu->pos(), w.mapToGlobal(w.npc[3]->pos() + QPoint(-15, 20)));
-    menus.pifu->close();
-    w.npc_Click(5);
-    EXPECT_EQ(menus.last_popup(), menus.r_m);
-    EXPECT_EQ(menus.r_m->pos(), w.mapToGlobal(w.npc[5]->pos() + QPoint(-15, 20)));
-    menus.r_m->close();
-    w.npc_Click(16);
-    EXPECT_EQ(menus.r_m->pos(), w.mapToGlobal(w.npc[16]->pos() + QPoint(20, 25)));
-    menus.r_m->close();
+    MenusAndHelp& menus = w.menus();
+    w.frame_button_clicked(kSkinButton);
+    EXPECT_EQ(menus.last_popup(), menus.skin_menu);
+    EXPECT_EQ(menus.skin_menu->pos(),
+              w.mapToGlobal(w.frame_buttons[kSkinButton]->pos() + QPoint(-15, 20)));
+    menus.skin_menu->close();
+    w.frame_button_clicked(kMainMenuButton);
+    EXPECT_EQ(menus.last_popup(), menus.main_menu);
+    EXPECT_EQ(menus.main_menu->pos(),
+              w.mapToGlobal(w.frame_buttons[kMainMenuButton]->pos() + QPoint(-15, 20)));
+    menus.main_menu->close();
+    w.frame_button_clicked(kLogoButton);
+    EXPECT_EQ(menus.main_menu->pos(),
+              w.mapToGlobal(w.frame_buttons[kLogoButton]->pos() + QPoint(20, 25)));
+    menus.main_menu->close();
 }

@@ -44,14 +44,15 @@ TEST(LayoutFormulas, MinimumSizesNeverLeaveTheWindowATwipShort) {
 TEST(LayoutFormulas, TitleButtonsRowUpWithoutGapsFromTheCloseButton) {
     for (int W : {867, 904, 1366}) {
         const MainLayout m = main_layout(W, 600);
-        EXPECT_EQ(m.npc[2].right(), W - 6) << W;
+        EXPECT_EQ(m.frame_buttons[kCloseButton].right(), W - 6) << W;
         // Right to left: close, maximise, minimise, menu, skin, compact, topmost.
         const int order[] = {2, 1, 0, 5, 3, 15, 4};
         for (int i = 1; i < 7; ++i) {
-            EXPECT_EQ(m.npc[order[i]].right() + 1, m.npc[order[i - 1]].left()) << order[i];
-            EXPECT_EQ(m.npc[order[i]].height(), 19);
+            EXPECT_EQ(m.frame_buttons[order[i]].right() + 1, m.frame_buttons[order[i - 1]].left())
+                << order[i];
+            EXPECT_EQ(m.frame_buttons[order[i]].height(), 19);
         }
-        EXPECT_EQ(m.npc[4].left(), W - 38 - 5 * 24 - 21);
+        EXPECT_EQ(m.frame_buttons[kTopmostButton].left(), W - 38 - 5 * 24 - 21);
     }
 }
 
@@ -59,20 +60,22 @@ TEST(LayoutFormulas, TransportBarCentresThePlaybackGroup) {
     for (int W : {867, 1000, 1441}) {
         const MainLayout m = main_layout(W, 700);
         const int T = 700 - 36;
-        EXPECT_EQ(m.bo_but[1].left(), (W - 120) / 2);
+        EXPECT_EQ(m.transport_buttons[kStopButton].left(), (W - 120) / 2);
         // stop, previous, play, next, mute, volume left to right, no overlap
-        const QRect* row[] = {&m.bo_but[1], &m.bo_but[5], &m.bo_but[0],
-                              &m.bo_but[7], &m.bo_but[2], &m.yin};
+        const QRect* row[] = {
+            &m.transport_buttons[kStopButton],      &m.transport_buttons[kPreviousEpisodeButton],
+            &m.transport_buttons[kPlayPauseButton], &m.transport_buttons[kNextEpisodeButton],
+            &m.transport_buttons[kMuteButton],      &m.volume_track};
         for (int i = 1; i < 6; ++i)
             EXPECT_GT(row[i]->left(), row[i - 1]->right());
-        EXPECT_EQ(m.bo_but[0].top(), T);
-        EXPECT_EQ(m.bo_but[8].left(), W - 47);
-        EXPECT_EQ(m.bo_but[6].left(), W - 47 - 3 * 26);
-        EXPECT_EQ(m.bo_but[6].top(), T + 4);
-        EXPECT_EQ(m.npc[16], QRect(10, T - 2, 45, 38));
+        EXPECT_EQ(m.transport_buttons[kPlayPauseButton].top(), T);
+        EXPECT_EQ(m.transport_buttons[kSideBarButton].left(), W - 47);
+        EXPECT_EQ(m.transport_buttons[kShutdownButton].left(), W - 47 - 3 * 26);
+        EXPECT_EQ(m.transport_buttons[kShutdownButton].top(), T + 4);
+        EXPECT_EQ(m.frame_buttons[kLogoButton], QRect(10, T - 2, 45, 38));
         // The pages panel lies exactly over the content panel.
         EXPECT_EQ(m.ying, m.zz);
-        EXPECT_EQ(m.Web9.size(), m.zz.size() + QSize(2, 2));
+        EXPECT_EQ(m.tv_pane.size(), m.zz.size() + QSize(2, 2));
     }
 }
 
@@ -84,11 +87,11 @@ TEST(LayoutFormulas, SideBarSplitsTheContentPanel) {
     EXPECT_EQ(shown.l2.right(), zz.width() - 1);
     EXPECT_EQ(shown.Pic1.width(), zz.width() - 161);
     EXPECT_EQ(hidden.Pic1.width(), zz.width());
-    EXPECT_EQ(zz.width() - hidden.npc6.left(), 4);
-    EXPECT_EQ(shown.npc6.top() + 20, zz.height() / 2);
+    EXPECT_EQ(zz.width() - hidden.side_bar_grip.left(), 4);
+    EXPECT_EQ(shown.side_bar_grip.top() + 20, zz.height() / 2);
     EXPECT_NE(shown.grip_cell, hidden.grip_cell);
     // The panes overlap their container by 2 pixels on each side.
-    EXPECT_EQ(shown.Web1, shown.Pic1.adjusted(-2, -2, 2, 2));
+    EXPECT_EQ(shown.catalogue_pane, shown.Pic1.adjusted(-2, -2, 2, 2));
     // The reload sign sits 20 pixels above the centre, the text below it.
     EXPECT_EQ(shown.jia.center().y() + 20, shown.Pic2.center().y());
     EXPECT_EQ(shown.webe.y(), shown.jia.bottom() + 5);
@@ -100,25 +103,25 @@ TEST(LayoutFormulas, CollapsedSideBoxGivesTheListsItsHeight) {
     const SideboxLayout shut = sidebox_layout(zz, false, 20);
     EXPECT_TRUE(open.u_k_visible);
     EXPECT_FALSE(shut.u_k_visible);
-    EXPECT_EQ(open.npc10.top(), 46);
-    EXPECT_EQ(shut.npc10.top(), 0);
+    EXPECT_EQ(open.sub_tab_bar.top(), 46);
+    EXPECT_EQ(shut.sub_tab_bar.top(), 0);
     EXPECT_EQ(shut.Pic3.height() - open.Pic3.height(), 46);
-    EXPECT_EQ(open.Pic3.top(), open.npc10.bottom() + 3);
+    EXPECT_EQ(open.Pic3.top(), open.sub_tab_bar.bottom() + 3);
     EXPECT_EQ(open.Pic3.height(), zz.height() - 46 - 25 - 20);
-    EXPECT_EQ(open.Web3.width(), open.Pic3.width() + 2);
-    EXPECT_EQ(open.Web4.height(), open.Pic3.height() + 4);
+    EXPECT_EQ(open.network_list_pane.width(), open.Pic3.width() + 2);
+    EXPECT_EQ(open.local_list_pane.height(), open.Pic3.height() + 4);
 }
 
 TEST(LayoutFormulas, PlayerAreaStacksVideoStatusAndSeekBar) {
     PlayerSizes s;
     s.Pic2 = {700, 500};
-    s.gunt_height = 6;
+    s.seek_track_height = 6;
     s.bo_zt_height = 22;
     s.adp = {300, 160};
     s.times_width = 80;
     const PlayerLayout p = player_layout(s);
-    EXPECT_EQ(p.gunt.bottom(), 499);
-    EXPECT_EQ(p.bo_zt.bottom() + 1, p.gunt.top());
+    EXPECT_EQ(p.seek_track.bottom(), 499);
+    EXPECT_EQ(p.bo_zt.bottom() + 1, p.seek_track.top());
     EXPECT_EQ(p.QvodC.height(), p.bo_zt.top());
     EXPECT_EQ(p.ad_huan.center(), p.bo_ad.center());
     EXPECT_EQ(p.adp.center(), p.bo_ad.center());
@@ -131,8 +134,8 @@ TEST(LayoutFormulas, CompactWindowShowsOnlyThePlayer) {
     EXPECT_EQ(c.jbi, QPoint(387 - 8 - 13, 0));
     EXPECT_EQ(c.zz, QRect(2, 20, 383, 297));
     EXPECT_EQ(c.Pic2.size(), c.zz.size());
-    EXPECT_EQ(c.Web2.top(), -20);
-    EXPECT_EQ(c.Web2.bottom(), c.Pic2.bottom());
+    EXPECT_EQ(c.web_player_pane.top(), -20);
+    EXPECT_EQ(c.web_player_pane.bottom(), c.Pic2.bottom());
     EXPECT_EQ(c.title_room, c.jbi.x() - 50);
 }
 

@@ -37,16 +37,20 @@ std::vector<ButtonLook> all_looks() {
 
 TEST(SkinCells, EveryCellLiesInsideItsStrip) {
     for (const ButtonLook& look : all_looks()) {
-        for (int i : {0, 1, 2, 3, 4, 5, 7, 15, 16})
+        for (FrameButton i :
+             {kMinimiseButton, kMaximiseButton, kCloseButton, kSkinButton, kTopmostButton,
+              kMainMenuButton, kSideBoxToggle, kCompactButton, kLogoButton})
             for (bool hover : {false, true})
-                EXPECT_TRUE(inside_strip(npc_cell(i, hover, look))) << "npc " << i;
-        for (int i = 0; i < 9; ++i)
-            EXPECT_TRUE(inside_strip(bo_but_cell(i, false, look))) << "bo_but " << i;
+                EXPECT_TRUE(inside_strip(frame_button_cell(i, hover, look)))
+                    << "frame_buttons " << i;
+        for (int i = 0; i < kTransportButtonCount; ++i)
+            EXPECT_TRUE(inside_strip(transport_button_cell(TransportIndex(i), false, look)))
+                << "transport_buttons " << i;
     }
-    for (int i : {8, 9, 13, 14})
+    for (FrameButton i : {kLibraryTab, kNowPlayingTab, kOnlineTvTab, kRecommendationsTab})
         for (bool selected : {false, true})
             EXPECT_TRUE(inside_strip(header_tab_cell(i, selected)));
-    for (int i : {11, 12})
+    for (FrameButton i : {kNetworkTasksTab, kLocalListTab})
         for (bool selected : {false, true})
             EXPECT_TRUE(inside_strip(sub_tab_cell(i, selected)));
     EXPECT_TRUE(inside_strip(grip_cell(true)));
@@ -55,30 +59,43 @@ TEST(SkinCells, EveryCellLiesInsideItsStrip) {
 
 TEST(SkinCells, HoverAndStatesShowDifferentCells) {
     for (const ButtonLook& look : all_looks()) {
-        for (int i : {0, 1, 2, 3, 4, 5, 7, 15, 16})
-            EXPECT_NE(key(npc_cell(i, false, look)), key(npc_cell(i, true, look))) << i;
-        for (int i : {0, 1, 2, 3, 4, 5, 7, 8})
-            EXPECT_NE(key(bo_but_cell(i, false, look)), key(bo_but_cell(i, true, look))) << i;
-        EXPECT_FALSE(bo_but_cell(6, true, look).valid()); // no hover picture
+        for (FrameButton i :
+             {kMinimiseButton, kMaximiseButton, kCloseButton, kSkinButton, kTopmostButton,
+              kMainMenuButton, kSideBoxToggle, kCompactButton, kLogoButton})
+            EXPECT_NE(key(frame_button_cell(i, false, look)), key(frame_button_cell(i, true, look)))
+                << i;
+        for (TransportIndex i :
+             {kPlayPauseButton, kStopButton, kMuteButton, kFullScreenButton, kOpenFileButton,
+              kPreviousEpisodeButton, kNextEpisodeButton, kSideBarButton})
+            EXPECT_NE(key(transport_button_cell(i, false, look)),
+                      key(transport_button_cell(i, true, look)))
+                << i;
+        EXPECT_FALSE(
+            transport_button_cell(kShutdownButton, true, look).valid()); // no hover picture
     }
     ButtonLook normal, maximised, topmost, open, pause, muted;
     maximised.maximised = topmost.topmost = open.box_open = pause.pause = muted.muted = true;
     for (bool hover : {false, true}) {
-        EXPECT_EQ(npc_cell(1, hover, maximised).strip, 5);
-        EXPECT_NE(key(npc_cell(4, hover, normal)), key(npc_cell(4, hover, topmost)));
-        EXPECT_NE(key(npc_cell(7, hover, normal)), key(npc_cell(7, hover, open)));
-        EXPECT_NE(key(bo_but_cell(0, hover, normal)), key(bo_but_cell(0, hover, pause)));
-        EXPECT_NE(key(bo_but_cell(2, hover, normal)), key(bo_but_cell(2, hover, muted)));
+        EXPECT_EQ(frame_button_cell(kMaximiseButton, hover, maximised).strip, 5);
+        EXPECT_NE(key(frame_button_cell(kTopmostButton, hover, normal)),
+                  key(frame_button_cell(kTopmostButton, hover, topmost)));
+        EXPECT_NE(key(frame_button_cell(kSideBoxToggle, hover, normal)),
+                  key(frame_button_cell(kSideBoxToggle, hover, open)));
+        EXPECT_NE(key(transport_button_cell(kPlayPauseButton, hover, normal)),
+                  key(transport_button_cell(kPlayPauseButton, hover, pause)));
+        EXPECT_NE(key(transport_button_cell(kMuteButton, hover, normal)),
+                  key(transport_button_cell(kMuteButton, hover, muted)));
     }
     // The title-bar buttons, the four tabs and the sub-tabs each have a cell
     // of their own.
     std::set<std::tuple<int, int>> seen;
-    for (int i : {0, 1, 2, 3, 5, 15})
-        EXPECT_TRUE(seen.insert(key(npc_cell(i, false, normal))).second) << i;
-    for (int i : {8, 9, 13, 14})
+    for (FrameButton i : {kMinimiseButton, kMaximiseButton, kCloseButton, kSkinButton,
+                          kMainMenuButton, kCompactButton})
+        EXPECT_TRUE(seen.insert(key(frame_button_cell(i, false, normal))).second) << i;
+    for (FrameButton i : {kLibraryTab, kNowPlayingTab, kOnlineTvTab, kRecommendationsTab})
         for (bool selected : {false, true})
             EXPECT_TRUE(seen.insert(key(header_tab_cell(i, selected))).second) << i;
-    for (int i : {11, 12})
+    for (FrameButton i : {kNetworkTasksTab, kLocalListTab})
         for (bool selected : {false, true})
             EXPECT_TRUE(seen.insert(key(sub_tab_cell(i, selected))).second) << i;
 }

@@ -15,7 +15,7 @@ class History {
 public:
     explicit History(QString app_dir);
 
-    // The panes that show c.htm (Web3) and f.htm (Web4); a render reloads
+    // The panes that show c.htm (network_list_pane) and f.htm (local_list_pane); a render reloads
     // them. Null until the window has its panes.
     void set_panes(WebPane* network_pane, WebPane* local_pane);
 

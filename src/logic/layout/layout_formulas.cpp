@@ -25,40 +25,50 @@ QSize compact_size_twips() {
 MainLayout main_layout(int W, int H) {
     MainLayout m;
     // Title-bar buttons, right to left from the close button.
-    m.npc[2] = QRect(W - 38, 0, 33, 19);
-    m.npc[1] = QRect(m.npc[2].left() - 24, 0, 24, 19);
-    m.npc[0] = QRect(m.npc[1].left() - 24, 0, 24, 19);
-    m.npc[5] = QRect(m.npc[0].left() - 24, 0, 24, 19);
-    m.npc[3] = QRect(m.npc[5].left() - 24, 0, 24, 19);
-    m.npc[15] = QRect(m.npc[3].left() - 24, 0, 24, 19);
-    m.npc[4] = QRect(m.npc[15].left() - 21, 0, 21, 19);
-    m.npc[7] = QRect(147, 9, 10, 10);
+    m.frame_buttons[kCloseButton] = QRect(W - 38, 0, 33, 19);
+    m.frame_buttons[kMaximiseButton] = QRect(m.frame_buttons[kCloseButton].left() - 24, 0, 24, 19);
+    m.frame_buttons[kMinimiseButton] =
+        QRect(m.frame_buttons[kMaximiseButton].left() - 24, 0, 24, 19);
+    m.frame_buttons[kMainMenuButton] =
+        QRect(m.frame_buttons[kMinimiseButton].left() - 24, 0, 24, 19);
+    m.frame_buttons[kSkinButton] = QRect(m.frame_buttons[kMainMenuButton].left() - 24, 0, 24, 19);
+    m.frame_buttons[kCompactButton] = QRect(m.frame_buttons[kSkinButton].left() - 24, 0, 24, 19);
+    m.frame_buttons[kTopmostButton] = QRect(m.frame_buttons[kCompactButton].left() - 21, 0, 21, 19);
+    m.frame_buttons[kSideBoxToggle] = QRect(147, 9, 10, 10);
     // Header tabs, 92 pixels apart.
-    m.npc[8] = QRect(200, 18, 80, 32);
-    m.npc[9] = QRect(m.npc[8].left() + 92, 18, 80, 32);
-    m.npc[13] = QRect(m.npc[9].left() + 92, 18, 80, 32);
-    m.npc[14] = QRect(m.npc[13].left() + 92, 18, 80, 32);
+    m.frame_buttons[kLibraryTab] = QRect(200, 18, 80, 32);
+    m.frame_buttons[kNowPlayingTab] = QRect(m.frame_buttons[kLibraryTab].left() + 92, 18, 80, 32);
+    m.frame_buttons[kOnlineTvTab] = QRect(m.frame_buttons[kNowPlayingTab].left() + 92, 18, 80, 32);
+    m.frame_buttons[kRecommendationsTab] =
+        QRect(m.frame_buttons[kOnlineTvTab].left() + 92, 18, 80, 32);
     m.zz = QRect(2, 51, W - 4, H - 90);
 
     // Transport bar: the playback group from the middle, the tools from the
     // right edge.
     const int T = H - 36;
     const QSize small(25, 24);
-    m.npc[16] = QRect(10, T - 2, 45, 38);
-    m.bo_but[1] = QRect(QPoint((W - 120) / 2, T + 5), small);
-    m.bo_but[5] = QRect(QPoint(m.bo_but[1].left() + 29, T + 5), small);
-    m.bo_but[0] = QRect(m.bo_but[5].left() + 27, T, 38, 33);
-    m.bo_but[7] = QRect(QPoint(m.bo_but[0].left() + 41, T + 5), small);
-    m.bo_but[2] = QRect(QPoint(m.bo_but[7].left() + 30, T + 5), small);
-    m.yin = QRect(m.bo_but[2].left() + 26, T + 5, 80, 24);
-    m.bo_but[8] = QRect(QPoint(W - 47, T + 3), small);
-    m.bo_but[3] = QRect(QPoint(m.bo_but[8].left() - 26, T + 3), small);
-    m.bo_but[4] = QRect(QPoint(m.bo_but[3].left() - 26, T + 3), small);
-    m.bo_but[6] = QRect(QPoint(m.bo_but[4].left() - 26, T + 4), small);
+    m.frame_buttons[kLogoButton] = QRect(10, T - 2, 45, 38);
+    m.transport_buttons[kStopButton] = QRect(QPoint((W - 120) / 2, T + 5), small);
+    m.transport_buttons[kPreviousEpisodeButton] =
+        QRect(QPoint(m.transport_buttons[kStopButton].left() + 29, T + 5), small);
+    m.transport_buttons[kPlayPauseButton] =
+        QRect(m.transport_buttons[kPreviousEpisodeButton].left() + 27, T, 38, 33);
+    m.transport_buttons[kNextEpisodeButton] =
+        QRect(QPoint(m.transport_buttons[kPlayPauseButton].left() + 41, T + 5), small);
+    m.transport_buttons[kMuteButton] =
+        QRect(QPoint(m.transport_buttons[kNextEpisodeButton].left() + 30, T + 5), small);
+    m.volume_track = QRect(m.transport_buttons[kMuteButton].left() + 26, T + 5, 80, 24);
+    m.transport_buttons[kSideBarButton] = QRect(QPoint(W - 47, T + 3), small);
+    m.transport_buttons[kFullScreenButton] =
+        QRect(QPoint(m.transport_buttons[kSideBarButton].left() - 26, T + 3), small);
+    m.transport_buttons[kOpenFileButton] =
+        QRect(QPoint(m.transport_buttons[kFullScreenButton].left() - 26, T + 3), small);
+    m.transport_buttons[kShutdownButton] =
+        QRect(QPoint(m.transport_buttons[kOpenFileButton].left() - 26, T + 4), small);
     m.bo_name = QPoint(100, T + 8);
 
     m.ying = QRect(2, 51, m.zz.width(), m.zz.height());
-    m.Web9 = QRect(-2, -2, m.ying.width() + 2, m.ying.height() + 2);
+    m.tv_pane = QRect(-2, -2, m.ying.width() + 2, m.ying.height() + 2);
     return m;
 }
 
@@ -81,11 +91,11 @@ SidebarLayout sidebar_layout(QSize zz, bool side_bar_shown, QSize jia) {
         s.Pic1 = QRect(0, 0, s.L1.width(), s.L1.height());
         s.grip_cell = 3;
     }
-    s.npc6 = QRect(grip_left, (zh - 40) / 2, 3, 40);
+    s.side_bar_grip = QRect(grip_left, (zh - 40) / 2, 3, 40);
     s.Pic2 = QRect(0, 0, s.Pic1.width(), s.Pic1.height());
     s.jia = QRect((s.Pic2.width() - jia.width()) / 2, (s.Pic2.height() - jia.height()) / 2 - 20,
                   jia.width(), jia.height());
-    s.Web1 = QRect(-2, -2, s.Pic1.width() + 4, s.Pic1.height() + 4);
+    s.catalogue_pane = QRect(-2, -2, s.Pic1.width() + 4, s.Pic1.height() + 4);
     s.webe = QPoint(s.jia.left() + 40, s.jia.top() + s.jia.height() + 4);
     return s;
 }
@@ -93,17 +103,17 @@ SidebarLayout sidebar_layout(QSize zz, bool side_bar_shown, QSize jia) {
 SideboxLayout sidebox_layout(QSize zz, bool box_open, int shan_height) {
     SideboxLayout b;
     b.u_k = QRect(0, 0, 163, 46);
-    b.Weby = QRect(-2, -2, b.u_k.width() + 4, b.u_k.height() + 4);
+    b.software_ad_pane = QRect(-2, -2, b.u_k.width() + 4, b.u_k.height() + 4);
     b.u_k_visible = box_open;
-    b.npc10 = QRect(0, box_open ? 46 : 0, 162, 25);
-    b.npc11 = QRect(10, 5, 57, 20);
-    b.npc12 = QRect(80, 5, 57, 20);
+    b.sub_tab_bar = QRect(0, box_open ? 46 : 0, 162, 25);
+    b.network_tasks_tab = QRect(10, 5, 57, 20);
+    b.local_list_tab = QRect(80, 5, 57, 20);
     b.l2 = QRect(zz.width() - 162, 0, 162, zz.height());
     b.l3 = QRect(0, 0, b.l2.width(), b.l2.height());
-    const int below_tabs = b.npc10.top() + b.npc10.height();
+    const int below_tabs = b.sub_tab_bar.top() + b.sub_tab_bar.height();
     b.Pic3 = QRect(0, below_tabs + 2, b.l3.width(), b.l3.height() - below_tabs - shan_height);
-    b.Web3 = QRect(-2, -2, b.Pic3.width() + 2, b.Pic3.height() + 4);
-    b.Web4 = b.Web3;
+    b.network_list_pane = QRect(-2, -2, b.Pic3.width() + 2, b.Pic3.height() + 4);
+    b.local_list_pane = b.network_list_pane;
     return b;
 }
 
@@ -111,8 +121,8 @@ PlayerLayout player_layout(const PlayerSizes& sizes) {
     PlayerLayout p;
     p.qvod = QRect(QPoint(0, 0), sizes.Pic2);
     const int w = p.qvod.width();
-    p.gunt = QRect(0, p.qvod.height() - sizes.gunt_height, w, sizes.gunt_height);
-    p.bo_zt = QRect(0, p.gunt.top() - sizes.bo_zt_height, w, sizes.bo_zt_height);
+    p.seek_track = QRect(0, p.qvod.height() - sizes.seek_track_height, w, sizes.seek_track_height);
+    p.bo_zt = QRect(0, p.seek_track.top() - sizes.bo_zt_height, w, sizes.bo_zt_height);
     p.QvodC = QRect(0, 0, w, p.bo_zt.top());
     p.bo_ad = QRect(0, 0, p.QvodC.width(), p.QvodC.height());
     const auto centred = [&](QSize s) {
@@ -121,9 +131,9 @@ PlayerLayout player_layout(const PlayerSizes& sizes) {
     };
     p.adp = centred(sizes.adp);
     p.ad_huan = centred(QSize(450, 260));
-    p.Web7 = QRect(-2, -2, p.ad_huan.width() + 4, p.ad_huan.height() + 4);
+    p.qvod_ad_pane = QRect(-2, -2, p.ad_huan.width() + 4, p.ad_huan.height() + 4);
     p.next_s = QPoint(p.adp.left(), p.adp.top() + p.adp.height() + 10);
-    p.zhun = QPoint(13, 3);
+    p.status_label = QPoint(13, 3);
     p.times = QPoint(w - sizes.times_width - 13, 3);
     return p;
 }
@@ -135,7 +145,7 @@ CompactLayout compact_layout(int W, int H, int jbi_width) {
     c.L1 = QRect(0, 0, c.zz.width(), c.zz.height());
     c.Pic2 = QRect(0, 0, c.L1.width(), c.L1.height());
     // The top 20 pixels of the web-player page stay out of sight.
-    c.Web2 = QRect(-2, -20, c.Pic2.width() + 4, c.Pic2.height() + 20);
+    c.web_player_pane = QRect(-2, -20, c.Pic2.width() + 4, c.Pic2.height() + 20);
     c.title_room = c.jbi.x() - 50;
     return c;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/layout/button_indexes.h"
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -27,25 +28,25 @@ QSize compact_size_twips();
 
 // The header, content panel and transport bar for a window of W × H.
 struct MainLayout {
-    std::array<QRect, 17> npc;   // 0-5, 7, 8, 9, 13, 14, 15, 16; the rest empty
-    std::array<QRect, 9> bo_but; // all nine
-    QRect yin;
+    std::array<QRect, 17> frame_buttons;    // 0-5, 7, 8, 9, 13, 14, 15, 16; the rest empty
+    std::array<QRect, 9> transport_buttons; // all nine
+    QRect volume_track;
     QRect zz;
     QRect ying;
-    QRect Web9;
+    QRect tv_pane;
     QPoint bo_name; // position only; its size is its own
 };
 MainLayout main_layout(int W, int H);
 
 // The split of the content panel into the left part and the side bar.
 struct SidebarLayout {
-    QRect npc6;
+    QRect side_bar_grip;
     QRect l2;
     QRect L1;
     QRect Pic1;
     QRect Pic2; // also `wait`
     QRect jia;
-    QRect Web1; // also Web2
+    QRect catalogue_pane; // also web_player_pane
     QPoint webe;
     int grip_cell = 0; // x of the grip's cell in its strip
 };
@@ -55,37 +56,37 @@ SidebarLayout sidebar_layout(QSize zz, bool side_bar_shown, QSize jia);
 struct SideboxLayout {
     bool u_k_visible = false;
     QRect u_k;
-    QRect Weby;
-    QRect npc10;
-    QRect npc11;
-    QRect npc12;
+    QRect software_ad_pane;
+    QRect sub_tab_bar;
+    QRect network_tasks_tab;
+    QRect local_list_tab;
     QRect l2;
     QRect l3;
     QRect Pic3; // also Pic4 and Pic5
-    QRect Web3;
-    QRect Web4; // also Web5
+    QRect network_list_pane;
+    QRect local_list_pane; // also episode_pane
 };
 SideboxLayout sidebox_layout(QSize zz, bool box_open, int shan_height);
 
 // The player area inside Pic2.
 struct PlayerSizes {
     QSize Pic2;
-    int gunt_height = 0;
+    int seek_track_height = 0;
     int bo_zt_height = 0;
     QSize adp;
     int times_width = 0;
 };
 struct PlayerLayout {
     QRect qvod;
-    QRect gunt;
+    QRect seek_track;
     QRect bo_zt;
     QRect QvodC;
     QRect bo_ad;
     QRect adp;
     QRect ad_huan;
-    QRect Web7;
+    QRect qvod_ad_pane;
     QPoint next_s;
-    QPoint zhun;
+    QPoint status_label;
     QPoint times;
 };
 PlayerLayout player_layout(const PlayerSizes& sizes);
@@ -96,7 +97,7 @@ struct CompactLayout {
     QRect zz;
     QRect L1;
     QRect Pic2;
-    QRect Web2;
+    QRect web_player_pane;
     // Width available for the title line before it must wrap.
     int title_room = 0;
 };

@@ -11,47 +11,47 @@ Cell title_cell(bool hover, int x, int w = 24) {
 
 } // namespace
 
-Cell npc_cell(int index, bool hover, const ButtonLook& look) {
+Cell frame_button_cell(FrameButton index, bool hover, const ButtonLook& look) {
     switch (index) {
-    case 0:
+    case kMinimiseButton:
         return title_cell(hover, 72);
-    case 1:
+    case kMaximiseButton:
         if (look.maximised)
             return {5, hover ? 24 : 0, 0, 24, 19};
         return title_cell(hover, 96);
-    case 2:
+    case kCloseButton:
         return title_cell(hover, 120, 33);
-    case 3:
+    case kSkinButton:
         return title_cell(hover, 24);
-    case 4:
+    case kTopmostButton:
         return {6, (look.topmost ? 42 : 0) + (hover ? 21 : 0), 0, 21, 19};
-    case 5:
+    case kMainMenuButton:
         return title_cell(hover, 48);
-    case 7:
+    case kSideBoxToggle:
         // Hover cells come first in this strip.
         return {4, (look.box_open ? 10 : 0) + (hover ? 0 : 20), 0, 10, 10};
-    case 15:
+    case kCompactButton:
         return title_cell(hover, 0);
-    case 16:
+    case kLogoButton:
         return {20, hover ? 45 : 0, 0, 45, 38};
     default:
         return {};
     }
 }
 
-Cell header_tab_cell(int index, bool selected) {
+Cell header_tab_cell(FrameButton index, bool selected) {
     int x;
     switch (index) {
-    case 9:
+    case kNowPlayingTab:
         x = 0;
         break;
-    case 8:
+    case kLibraryTab:
         x = 80;
         break;
-    case 13:
+    case kOnlineTvTab:
         x = 160;
         break;
-    case 14:
+    case kRecommendationsTab:
         x = 240;
         break;
     default:
@@ -60,10 +60,10 @@ Cell header_tab_cell(int index, bool selected) {
     return {selected ? 7 : 8, x, 0, 80, 32};
 }
 
-Cell sub_tab_cell(int index, bool selected) {
-    if (index == 11)
+Cell sub_tab_cell(FrameButton index, bool selected) {
+    if (index == kNetworkTasksTab)
         return {9, selected ? 0 : 171, 0, 57, 20};
-    if (index == 12)
+    if (index == kLocalListTab)
         return {9, selected ? 114 : 57, 0, 57, 20};
     return {};
 }
@@ -72,27 +72,27 @@ Cell grip_cell(bool side_bar_shown) {
     return {11, side_bar_shown ? 0 : 3, 0, 3, 40};
 }
 
-Cell bo_but_cell(int index, bool hover, const ButtonLook& look) {
+Cell transport_button_cell(TransportIndex index, bool hover, const ButtonLook& look) {
     const int h = hover ? 1 : 0;
     switch (index) {
-    case 0:
+    case kPlayPauseButton:
         return {12, (look.pause ? 76 : 0) + 38 * h, 0, 38, 33};
-    case 1:
+    case kStopButton:
         return {13, 25 * h, 0, 25, 24};
-    case 2:
+    case kMuteButton:
         return {14, (look.muted ? 50 : 0) + 25 * h, 0, 25, 24};
-    case 3:
+    case kFullScreenButton:
         return {16 + h, 50, 0, 25, 24};
-    case 4:
+    case kOpenFileButton:
         return {16 + h, 25, 0, 25, 24};
-    case 8:
+    case kSideBarButton:
         return {16 + h, 75, 0, 25, 24};
-    case 6:
+    case kShutdownButton:
         // The shutdown button has no hover picture: hovering keeps its look.
         return hover ? Cell{} : Cell{16, 0, 0, 25, 24};
-    case 5:
+    case kPreviousEpisodeButton:
         return {18, 25 * h, 0, 25, 24};
-    case 7:
+    case kNextEpisodeButton:
         return {18, 50 + 25 * h, 0, 25, 24};
     default:
         return {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/layout/button_indexes.h"
+
 namespace kelvara {
 
 // Where a button's picture comes from: a rectangle of one skin strip.
@@ -16,22 +18,22 @@ struct Cell {
 // buttons' tool-tips.
 struct ButtonLook {
     bool maximised = false; // the window
-    bool topmost = false;   // npc(4)
-    bool box_open = false;  // npc(7)
-    bool pause = false;     // bo_but(0) offers pause
-    bool muted = false;     // bo_but(2) offers sound on
+    bool topmost = false;   // frame_buttons[kTopmostButton]
+    bool box_open = false;  // frame_buttons[kSideBoxToggle]
+    bool pause = false;     // transport_buttons[kPlayPauseButton] offers pause
+    bool muted = false;     // transport_buttons[kMuteButton] offers sound on
 };
 
-// Title-bar buttons, the side-box toggle and the logo button (npc 0-5, 7,
+// Title-bar buttons, the side-box toggle and the logo button (frame_buttons 0-5, 7,
 // 15, 16); no cell for the others.
-Cell npc_cell(int index, bool hover, const ButtonLook& look);
+Cell frame_button_cell(FrameButton index, bool hover, const ButtonLook& look);
 // Header tabs 8, 9, 13, 14.
-Cell header_tab_cell(int index, bool selected);
+Cell header_tab_cell(FrameButton index, bool selected);
 // History sub-tabs 11 and 12.
-Cell sub_tab_cell(int index, bool selected);
-// The side-bar grip npc(6).
+Cell sub_tab_cell(FrameButton index, bool selected);
+// The side-bar grip frame_buttons[kSideBarGrip].
 Cell grip_cell(bool side_bar_shown);
-// Transport buttons 0-8; bo_but(6) has no hover cell.
-Cell bo_but_cell(int index, bool hover, const ButtonLook& look);
+// Transport buttons 0-8; transport_buttons[kShutdownButton] has no hover cell.
+Cell transport_button_cell(TransportIndex index, bool hover, const ButtonLook& look);
 
 } // namespace kelvara

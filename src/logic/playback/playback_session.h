@@ -19,14 +19,14 @@ class WebPane;
 // The panes the playback reaches: the server's catalogue, the web player,
 // the two history lists and the episode page of the series.
 struct PlaybackPanes {
-    WebPane& catalogue;    // Web1
-    WebPane& web_player;   // Web2
-    WebPane& network_list; // Web3
-    WebPane& local_list;   // Web4
-    WebPane& episode_page; // Web5
+    WebPane& catalogue;    // catalogue_pane
+    WebPane& web_player;   // web_player_pane
+    WebPane& network_list; // network_list_pane
+    WebPane& local_list;   // local_list_pane
+    WebPane& episode_page; // episode_pane
 };
 
-// The transport buttons the session acts on (the window's bo_but by index).
+// The transport buttons the session acts on (the window's transport_buttons by index).
 enum class TransportButton { PlayPause, Stop, Mute, OpenFile, PreviousEpisode, NextEpisode };
 
 // The keys of the player area.
@@ -56,7 +56,7 @@ public:
 
     // ---- Transport ----
     // A transport button's click; the media controls hear of the change.
-    void press(TransportButton button); // bo_but_Click
+    void press(TransportButton button); // transport_button_clicked
     // A key of the player area; every key restarts a stopped poll.
     void key(PlayerKey key); // Form_KeyDown
     // Url, Play and the status poll on.
@@ -89,11 +89,11 @@ public:
     void publish_media_state();
 
     // ---- The client's links in the panes ----
-    void catalogue_navigation(const QString& address, bool& cancel);    // Web1
-    void web_player_navigation(const QString& address, bool& cancel);   // Web2
-    void network_list_navigation(const QString& address, bool& cancel); // Web3
-    void local_list_navigation(const QString& address, bool& cancel);   // Web4
-    void episode_page_navigation(const QString& address, bool& cancel); // Web5
+    void catalogue_navigation(const QString& address, bool& cancel);    // catalogue_pane
+    void web_player_navigation(const QString& address, bool& cancel);   // web_player_pane
+    void network_list_navigation(const QString& address, bool& cancel); // network_list_pane
+    void local_list_navigation(const QString& address, bool& cancel);   // local_list_pane
+    void episode_page_navigation(const QString& address, bool& cancel); // episode_pane
 
     // ---- History actions ----
     // An open:// or delk:// link of the list shown, as its page would follow

@@ -19,7 +19,7 @@
 #include "shared/qvod_terminal_api.h"
 #include "window/main_window.h"
 #include "window/player/player_view.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QCursor>
 #include <QDir>
@@ -45,7 +45,7 @@ void MainWindow::history_page_context_menu(QPoint global_pos, const QString& hre
     if (!href.contains(QLatin1String("open://")))
         return;
     sel_href = href;
-    menus().popup_global(menus().webc, global_pos);
+    menus().popup_global(menus().task_row_menu, global_pos);
 }
 
 void MainWindow::episode_page_context_menu(QPoint global_pos, const QString& href) {
@@ -76,7 +76,7 @@ void MainWindow::clear_label_clicked() {
     if (local_list_shown())
         session().clear_local_list();
     else
-        menus().popup_global(menus().c_fie, QCursor::pos());
+        menus().popup_global(menus().task_list_menu, QCursor::pos());
 }
 
 void MainWindow::clear_network_list() {
@@ -91,8 +91,8 @@ void MainWindow::open_download_folder() {
     QStringList names;
     if (!list_files(folder, QStringLiteral("*.*"), names))
         return;
-    if (npc[4]->tip() == QLatin1String("取消置顶"))
-        npc_Click(4);
+    if (topmost_chosen)
+        frame_button_clicked(kTopmostButton);
     platform().shell.open_folder(folder);
 }
 

@@ -3,7 +3,7 @@
 
 #include "platform/web_pane.h"
 #include "window/main_window.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 namespace kelvara {
 
@@ -16,36 +16,42 @@ const char kHomeError[] = "Error！出错了\r\n\r\n1.请检查你的网络连�
 
 void MainWindow::connect_panes() {
     // No script-error or other dialogs in any pane that shows pages.
-    for (WebPane* pane : {Web1.get(), Web2.get(), Web3.get(), Web4.get(), Web5.get(), Weby.get(),
-                          Web9.get(), Web7.get()}) {
+    for (WebPane* pane : {catalogue_pane.get(), web_player_pane.get(), network_list_pane.get(),
+                          local_list_pane.get(), episode_pane.get(), software_ad_pane.get(),
+                          tv_pane.get(), qvod_ad_pane.get()}) {
         pane->download_begin = [pane] { pane->set_silent(true); };
     }
-    Web1->download_complete = [this] { Web1_DownloadComplete(); };
-    Web1->navigate_error = [this](const QString& address) { Web1_NavigateError(address); };
-    Weby->navigate_error = [this](const QString& address) { Weby_NavigateError(address); };
-    Web7->navigate_error = [this](const QString& address) { Web7_NavigateError(address); };
+    catalogue_pane->download_complete = [this] { catalogue_loaded(); };
+    catalogue_pane->navigate_error = [this](const QString& address) {
+        catalogue_load_failed(address);
+    };
+    software_ad_pane->navigate_error = [this](const QString& address) {
+        software_ad_load_failed(address);
+    };
+    qvod_ad_pane->navigate_error = [this](const QString& address) { qvod_ad_load_failed(address); };
 
-    Web1->context_menu = [this](QPoint pos, const QString&) { M_M1_oncontextmenu(pos); };
+    catalogue_pane->context_menu = [this](QPoint pos, const QString&) { M_M1_oncontextmenu(pos); };
     // The web player, the local list and the software advertisement show no
     // menu at all; the panes themselves never show the browser's.
-    for (WebPane* pane : {Web2.get(), Web4.get(), Weby.get(), Web9.get(), Web7.get(), Web6.get()})
+    for (WebPane* pane : {web_player_pane.get(), local_list_pane.get(), software_ad_pane.get(),
+                          tv_pane.get(), qvod_ad_pane.get(), statistics_pane.get()})
         pane->context_menu = [](QPoint, const QString&) {};
 
     connect(jia, &PictureBox::clicked, this, [this] { jia_Click(); });
     connect(webe, &Label::clicked, this, [this] { webe_Click(); });
 }
 
-void MainWindow::Web1_DownloadComplete() {
+void MainWindow::catalogue_loaded() {
     if (home_failed == 1)
         return;
     wait->hide();
     // The catalogue shows only on its own tab: over the now-playing tab it
     // would cover the player.
-    if (main_tab == 8)
+    if (main_tab == kLibraryTab)
         Pic1->show();
 }
 
-void MainWindow::Web1_NavigateError(const QString& address) {
+void MainWindow::catalogue_load_failed(const QString& address) {
     if (!address.contains(base_url()))
         return;
     Pic1->hide();
@@ -54,23 +60,23 @@ void MainWindow::Web1_NavigateError(const QString& address) {
     home_failed = 1;
 }
 
-void MainWindow::Weby_NavigateError(const QString& address) {
+void MainWindow::software_ad_load_failed(const QString& address) {
     if (address.contains(base_url()))
         softad_failed = 1;
 }
 
-void MainWindow::Web7_NavigateError(const QString&) {
+void MainWindow::qvod_ad_load_failed(const QString&) {
     ad_huan->hide();
     adp->show();
     qvodad_failed = 1;
 }
 
 void MainWindow::M_M1_oncontextmenu(QPoint global_pos) {
-    menus().popup_global(menus().myMenu, global_pos);
+    menus().popup_global(menus().home_menu, global_pos);
 }
 
 void MainWindow::jia_Click() {
-    Web1->navigate(base_url() + QLatin1String("?30"));
+    catalogue_pane->navigate(base_url() + QLatin1String("?30"));
     Pic1->show();
     wait->hide();
 }

@@ -14,15 +14,15 @@
 namespace kelvara {
 
 int seek_span(const MainWindow& w) {
-    return std::max(0, w.gunt->width() - w.gunt1->width());
+    return std::max(0, w.seek_track->width() - w.seek_knob->width());
 }
 
 int volume_span(const MainWindow& w) {
-    return std::max(0, w.yin->width() - w.bo_v->width());
+    return std::max(0, w.volume_track->width() - w.volume_knob->width());
 }
 
 void MainWindow::show_status(const QString& text) {
-    zhun->set_caption(text);
+    status_label->set_caption(text);
 }
 
 void MainWindow::show_times(int position, int duration) {
@@ -34,7 +34,7 @@ void MainWindow::place_knob(double seconds, int duration) {
     qint64 left = 0;
     if (duration > 0)
         left = round_half_even(seconds / duration * span);
-    gunt1->move(static_cast<int>(std::clamp<qint64>(left, 0, span)), gunt1->y());
+    seek_knob->move(static_cast<int>(std::clamp<qint64>(left, 0, span)), seek_knob->y());
 }
 
 void MainWindow::show_video(bool shown) {
@@ -47,30 +47,32 @@ void MainWindow::show_next_episode_notice(bool shown) {
 }
 
 void MainWindow::set_play_button(PlayButton state) {
-    bo_but[0]->set_tip(state == PlayButton::OffersPause ? QStringLiteral("暂停")
-                                                        : QStringLiteral("播放"));
+    transport_buttons[kPlayPauseButton]->set_tip(
+        state == PlayButton::OffersPause ? QStringLiteral("暂停") : QStringLiteral("播放"));
 }
 
 void MainWindow::paint_play_button(PlayButton state) {
-    bo_but[0]->paint_cell(ppt[12], state == PlayButton::OffersPause ? 76 : 0, 0, 38, 33);
-    bo_but[0]->update();
+    transport_buttons[kPlayPauseButton]->paint_cell(
+        ppt[12], state == PlayButton::OffersPause ? 76 : 0, 0, 38, 33);
+    transport_buttons[kPlayPauseButton]->update();
 }
 
 void MainWindow::show_mute_button(bool muted) {
-    bo_but[2]->set_tip(muted ? QStringLiteral("取消静音") : QStringLiteral("静音"));
-    bo_but[2]->paint_cell(ppt[14], muted ? 50 : 0, 0, 25, 24);
-    bo_but[2]->update();
+    transport_buttons[kMuteButton]->set_tip(muted ? QStringLiteral("取消静音")
+                                                  : QStringLiteral("静音"));
+    transport_buttons[kMuteButton]->paint_cell(ppt[14], muted ? 50 : 0, 0, 25, 24);
+    transport_buttons[kMuteButton]->update();
 }
 
 void MainWindow::place_volume_knob(int volume) {
     const int span = volume_span(*this);
     const qint64 left = std::clamp<qint64>(round_half_even(span * volume / 100.0), 0, span);
-    bo_v->move(static_cast<int>(left), bo_v->y());
-    vb_move(bo_y, bo_y->x(), bo_y->y(), static_cast<int>(left));
+    volume_knob->move(static_cast<int>(left), volume_knob->y());
+    vb_move(volume_fill, volume_fill->x(), volume_fill->y(), static_cast<int>(left));
 }
 
 void MainWindow::enable_episode_button(EpisodeStep step, bool enabled) {
-    bo_but[step == EpisodeStep::Previous ? 5 : 7]->setEnabled(enabled);
+    transport_buttons[step == EpisodeStep::Previous ? 5 : 7]->setEnabled(enabled);
 }
 
 void MainWindow::show_title(const QString& caption) {
@@ -78,7 +80,7 @@ void MainWindow::show_title(const QString& caption) {
 }
 
 void MainWindow::show_now_playing_tab() {
-    npc_Click(9);
+    frame_button_clicked(kNowPlayingTab);
 }
 
 } // namespace kelvara

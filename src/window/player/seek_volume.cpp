@@ -101,11 +101,11 @@ std::optional<double> knob_seconds(const MainWindow& w) {
     const int span = seek_span(w);
     if (span <= 0)
         return std::nullopt;
-    return double(w.gunt1->x()) / span * w.QvodC->Duration();
+    return double(w.seek_knob->x()) / span * w.QvodC->Duration();
 }
 
 void move_knob(MainWindow& w, int left) {
-    w.gunt1->move(left, w.gunt1->y());
+    w.seek_knob->move(left, w.seek_knob->y());
 }
 
 PlayerKey player_key(int key_code) {
@@ -128,24 +128,24 @@ PlayerKey player_key(int key_code) {
 } // namespace
 
 void MainWindow::wire_player_controls() {
-    for (PictureBox* button : bo_but)
-        connect(button, &PictureBox::clicked, this, &MainWindow::bo_but_Click,
-                Qt::UniqueConnection);
+    for (PictureBox* button : transport_buttons)
+        connect(button, &PictureBox::clicked, this,
+                [this](int index) { transport_button_clicked(TransportIndex(index)); });
 
-    connect(gunt, &PictureBox::mouse_down, this,
+    connect(seek_track, &PictureBox::mouse_down, this,
             [this](int, Qt::MouseButton button, int x, int) { seek_track_pressed(button, x); });
-    connect(gunt, &PictureBox::mouse_up, this, [this] { seek_track_released(); });
-    connect(huan, &PictureBox::mouse_down, this,
+    connect(seek_track, &PictureBox::mouse_up, this, [this] { seek_track_released(); });
+    connect(download_bar, &PictureBox::mouse_down, this,
             [this](int, Qt::MouseButton button, int x, int) { download_bar_pressed(button, x); });
-    connect(huan, &PictureBox::mouse_up, this, [this] { download_bar_released(); });
-    connect(gunt1, &PictureBox::mouse_move, this,
+    connect(download_bar, &PictureBox::mouse_up, this, [this] { download_bar_released(); });
+    connect(seek_knob, &PictureBox::mouse_move, this,
             [this](int, Qt::MouseButtons buttons, int x, int) { seek_knob_dragged(buttons, x); });
-    connect(gunt1, &PictureBox::mouse_up, this, [this] { seek_knob_released(); });
-    connect(yin, &PictureBox::mouse_down, this,
+    connect(seek_knob, &PictureBox::mouse_up, this, [this] { seek_knob_released(); });
+    connect(volume_track, &PictureBox::mouse_down, this,
             [this](int, Qt::MouseButton button, int x, int) { volume_track_pressed(button, x); });
-    connect(bo_y, &PictureBox::mouse_down, this,
+    connect(volume_fill, &PictureBox::mouse_down, this,
             [this](int, Qt::MouseButton button, int x, int) { volume_track_pressed(button, x); });
-    connect(bo_v, &PictureBox::mouse_move, this,
+    connect(volume_knob, &PictureBox::mouse_move, this,
             [this](int, Qt::MouseButtons buttons, int x, int) { volume_knob_dragged(buttons, x); });
 
     new KeyPreview(*this);
@@ -176,13 +176,13 @@ void MainWindow::download_bar_released() {
 void MainWindow::seek_knob_dragged(Qt::MouseButtons buttons, int x) {
     platform().events.do_events();
     if (buttons & Qt::LeftButton)
-        move_knob(*this, std::clamp(gunt1->x() + x, 0, seek_span(*this)));
+        move_knob(*this, std::clamp(seek_knob->x() + x, 0, seek_span(*this)));
 }
 
 void MainWindow::seek_knob_released() {
     platform().events.do_events();
     if (const std::optional<double> s = knob_seconds(*this))
-        session().seek(gunt1->x() > 2 ? *s - 2 : *s);
+        session().seek(seek_knob->x() > 2 ? *s - 2 : *s);
 }
 
 void MainWindow::volume_track_pressed(Qt::MouseButton button, int x) {
@@ -191,8 +191,8 @@ void MainWindow::volume_track_pressed(Qt::MouseButton button, int x) {
         return;
     const int span = volume_span(*this);
     const int left = std::clamp(x, 0, span);
-    bo_v->move(left, bo_v->y());
-    vb_move(bo_y, bo_y->x(), bo_y->y(), left);
+    volume_knob->move(left, volume_knob->y());
+    vb_move(volume_fill, volume_fill->x(), volume_fill->y(), left);
     // Without a span to divide by the sound goes on and the volume stays.
     session().drag_volume(span > 0 ? std::optional(static_cast<int>(double(left) / span * 100))
                                    : std::nullopt);
@@ -204,15 +204,15 @@ void MainWindow::volume_knob_dragged(Qt::MouseButtons buttons, int x) {
     if (!(buttons & Qt::LeftButton))
         return;
     const int span = volume_span(*this);
-    const int left = bo_v->x() + x;
+    const int left = volume_knob->x() + x;
     if (left < 0 || left > span || span <= 0) {
         session().sound_on();
         return;
     }
-    bo_v->move(left, bo_v->y());
-    vb_move(bo_y, bo_y->x(), bo_y->y(), left);
+    volume_knob->move(left, volume_knob->y());
+    vb_move(volume_fill, volume_fill->x(), volume_fill->y(), left);
     const int percent = static_cast<int>(double(left) / span * 100);
-    bo_v->set_tip(QString::number(percent));
+    volume_knob->set_tip(QString::number(percent));
     session().drag_volume(percent);
 }
 

@@ -16,17 +16,17 @@ void MainWindow::show_progress(int position, int duration, int permille) {
     show_times(position, duration);
     place_knob(position, duration);
     times->move(qvod->width() - times->width() - 13, times->y());
-    gunt1->set_tip(format_time(position));
+    seek_knob->set_tip(format_time(position));
     if (permille < 1) {
-        vb_move(huan, -30, huan->y(), 0);
+        vb_move(download_bar, -30, download_bar->y(), 0);
     } else {
         const double part = std::min(permille, 1000) / 1000.0;
-        vb_move(huan, 0, 0, static_cast<int>(round_half_even(gunt->width() * part)));
+        vb_move(download_bar, 0, 0, static_cast<int>(round_half_even(seek_track->width() * part)));
     }
 }
 
 void MainWindow::hide_download_bar() {
-    huan->move(-30, huan->y());
+    download_bar->move(-30, download_bar->y());
 }
 
 } // namespace kelvara

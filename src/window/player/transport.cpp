@@ -10,7 +10,7 @@
 #include "platform/player_control.h"
 #include "window/main_window.h"
 #include "window/player/player_view.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QCursor>
 
@@ -18,39 +18,26 @@ namespace kelvara {
 
 namespace {
 
-// The transport buttons by index (bo_but).
-enum TransportIndex {
-    kPlayPauseButton = 0,
-    kStopButton = 1,
-    kMuteButton = 2,
-    kFullScreenButton = 3,
-    kOpenFileButton = 4,
-    kPreviousEpisodeButton = 5,
-    kShutdownButton = 6,
-    kNextEpisodeButton = 7,
-    kSideBarButton = 8,
-};
-
 void full_screen(MainWindow& w) {
     if (w.QvodC->PlayState() != kStatePlaying)
         return;
-    w.npc_Click(9);
+    w.frame_button_clicked(kNowPlayingTab);
     w.QvodC->setFullScreen(-1);
-    w.bo_but[kFullScreenButton]->paint_cell(w.ppt[16], 50, 0, 25, 24);
-    w.bo_but[kFullScreenButton]->update();
+    w.transport_buttons[kFullScreenButton]->paint_cell(w.ppt[16], 50, 0, 25, 24);
+    w.transport_buttons[kFullScreenButton]->update();
 }
 
 // The open-file button shows itself pressed and the tip panel goes before
 // the dialog opens.
 void press_open_file(MainWindow& w) {
-    w.bo_but[kOpenFileButton]->paint_cell(w.ppt[16], 25, 0, 25, 24);
-    w.bo_but[kOpenFileButton]->update();
+    w.transport_buttons[kOpenFileButton]->paint_cell(w.ppt[16], 25, 0, 25, 24);
+    w.transport_buttons[kOpenFileButton]->update();
     w.p1->hide();
 }
 
 } // namespace
 
-void MainWindow::bo_but_Click(int index) {
+void MainWindow::transport_button_clicked(TransportIndex index) {
     switch (index) {
     case kPlayPauseButton:
         return session().press(TransportButton::PlayPause);
@@ -69,10 +56,10 @@ void MainWindow::bo_but_Click(int index) {
         full_screen(*this);
         break;
     case kShutdownButton:
-        menus().popup_global(menus().guan, QCursor::pos());
+        menus().popup_global(menus().shutdown_menu, QCursor::pos());
         break;
     case kSideBarButton:
-        npc_Click(6);
+        frame_button_clicked(kSideBarGrip);
         break;
     default:
         break;

@@ -43,25 +43,25 @@ adsb::adsb(Platform& platform, const QString& base_url)
     resize(kWidth, kHeight);
     Pc1 = new PictureBox(this, QStringLiteral("Pc1"));
     Pc1->set_back_color(QColor(0x1b, 0x3a, 0x5c));
-    Web1 = platform_.panes.create_pane(Pc1, QStringLiteral("adsb.Web1"));
+    ad_pane = platform_.panes.create_pane(Pc1, QStringLiteral("adsb.ad_pane"));
     Picture1 = new PictureBox(this, QStringLiteral("Picture1"));
     Picture1->set_picture(close_picture());
     Picture1->setCursor(Qt::PointingHandCursor);
     connect(Picture1, &PictureBox::clicked, this, [this] { Picture1_Click(); });
-    Web1->download_begin = [pane = Web1.get()] { pane->set_silent(true); };
+    ad_pane->download_begin = [pane = ad_pane.get()] { pane->set_silent(true); };
     // The advertisement opened a link in a window of its own: the user's
     // browser shows it, and this window goes.
-    Web1->new_window = [this](const QString& address) {
+    ad_pane->new_window = [this](const QString& address) {
         if (is_web_address(address))
             platform_.shell.open_url(address);
         unload();
     };
-    Web1->context_menu = [](QPoint, const QString&) {};
+    ad_pane->context_menu = [](QPoint, const QString&) {};
     Timer1 = std::make_unique<Timer>(platform_.timers, 10, false, [this] { Timer1_Timer(); });
 }
 
 adsb::~adsb() {
-    Web1.reset();
+    ad_pane.reset();
 }
 
 void adsb::Form_Load() {
@@ -73,7 +73,7 @@ void adsb::Form_Load() {
     show();
     raise();
     Timer1->set_enabled(true);
-    Web1->navigate(base_url_ + QLatin1String("/js/ads/fudong.html"));
+    ad_pane->navigate(base_url_ + QLatin1String("/js/ads/fudong.html"));
 }
 
 void adsb::show_from(int edge) {
@@ -110,7 +110,7 @@ void adsb::unload() {
 
 void adsb::resizeEvent(QResizeEvent*) {
     vb_move(Pc1, 1, 1, width() - 2, height() - 2);
-    if (QWidget* page = Web1 ? Web1->widget() : nullptr)
+    if (QWidget* page = ad_pane ? ad_pane->widget() : nullptr)
         vb_move(page, -2, -2, Pc1->width() + 4, Pc1->height() + 4);
     vb_move(Picture1, width() - 18, 4, 14, 14);
     Picture1->raise();

@@ -31,7 +31,7 @@ public:
 
     PictureBox* Pc1 = nullptr;
     PictureBox* Picture1 = nullptr; // the close picture
-    std::unique_ptr<WebPane> Web1;
+    std::unique_ptr<WebPane> ad_pane;
     std::unique_ptr<Timer> Timer1;
 
     static constexpr int kStep = 3;

@@ -42,7 +42,7 @@ void MainWindow::Lab2_Click(int index) {
 }
 
 void MainWindow::adp_Click() {
-    bo_but_Click(0);
+    transport_button_clicked(kPlayPauseButton);
 }
 
 void MainWindow::floating_ad_due() {

@@ -1,10 +1,10 @@
-// The scheduled shutdown: the menu guan switches it, the tool-tip of the
-// shutdown button holds it, and the end of playback powers the computer off.
+// The scheduled shutdown: the shutdown menu switches it, the shutdown button
+// shows it, and the end of playback powers the computer off.
 
 #include "platform/platform.h"
 #include "platform/power.h"
 #include "window/main_window.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QAction>
 #include <QLoggingCategory>
@@ -21,9 +21,10 @@ const char kOffTip[] = "计划关机";
 // The menu's check marks, the button's tool-tip and its picture: strip 17
 // shows the armed shutdown, strip 16 the plain button.
 void show_armed(MainWindow& w, bool armed) {
-    w.menus().kaiqi->setChecked(armed);
-    w.menus().quxiao->setChecked(!armed);
-    PictureBox* button = w.bo_but[6];
+    w.shutdown_armed_ = armed;
+    w.menus().arm_shutdown_item->setChecked(armed);
+    w.menus().disarm_shutdown_item->setChecked(!armed);
+    PictureBox* button = w.transport_buttons[kShutdownButton];
     button->set_tip(QString::fromUtf8(armed ? kArmedTip : kOffTip));
     button->paint_cell(w.ppt[armed ? 17 : 16], 0, 0, 25, 24);
 }
@@ -39,7 +40,7 @@ void MainWindow::disarm_shutdown() {
 }
 
 bool MainWindow::shutdown_armed() const {
-    return bo_but[6]->tip().contains(QStringLiteral("已开启"));
+    return shutdown_armed_;
 }
 
 void MainWindow::system_shutdown(bool) {
@@ -47,9 +48,9 @@ void MainWindow::system_shutdown(bool) {
     // action stores the position of what played first. The status keeps
     // saying the film finished, also when the power-off is refused. The
     // desktop's power-off never asks the other programs, forced or not.
-    const QString status = zhun->caption();
-    bo_but_Click(1);
-    zhun->set_caption(status);
+    const QString status = status_label->caption();
+    transport_button_clicked(kStopButton);
+    status_label->set_caption(status);
     qCInfo(lc_shutdown) << "powering off at the end of playback";
     if (!platform_.power.power_off())
         qCWarning(lc_shutdown) << "the power-off request was refused";

@@ -17,7 +17,7 @@ void MainWindow::LinkExecute(const QString& CmdStr) {
         return;
     if (compact_mode == 1)
         jbi_Click();
-    bo_but_Click(1);
+    transport_button_clicked(kStopButton);
     open_from_command_line(CmdStr);
 }
 

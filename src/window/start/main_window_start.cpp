@@ -29,14 +29,14 @@ const QString kTerminal = QString::fromLatin1(terminal_api::kProgram);
 } // namespace
 
 void MainWindow::Form_Load(const QString& command_line) {
-    // 1. The maximised size is the work area.
+    // The maximised size is the work area.
     const QScreen* s = screen();
     const QRect work_area = s ? s->availableGeometry() : QRect();
     install_size_limits(0, 0, work_area.width(), work_area.height());
-    // 2. Minimisable and maximisable from the taskbar, though borderless.
+    // Minimisable and maximisable from the taskbar, though borderless.
     set_window_flag_live(Qt::WindowMinMaxButtonsHint, true);
 
-    // 3. Settings (the constructor set ini_path).
+    // Settings (the constructor set ini_path).
     const Settings stored = settings();
     skin_no = stored.skin();
     user_id = stored.identity();
@@ -45,44 +45,44 @@ void MainWindow::Form_Load(const QString& command_line) {
     saved_height = stored.saved_height();
     size_option = static_cast<int>(stored.number(Setting::RestoreSize));
 
-    // 4. The saved size.
+    // The saved size.
     if (stored.restores_size() && saved_width > 0 && saved_height > 0)
         set_size_twips(saved_width, saved_height);
 
-    // 5. The skin, which also selects the film-library tab.
-    main_tab = 8;
+    // The skin, which also selects the film-library tab.
+    main_tab = kLibraryTab;
     apply_skin(skin_no > 3 ? 0 : skin_no);
 
-    // 6. The panes' start pages, in this order.
+    // The panes' start pages, in this order.
     const QString base = base_url();
-    Web1->navigate(base);
-    Web2->navigate(QStringLiteral("about:blank"));
+    catalogue_pane->navigate(base);
+    web_player_pane->navigate(QStringLiteral("about:blank"));
     const ApplicationFolder folder = app_folder();
-    Web3->navigate(folder.network_page());
-    Web4->navigate(folder.local_page());
-    Web5->navigate(folder.network_page());
-    Weby->navigate(base + QStringLiteral("js/ads/softad.html"));
-    Web6->navigate(base + QStringLiteral("tj/tj.asp?id=") + user_id);
-    Web9->navigate(QStringLiteral("about:blank"));
-    Web7->navigate(base + QStringLiteral("js/ads/qvodad.html"));
+    network_list_pane->navigate(folder.network_page());
+    local_list_pane->navigate(folder.local_page());
+    episode_pane->navigate(folder.network_page());
+    software_ad_pane->navigate(base + QStringLiteral("js/ads/softad.html"));
+    statistics_pane->navigate(base + QStringLiteral("tj/tj.asp?id=") + user_id);
+    tv_pane->navigate(QStringLiteral("about:blank"));
+    qvod_ad_pane->navigate(base + QStringLiteral("js/ads/qvodad.html"));
 
-    // 7. The tray icon, with the caption as its tip; the desktop's media
+    // The tray icon, with the caption as its tip; the desktop's media
     // controls.
     tray_add(windowTitle());
     connect_media_controls();
 
-    // 8. Variables.
+    // Variables.
     home_failed = 0;
     softad_failed = 0;
     qvodad_failed = 0;
 
-    // 9. The player's own advertisement.
+    // The player's own advertisement.
     QvodC->setAdPage(base + QStringLiteral("js/ads/qvodad.html"));
 
-    // 10. Keys reach Form_KeyDown through the window's key filter (installed
+    // Keys reach Form_KeyDown through the window's key filter (installed
     // with the key handler), ahead of the controls; nothing here takes them.
 
-    // 11. A command line plays.
+    // A command line plays.
     if (!command_line.isEmpty())
         open_from_command_line(command_line);
     update_media_session();
@@ -128,7 +128,7 @@ void MainWindow::quit_client() {
     tray_remove();
     const bool ends_qvod = settings().quit_ends_qvod();
     // Stores the play position of what plays.
-    bo_but_Click(1);
+    transport_button_clicked(kStopButton);
     if (ends_qvod) {
         Processes& processes = platform().processes;
         const QString folder = qvod_program_folder();

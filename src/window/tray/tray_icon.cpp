@@ -5,7 +5,7 @@
 #include "platform/platform.h"
 #include "platform/tray.h"
 #include "window/main_window.h"
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "window/tray/tip.h"
+#include "window/tray/menus_and_help.h"
 
 #include "platform/platform.h"
 #include "platform/shell.h"
@@ -94,7 +94,7 @@ void place_row(int y, std::initializer_list<QWidget*> widgets, int gap = 10) {
 
 } // namespace
 
-tip::tip(MainWindow& main) : QWidget(nullptr), main_(main) {
+MenusAndHelp::MenusAndHelp(MainWindow& main) : QWidget(nullptr), main_(main) {
     setObjectName(QStringLiteral("tip"));
     setWindowTitle(QStringLiteral("帮助提示"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -103,102 +103,103 @@ tip::tip(MainWindow& main) : QWidget(nullptr), main_(main) {
     create_help();
 }
 
-tip::~tip() = default;
+MenusAndHelp::~MenusAndHelp() = default;
 
-void tip::create_menus() {
-    r_m = menu(this, "r_m");
-    shezhi = item(r_m, "shezhi", "软件设置");
-    about = item(r_m, "about", "关于我们");
-    guanf = item(r_m, "guanf", "官方主页");
-    r_m->addSeparator()->setObjectName(QStringLiteral("aa12"));
-    help = item(r_m, "help", "帮助提示");
-    offer_update_on_demand = item(r_m, "offer_update_on_demand", "升级检测");
-    r_m->addSeparator()->setObjectName(QStringLiteral("aa122"));
-    qsoft = item(r_m, "qsoft", "退出软件");
+void MenusAndHelp::create_menus() {
+    main_menu = menu(this, "main_menu");
+    settings_item = item(main_menu, "settings_item", "软件设置");
+    about_item = item(main_menu, "about_item", "关于我们");
+    home_page_item = item(main_menu, "home_page_item", "官方主页");
+    main_menu->addSeparator()->setObjectName(QStringLiteral("aa12"));
+    help_item = item(main_menu, "help_item", "帮助提示");
+    update_item = item(main_menu, "update_item", "升级检测");
+    main_menu->addSeparator()->setObjectName(QStringLiteral("aa122"));
+    quit_item = item(main_menu, "quit_item", "退出软件");
 
-    myMenu = menu(this, "myMenu");
-    ht = item(myMenu, "ht", "后退");
-    qj = item(myMenu, "qj", "前进");
-    sx = item(myMenu, "sx", "刷新");
-    myMenu->addSeparator()->setObjectName(QStringLiteral("sss"));
-    fz = item(myMenu, "fz", "复制");
-    zt = item(myMenu, "zt", "粘贴");
-    zy = item(myMenu, "zy", "主页");
+    home_menu = menu(this, "home_menu");
+    back_item = item(home_menu, "back_item", "后退");
+    forward_item = item(home_menu, "forward_item", "前进");
+    refresh_item = item(home_menu, "refresh_item", "刷新");
+    home_menu->addSeparator()->setObjectName(QStringLiteral("sss"));
+    copy_item = item(home_menu, "copy_item", "复制");
+    paste_item = item(home_menu, "paste_item", "粘贴");
+    home_item = item(home_menu, "home_item", "主页");
 
-    guan = menu(this, "guan");
-    kaiqi = item(guan, "kaiqi", "开启播放完自动关机");
-    quxiao = item(guan, "quxiao", "取消播放完自动关机");
-    kaiqi->setCheckable(true);
-    quxiao->setCheckable(true);
-    quxiao->setChecked(true);
+    shutdown_menu = menu(this, "shutdown_menu");
+    arm_shutdown_item = item(shutdown_menu, "arm_shutdown_item", "开启播放完自动关机");
+    disarm_shutdown_item = item(shutdown_menu, "disarm_shutdown_item", "取消播放完自动关机");
+    arm_shutdown_item->setCheckable(true);
+    disarm_shutdown_item->setCheckable(true);
+    disarm_shutdown_item->setChecked(true);
 
-    pifu = menu(this, "pifu");
-    green = item(pifu, "green", "蓝色经典");
-    blue = item(pifu, "blue", "灰色心情");
+    skin_menu = menu(this, "skin_menu");
+    blue_classic_skin_item = item(skin_menu, "blue_classic_skin_item", "蓝色经典");
+    grey_mood_skin_item = item(skin_menu, "grey_mood_skin_item", "灰色心情");
 
-    webc = menu(this, "webc");
-    c_f = item(webc, "c_f", "播放选定");
-    c_shan = item(webc, "c_shan", "删除任务");
-    webc->addSeparator()->setObjectName(QStringLiteral("ttbn"));
-    c_shan2 = item(webc, "c_shan2", "删除下载");
+    task_row_menu = menu(this, "task_row_menu");
+    play_row_item = item(task_row_menu, "play_row_item", "播放选定");
+    delete_row_item = item(task_row_menu, "delete_row_item", "删除任务");
+    task_row_menu->addSeparator()->setObjectName(QStringLiteral("ttbn"));
+    delete_row_with_downloads_item =
+        item(task_row_menu, "delete_row_with_downloads_item", "删除下载");
 
-    c_fie = menu(this, "c_fie");
-    renwub = item(c_fie, "renwub", "删除任务列表");
-    wenjianb = item(c_fie, "wenjianb", "管理下载文件");
+    task_list_menu = menu(this, "task_list_menu");
+    clear_task_list_item = item(task_list_menu, "clear_task_list_item", "删除任务列表");
+    manage_downloads_item = item(task_list_menu, "manage_downloads_item", "管理下载文件");
 }
 
-void tip::connect_menus() {
+void MenusAndHelp::connect_menus() {
     const auto on = [this](QAction* action, std::function<void()> run) {
         connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
     };
     MainWindow& m = main_;
-    on(shezhi, [this] { open_over_main([this] { main_.open_settings(1); }); });
-    on(about, [this] { open_over_main([this] { main_.open_settings(0); }); });
-    on(guanf, [this] {
+    on(settings_item, [this] { open_over_main([this] { main_.open_settings(1); }); });
+    on(about_item, [this] { open_over_main([this] { main_.open_settings(0); }); });
+    on(home_page_item, [this] {
         const QString page = home_page();
         if (is_web_address(page))
             main_.platform().shell.open_url(page);
     });
-    on(help, [this] { open_over_main([this] { show_help(); }); });
-    on(offer_update_on_demand, [&m] { m.offer_update_on_demand(); });
-    on(qsoft, [&m] { m.quit_client(); });
+    on(help_item, [this] { open_over_main([this] { show_help(); }); });
+    on(update_item, [&m] { m.offer_update_on_demand(); });
+    on(quit_item, [&m] { m.quit_client(); });
 
-    on(ht, [&m] { m.Web1->go_back(); });
-    on(qj, [&m] { m.Web1->go_forward(); });
-    on(sx, [&m] { m.Web1->refresh(); });
-    on(fz, [&m] { m.Web1->copy(); });
-    on(zt, [&m] { m.Web1->paste(); });
-    on(zy, [&m] { m.Web1->navigate(m.base_url()); });
+    on(back_item, [&m] { m.catalogue_pane->go_back(); });
+    on(forward_item, [&m] { m.catalogue_pane->go_forward(); });
+    on(refresh_item, [&m] { m.catalogue_pane->refresh(); });
+    on(copy_item, [&m] { m.catalogue_pane->copy(); });
+    on(paste_item, [&m] { m.catalogue_pane->paste(); });
+    on(home_item, [&m] { m.catalogue_pane->navigate(m.base_url()); });
 
     // The check marks follow the armed state, which the shutdown code keeps.
-    on(kaiqi, [&m] { m.arm_shutdown(); });
-    on(quxiao, [&m] { m.disarm_shutdown(); });
+    on(arm_shutdown_item, [&m] { m.arm_shutdown(); });
+    on(disarm_shutdown_item, [&m] { m.disarm_shutdown(); });
 
-    on(green, [&m] { m.apply_skin(0); });
-    on(blue, [&m] { m.apply_skin(1); });
-    // The history menus (webc, c_fie) are wired with the history actions.
+    on(blue_classic_skin_item, [&m] { m.apply_skin(0); });
+    on(grey_mood_skin_item, [&m] { m.apply_skin(1); });
+    // The history menus (task_row_menu, task_list_menu) are wired with the history actions.
 }
 
-void tip::popup(QMenu* m, QPoint window_pos) {
+void MenusAndHelp::popup(QMenu* m, QPoint window_pos) {
     popup_global(m, main_.mapToGlobal(window_pos));
 }
 
-void tip::popup_global(QMenu* m, QPoint global_pos) {
+void MenusAndHelp::popup_global(QMenu* m, QPoint global_pos) {
     last_popup_ = m;
     m->popup(global_pos);
 }
 
-QString tip::home_page() const {
+QString MenusAndHelp::home_page() const {
     // The operator's site: the root of the content server.
     return QUrl(main_.base_url()).resolved(QUrl(QStringLiteral("/"))).toString();
 }
 
-void tip::open_over_main(const std::function<void()>& show_window) {
+void MenusAndHelp::open_over_main(const std::function<void()>& show_window) {
     // A hovered button still holding the mouse would eat the first click
     // meant for the window about to open.
     main_.release_capture();
     // A topmost main window would cover the window about to open.
-    const bool was_topmost = main_.npc[4]->tip() == QStringLiteral("取消置顶");
+    const bool was_topmost = main_.topmost_chosen;
     if (was_topmost)
         main_.set_topmost(0);
     if (main_.isHidden())
@@ -213,7 +214,7 @@ void tip::open_over_main(const std::function<void()>& show_window) {
 
 // ---- The help window ----
 
-void tip::create_help() {
+void MenusAndHelp::create_help() {
     setFixedSize(365, 177);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(247, 250, 253));
@@ -300,12 +301,12 @@ void tip::create_help() {
     connect(cmdclose, &QPushButton::clicked, this, [this] { cmdclose_Click(); });
 }
 
-void tip::resizeEvent(QResizeEvent*) {
+void MenusAndHelp::resizeEvent(QResizeEvent*) {
     for (QWidget* card : Pi)
         card->setGeometry(8, 48, 337, 73);
 }
 
-void tip::Form_Load() {
+void MenusAndHelp::Form_Load() {
     setWindowIcon(main_.windowIcon());
     card = 0;
     for (int i = 0; i < 5; ++i)
@@ -313,7 +314,7 @@ void tip::Form_Load() {
     La[22]->setText(QStringLiteral("1"));
 }
 
-void tip::cmdnext_Click() {
+void MenusAndHelp::cmdnext_Click() {
     for (QWidget* c : Pi)
         c->hide();
     if (card > 3)
@@ -323,11 +324,11 @@ void tip::cmdnext_Click() {
     La[22]->setText(QString::number(card + 1));
 }
 
-void tip::cmdclose_Click() {
+void MenusAndHelp::cmdclose_Click() {
     hide();
 }
 
-void tip::show_help() {
+void MenusAndHelp::show_help() {
     // A closed help window starts again from its first card.
     if (!isVisible()) {
         Form_Load();
