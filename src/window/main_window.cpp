@@ -34,7 +34,8 @@ Label* label(QWidget* parent, const char* name, const QString& caption, bool vis
 
 MainWindow::MainWindow(Platform& platform, QString app_dir, QString base_url, QWidget* parent)
     : QWidget(parent), platform_(platform), app_dir_(std::move(app_dir)),
-      base_url_(std::move(base_url)), history_(std::make_unique<History>(app_dir_)) {
+      base_url_(std::move(base_url)),
+      history_(std::make_unique<History>(ApplicationFolder(app_dir_))) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Kelvara"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

@@ -94,9 +94,10 @@ bool ClientFolder::end_terminals() const {
     return terminals().isEmpty();
 }
 
-QList<QStringList> ClientFolder::records(const char* list) const {
+QList<QStringList> ClientFolder::records(HistoryList list) const {
     QList<QStringList> out;
-    const std::optional<QStringList> lines = read_lines(app_dir() + u'/' + QLatin1String(list));
+    const std::optional<QStringList> lines =
+        read_lines(History(ApplicationFolder(app_dir())).list_file(list));
     for (const QString& line : lines.value_or(QStringList())) {
         if (line.contains(u'|'))
             out << line.split(u'|');

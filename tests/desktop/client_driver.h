@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/history/history_files.h"
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -40,7 +42,7 @@ public:
     bool end_terminals() const;
 
     // The records of date.dat or date_f.dat, newest first, split at "|".
-    QList<QStringList> records(const char* list) const;
+    QList<QStringList> records(HistoryList list) const;
 
 private:
     QTemporaryDir root_;

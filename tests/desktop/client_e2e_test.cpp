@@ -108,7 +108,7 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     EXPECT_TRUE(w.bo_name->caption().startsWith(kFilmTitle));
 
     // Recorded at the top of the task list, and shown in the history pane.
-    const QList<QStringList> records = folder_.records(kNetworkList);
+    const QList<QStringList> records = folder_.records(HistoryList::NetworkTasks);
     ASSERT_FALSE(records.isEmpty());
     EXPECT_EQ(records.first().value(0), u"1001");
     EXPECT_EQ(records.first().value(4), u"1");
@@ -121,7 +121,7 @@ TEST_F(ClientEndToEnd, FilmClickedInTheCataloguePlaysAndResumesFromTheHistoryAft
     ASSERT_TRUE(wait_for([&] { return w.QvodC->Position() >= 7; }, 15000));
     const int at_quit = w.QvodC->Position();
     quit_client();
-    const int stored = folder_.records(kNetworkList).value(0).value(6).toInt();
+    const int stored = folder_.records(HistoryList::NetworkTasks).value(0).value(6).toInt();
     ASSERT_GE(stored, at_quit - 2);
     ASSERT_LE(stored, at_quit);
 
@@ -157,7 +157,7 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
     const auto web5 = w.episode_pane->before_navigate;
     w.episode_pane->before_navigate = [&, web5](const QString& address, bool& cancel) {
         if (address.contains(QLatin1String("pp.htm?2001-1-2-")))
-            at_next_start = folder_.records(kNetworkList);
+            at_next_start = folder_.records(HistoryList::NetworkTasks);
         web5(address, cancel);
     };
 
@@ -208,7 +208,7 @@ TEST_F(ClientEndToEnd, SeriesPreloadsAndPlaysTheNextEpisodeAtTheEnd) {
     EXPECT_EQ(at_next_start.first().value(0), u"2001");
     EXPECT_EQ(at_next_start.first().value(5), u"1");
     EXPECT_EQ(at_next_start.first().value(6), u"1") << "the finished episode's position";
-    const QList<QStringList> records = folder_.records(kNetworkList);
+    const QList<QStringList> records = folder_.records(HistoryList::NetworkTasks);
     ASSERT_FALSE(records.isEmpty());
     EXPECT_EQ(records.first().value(0), u"2001");
     EXPECT_EQ(records.first().value(5), u"2");

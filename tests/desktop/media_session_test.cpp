@@ -357,7 +357,7 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     ASSERT_TRUE(wait_for([&] { return w.session().state().last_position >= before + 3; }, 3000));
     ASSERT_TRUE(mpris.press(QStringLiteral("Stop")));
     ASSERT_TRUE(wait_for([&] { return w.status_label->caption() == u"已停止"; }, 3000));
-    const QStringList stopped = folder_.records(kNetworkList).value(0);
+    const QStringList stopped = folder_.records(HistoryList::NetworkTasks).value(0);
     EXPECT_EQ(stopped.value(0), u"2001");
     EXPECT_GE(stopped.value(6).toInt(), before + 3);
     EXPECT_EQ(mpris.property(QStringLiteral("PlaybackStatus")), QStringLiteral("Stopped"));
@@ -373,7 +373,7 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
         kPlayMs));
     ASSERT_TRUE(wait_for([&] { return playing(w); }, kPlayMs))
         << w.status_label->caption().toStdString();
-    const QStringList next = folder_.records(kNetworkList).value(0);
+    const QStringList next = folder_.records(HistoryList::NetworkTasks).value(0);
     EXPECT_EQ(next.value(0), u"2001");
     EXPECT_EQ(next.value(5), u"2");
     ASSERT_TRUE(wait_for(
@@ -403,7 +403,7 @@ TEST_F(MediaSession, DesktopControlsActThroughTheTransportButtons) {
     ASSERT_TRUE(wait_for([&] { return w.session().state().last_position >= 2; }, 5000));
     ASSERT_TRUE(mpris.press(QStringLiteral("Quit"), {}, kRoot));
     ASSERT_TRUE(wait_for([&] { return !w.isVisible(); }, 3000));
-    EXPECT_GE(folder_.records(kNetworkList).value(0).value(6).toInt(), 2);
+    EXPECT_GE(folder_.records(HistoryList::NetworkTasks).value(0).value(6).toInt(), 2);
 }
 
 } // namespace

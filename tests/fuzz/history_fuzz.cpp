@@ -64,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString name = QString::fromUtf8(parts[1]);
     const QString path = QString::fromUtf8(parts[2]);
     const QString episode = QString::fromUtf8(parts[3]);
-    History history(folder);
+    History history{ApplicationFolder(folder)};
 
     // The local list: the record added is the first, its path reads back and
     // its position is set where the path matches.
-    const QString local_list = history.file_path(QString::fromLatin1(kLocalList));
+    const QString local_list = history.list_file(HistoryList::LocalFiles);
     write_file(local_list, parts[0]);
     history.history_add_local(name, path, 5);
     std::optional<QStringList> lines = read_lines(local_list);
@@ -81,12 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(lines && lines->first().split(u'|').value(2) == QLatin1String("77"));
     check_page(*lines, true);
     const qsizetype records = lines->filter(QStringLiteral("|")).size();
-    history.history_delete_line(QString::fromLatin1(kLocalList), 1);
+    history.history_delete_line(HistoryList::LocalFiles, 1);
     lines = read_lines(local_list);
     FUZZ_CHECK(lines && lines->filter(QStringLiteral("|")).size() == records - 1);
 
     // The network list: a task's record has its seven fields.
-    const QString network_list = history.file_path(QString::fromLatin1(kNetworkList));
+    const QString network_list = history.list_file(HistoryList::NetworkTasks);
     write_file(network_list, parts[0]);
     history.history_add_task(qint64(size), name, episode, path, 3, 4, 60);
     lines = read_lines(network_list);

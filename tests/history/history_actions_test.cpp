@@ -65,7 +65,7 @@ void click(QWidget* widget) {
 
 class HistoryActions : public MainPath {
 protected:
-    void show_local_list() { w->qk->set_caption(QStringLiteral("∴ 清空列表")); }
+    void show_local_list() { w->frame_button_clicked(kLocalListTab); }
 };
 
 } // namespace
@@ -463,7 +463,7 @@ TEST_F(HistoryActions, PathsAndTitlesOfAnyCharactersComeBackFromTheLists) {
                title + "&&&" + js_escape("第1集") + "&&&31&&&1&&&1");
     EXPECT_TRUE(text_of("c.htm").contains(html_escape(title)));
     EXPECT_TRUE(client.read("c.htm").contains("&#54620;"));
-    w->qk->set_caption(QStringLiteral("∴ 管理任务"));
+    w->frame_button_clicked(kNetworkTasksTab);
     forget();
     pane("network_list_pane").click(QStringLiteral("open://1"));
     EXPECT_EQ(w->bo_name->caption(), fit_width(title, 30) + "-第1集");

@@ -82,15 +82,15 @@ TEST_F(HistoryFiles, PositionsAreSetInPlaceAndNonRecordsDropped) {
 
 TEST_F(HistoryFiles, DeleteLineCountsEveryLineAndDropsATrailingEmptyLine) {
     put("date.dat", task(1) + "\r\n" + task(2) + "\r\n\r\n");
-    history.history_delete_line("date.dat", 1);
+    history.history_delete_line(HistoryList::NetworkTasks, 1);
     EXPECT_EQ(get("date.dat"), task(2) + "\r\n");
 
     put("date.dat", "\r\n" + task(1) + "\r\n" + task(2) + "\r\n");
-    history.history_delete_line("date.dat", 2);
+    history.history_delete_line(HistoryList::NetworkTasks, 2);
     EXPECT_EQ(get("date.dat"), "\r\n" + task(2) + "\r\n");
 
     put("date_f.dat", "a|/a|0\r\n\r\n");
-    history.history_delete_line("date_f.dat", 9);
+    history.history_delete_line(HistoryList::LocalFiles, 9);
     EXPECT_EQ(get("date_f.dat"), "a|/a|0\r\n");
     EXPECT_EQ(web4.requested.size(), 1);
 }
@@ -98,7 +98,7 @@ TEST_F(HistoryFiles, DeleteLineCountsEveryLineAndDropsATrailingEmptyLine) {
 TEST_F(HistoryFiles, MissingFilesAreLeftMissing) {
     history.history_add_task(1, "t", "e", "a", 1, 1, 0);
     history.history_set_local_pos("/a", 3);
-    history.history_delete_line("date.dat", 1);
+    history.history_delete_line(HistoryList::NetworkTasks, 1);
     EXPECT_EQ(get("date.dat"), "<missing>");
     EXPECT_EQ(get("date_f.dat"), "<missing>");
     EXPECT_EQ(get("c.htm"), "<missing>");

@@ -14,7 +14,7 @@ namespace kelvara::test {
 
 class HistoryFolder : public ::testing::Test {
 protected:
-    HistoryFolder() : history(dir.path()) { history.set_panes(&web3, &web4); }
+    HistoryFolder() : history(ApplicationFolder(dir.path())) { history.set_panes(&web3, &web4); }
     void put(const char* name, const QByteArray& bytes) {
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));

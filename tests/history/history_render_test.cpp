@@ -55,7 +55,7 @@ TEST(HistoryPage, HeadIsTheFixedStyleBodyAndTableOpening) {
 
 TEST_F(HistoryRender, EmptyListGivesTheEmptyListRowExactly) {
     put("date.dat", "\r\n");
-    history.history_render("date.dat");
+    history.history_render(HistoryList::NetworkTasks);
     EXPECT_EQ(get("c.htm"),
               page_with(gbk("<tr><td colspan=2 align=center>暂无观看记录</td></tr>")));
     EXPECT_EQ(web3.requested, QStringList{dir.filePath("c.htm")});
@@ -66,7 +66,7 @@ TEST_F(HistoryRender, RowsCarryTheirLineNumbersAndShortTitles) {
     const QString title = QStringLiteral("一二三四五六七八九十甲乙");
     put("date.dat",
         "\r\n5|" + to_gbk(title) + "|e|a|1|1|0\r\nno record here\r\n6|ab|e|a|1|1|0\r\n");
-    history.history_render("date.dat");
+    history.history_render(HistoryList::NetworkTasks);
     const QByteArray row2 =
         gbk("<tr><td align=left width=96%><a title=\"一二三四五六七八九十甲乙\" "
             "href=open://2>·一二三四五六七八九</a></td><td width=3%><a "
@@ -79,7 +79,7 @@ TEST_F(HistoryRender, RowsCarryTheirLineNumbersAndShortTitles) {
 
 TEST_F(HistoryRender, ShownFieldIsUnescapedAndEmptyOnesGetNoRow) {
     put("date.dat", "1|%u6D41%u6D6A%20%u5730%u7403|e|a|1|1|0\r\n2||e|a|1|1|0\r\n3|x|e|a|1|1|0\r\n");
-    history.history_render("date.dat");
+    history.history_render(HistoryList::NetworkTasks);
     const QByteArray page = get("c.htm");
     EXPECT_TRUE(page.contains(gbk("title=\"流浪 地球\" href=open://1>·流浪 地球</a>")));
     EXPECT_FALSE(page.contains("open://2"));
@@ -88,7 +88,7 @@ TEST_F(HistoryRender, ShownFieldIsUnescapedAndEmptyOnesGetNoRow) {
 
 TEST_F(HistoryRender, ServerTextCannotAddMarkup) {
     put("date.dat", "1|%3Cscript%3Ealert(1)%3C/script%3E%22%20onclick%3D%22x|e|a|1|1|0\r\n");
-    history.history_render("date.dat");
+    history.history_render(HistoryList::NetworkTasks);
     const QByteArray page = get("c.htm");
     EXPECT_FALSE(page.contains("<script>alert"));
     EXPECT_TRUE(page.contains("title=\"&lt;script&gt;alert(1)&lt;/script&gt;&quot; "
@@ -99,7 +99,7 @@ TEST_F(HistoryRender, ServerTextCannotAddMarkup) {
 TEST_F(HistoryRender, LocalListShowsFileNamesInItsOwnPage) {
     put("date_f.dat", gbk("电影 1.mp4|/v/电影 1.mp4|0\r\n"));
     put("c.htm", "untouched");
-    history.history_render("date_f.dat");
+    history.history_render(HistoryList::LocalFiles);
     EXPECT_TRUE(get("f.htm").contains(gbk("title=\"电影 1.mp4\" href=open://1>·电影 1.mp4</a>")));
     EXPECT_EQ(get("c.htm"), "untouched");
     EXPECT_EQ(web4.requested, QStringList{dir.filePath("f.htm")});
@@ -108,7 +108,7 @@ TEST_F(HistoryRender, LocalListShowsFileNamesInItsOwnPage) {
 
 TEST_F(HistoryRender, MissingListKeepsThePage) {
     put("c.htm", "previous");
-    history.history_render("date.dat");
+    history.history_render(HistoryList::NetworkTasks);
     EXPECT_EQ(get("c.htm"), "previous");
     EXPECT_TRUE(web3.requested.isEmpty());
 }

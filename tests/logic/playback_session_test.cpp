@@ -120,7 +120,7 @@ protected:
         episode_page{"episode_pane"};
     ScriptedPlayer player;
     RecordingView view;
-    History history{dir.path()};
+    History history{ApplicationFolder(dir.path())};
     std::unique_ptr<PlaybackSession> session;
 };
 

@@ -171,7 +171,7 @@ TEST_F(EndOfPlayback, LastEpisodeOrNoBufferingJustStops) {
 }
 
 TEST_F(EndOfPlayback, ArmedShutdownEndsPlaybackWithoutTheNextEpisode) {
-    w->transport_buttons[kShutdownButton]->set_tip(QStringLiteral("已开启自动关机"));
+    w->arm_shutdown();
     prepare_next_link(w->session().state(), link("qvod", "E", "6"));
     w->session().state().resume_position = 590;
     reach_end();

@@ -190,7 +190,8 @@ TEST_F(KeysOnTheWindow, LeftKeyGoesBackTenSecondsButNotBeforeTheStart) {
 }
 
 TEST_F(KeysOnTheWindow, UpAndDownChangeTheVolumeByTen) {
-    w->transport_buttons[kMuteButton]->set_tip(QStringLiteral("取消静音"));
+    w->transport_button_clicked(kMuteButton);
+    ASSERT_EQ(w->transport_buttons[kMuteButton]->tip(), QStringLiteral("取消静音"));
     player->volume = 95;
     key(focus(), Qt::Key_Up);
     EXPECT_EQ(player->calls.filter(QStringLiteral("setVolume")),

@@ -244,7 +244,7 @@ TEST_F(StatusPoll, EndRegionAnnouncesTheNextEpisodeOrTheShutdown) {
     // Armed shutdown wins over a prepared episode.
     client.tray.balloons.clear();
     w->session().end_of_film_timer().set_enabled(false);
-    w->transport_buttons[kShutdownButton]->set_tip(QStringLiteral("已开启自动关机"));
+    w->arm_shutdown();
     tick();
     EXPECT_EQ(balloon_texts(), QStringList{QStringLiteral("即将播放完毕，正准备自动关机！")});
 

@@ -1,6 +1,7 @@
 // Skins and hover art: the strips, the switch, and the hover cells that
 // follow the mouse through the buttons' capture.
 
+#include "logic/playback/playback_session.h"
 #include "window/frame_fixture.h"
 
 #include "window/skin_strips.h"
@@ -75,7 +76,7 @@ TEST_F(Skins, GripToggleAndLogoShowNoTipPanel) {
 
 TEST_F(Skins, TransportButtonsHoverByTheirState) {
     MainWindow& w = start();
-    w.transport_buttons[kPlayPauseButton]->set_tip("暂停");
+    w.session().state().play_button = PlayButton::OffersPause;
     move_to(centre_of(w.transport_buttons[kPlayPauseButton]));
     EXPECT_TRUE(shows(w.transport_buttons[kPlayPauseButton],
                       transport_button_cell(kPlayPauseButton, true, {.pause = true})));

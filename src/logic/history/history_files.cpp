@@ -13,9 +13,6 @@
 
 namespace kelvara {
 
-const char kNetworkList[] = "date.dat";
-const char kLocalList[] = "date_f.dat";
-
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -155,15 +152,19 @@ QString local_path_field(const QString& path) {
     return reads_back(path, history_field_text(path)) ? path : escaped_local_text(path);
 }
 
-History::History(QString app_dir) : app_dir_(std::move(app_dir)) {}
+History::History(ApplicationFolder folder) : folder_(std::move(folder)) {}
 
 void History::set_panes(WebPane* network_pane, WebPane* local_pane) {
     network_pane_ = network_pane;
     local_pane_ = local_pane;
 }
 
-QString History::file_path(const QString& name) const {
-    return join_path(app_dir_, name);
+QString History::list_file(HistoryList list) const {
+    return list == HistoryList::LocalFiles ? folder_.local_history() : folder_.network_history();
+}
+
+QString History::page_file(HistoryList list) const {
+    return list == HistoryList::LocalFiles ? folder_.local_page() : folder_.network_page();
 }
 
 void History::history_add_task(qint64 id, const QString& title, const QString& episode,
@@ -175,32 +176,32 @@ void History::history_add_task(qint64 id, const QString& title, const QString& e
                                    QString::number(v),
                                    QString::number(v1),
                                    position};
-    add_record(file_path(QString::fromLatin1(kNetworkList)), record,
+    add_record(list_file(HistoryList::NetworkTasks), record,
                [id](const NetworkTaskRecord& r) { return r.id_number() == id; });
-    history_render(QString::fromLatin1(kNetworkList));
+    history_render(HistoryList::NetworkTasks);
 }
 
 void History::history_set_task_pos(qint64 id, qint64 position) {
     set_position<NetworkTaskRecord>(
-        file_path(QString::fromLatin1(kNetworkList)), position,
+        list_file(HistoryList::NetworkTasks), position,
         [id](const NetworkTaskRecord& r) { return r.id_number() == id; });
 }
 
 void History::history_add_local(const QString& name, const QString& path, qint64 position) {
     const LocalFileRecord record{local_name_field(name), local_path_field(path), position};
-    add_record(file_path(QString::fromLatin1(kLocalList)), record,
+    add_record(list_file(HistoryList::LocalFiles), record,
                [&](const LocalFileRecord& r) { return holds_path(r.path, path); });
-    history_render(QString::fromLatin1(kLocalList));
+    history_render(HistoryList::LocalFiles);
 }
 
 void History::history_set_local_pos(const QString& path, qint64 position) {
     set_position<LocalFileRecord>(
-        file_path(QString::fromLatin1(kLocalList)), position,
+        list_file(HistoryList::LocalFiles), position,
         [&](const LocalFileRecord& r) { return holds_path(r.path, path); });
 }
 
-void History::history_delete_line(const QString& name, qint64 line) {
-    const QString path = file_path(name);
+void History::history_delete_line(HistoryList list, qint64 line) {
+    const QString path = list_file(list);
     const std::optional<QStringList> lines = read_lines(path);
     if (!lines)
         return;
@@ -215,30 +216,29 @@ void History::history_delete_line(const QString& name, qint64 line) {
     if (kept.endsWith(kCrLf))
         kept.chop(2);
     write_list(path, kept);
-    history_render(name);
+    history_render(list);
 }
 
-void History::history_render(const QString& name) {
-    const bool local = name != QLatin1String(kNetworkList);
-    const bool shows_file_name = name == QLatin1String(kLocalList);
-    const std::optional<QStringList> lines = read_lines(file_path(name));
+void History::history_render(HistoryList list) {
+    const bool local = list == HistoryList::LocalFiles;
+    const std::optional<QStringList> lines = read_lines(list_file(list));
     if (!lines)
         return;
-    const QString page_path = file_path(local ? QStringLiteral("f.htm") : QStringLiteral("c.htm"));
-    if (!write_text_atomically(page_path, history_page(*lines, shows_file_name) + kCrLf))
+    const QString page_path = page_file(list);
+    if (!write_text_atomically(page_path, history_page(*lines, local) + kCrLf))
         return;
     if (WebPane* pane = local ? local_pane_ : network_pane_)
         pane->navigate(page_path);
 }
 
-void History::create_if_missing(const QString& name) {
-    const QString path = file_path(name);
+void History::create_if_missing(HistoryList list) {
+    const QString path = list_file(list);
     if (!QFileInfo::exists(path))
         write_text_atomically(path, kCrLf);
 }
 
-void History::clear(const QString& name) {
-    const QString path = file_path(name);
+void History::clear(HistoryList list) {
+    const QString path = list_file(list);
     if (QFileInfo::exists(path))
         write_text_atomically(path, kCrLf);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logic/settings/application_folder.h"
+
 #include <QString>
 
 namespace kelvara {
@@ -11,32 +13,39 @@ class WebPane;
 // name|path|position). One record a line, newest first, CR LF line ends;
 // lines without "|" are not records but keep their line numbers. Every change
 // rewrites the whole file.
+// The two lists.
+enum class HistoryList {
+    NetworkTasks, // date.dat, shown as c.htm
+    LocalFiles,   // date_f.dat, shown as f.htm
+};
+
 class History {
 public:
-    explicit History(QString app_dir);
+    explicit History(ApplicationFolder folder);
 
     // The panes that show c.htm (network_list_pane) and f.htm (local_list_pane); a render reloads
     // them. Null until the window has its panes.
     void set_panes(WebPane* network_pane, WebPane* local_pane);
 
-    QString file_path(const QString& name) const;
+    QString list_file(HistoryList list) const;
+    QString page_file(HistoryList list) const;
 
     void history_add_task(qint64 id, const QString& title, const QString& episode,
                           const QString& address, qint64 v, qint64 v1, qint64 position);
     void history_set_task_pos(qint64 id, qint64 position);
     void history_add_local(const QString& name, const QString& path, qint64 position);
     void history_set_local_pos(const QString& path, qint64 position);
-    void history_delete_line(const QString& name, qint64 line);
+    void history_delete_line(HistoryList list, qint64 line);
     // Rewrites c.htm or f.htm from the list and reloads its pane.
-    void history_render(const QString& name);
+    void history_render(HistoryList list);
 
     // Creates a missing list holding one empty line.
-    void create_if_missing(const QString& name);
+    void create_if_missing(HistoryList list);
     // Rewrites a list as one empty line.
-    void clear(const QString& name);
+    void clear(HistoryList list);
 
 private:
-    QString app_dir_;
+    ApplicationFolder folder_;
     WebPane* network_pane_ = nullptr;
     WebPane* local_pane_ = nullptr;
 };
@@ -60,8 +69,5 @@ bool holds_path(const QString& field, const QString& path);
 // A stored path: %7C, %0D, %0A, %25 and %uXXXX read back; any other "%"
 // stays as it is.
 QString history_field_text(const QString& field);
-
-extern const char kNetworkList[]; // "date.dat"
-extern const char kLocalList[];   // "date_f.dat"
 
 } // namespace kelvara

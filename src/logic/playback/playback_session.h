@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/history/history_files.h"
 #include "logic/playback/now_playing.h"
 
 #include <QString>
@@ -141,8 +142,8 @@ private:
     Settings settings() const;
     bool balloon_tips_on() const;
     bool ask(const QString& text);
-    QString active_list() const;
-    QString list_line(const QString& list, qint64 n) const;
+    HistoryList active_list() const;
+    QString list_line(HistoryList list, qint64 n) const;
     void delete_task_downloads(const QString& folder, const QStringList& names);
 
     Platform& platform_;

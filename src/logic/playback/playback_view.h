@@ -12,17 +12,17 @@ class PlaybackView {
 public:
     virtual ~PlaybackView() = default;
 
-    // The status line below the video (status_label).
+    // The status line below the video.
     virtual void show_status(const QString& text) = 0;
     // "position / duration" in the time label (times).
     virtual void show_times(int position, int duration) = 0;
-    // The seek knob (seek_knob) at `seconds` of `duration`; the left end while the
+    // The seek knob at `seconds` of `duration`; the left end while the
     // length is not known.
     virtual void place_knob(double seconds, int duration) = 0;
     // The poll's picture of the film: time label, knob and its tip, and the
     // downloaded part (`permille` thousandths) of the seek track.
     virtual void show_progress(int position, int duration, int permille) = 0;
-    // Moves the downloaded-portion bar (download_bar) off the track.
+    // Moves the downloaded-portion bar off the track.
     virtual void hide_download_bar() = 0;
     // The video, or the advertisement panel in its place.
     virtual void show_video(bool shown) = 0;
@@ -33,7 +33,7 @@ public:
     virtual void paint_play_button(PlayButton state) = 0;
     // The mute button: tool-tip and picture.
     virtual void show_mute_button(bool muted) = 0;
-    // The volume knob (volume_knob) and the filled part of its track (volume_fill) at
+    // The volume knob and the filled part of its track at
     // `volume` percent.
     virtual void place_volume_knob(int volume) = 0;
     // An episode button is disabled while its request runs.

@@ -171,13 +171,13 @@ void PlaybackSession::network_list_navigation(const QString& address, bool& canc
 
 // ---- History actions ----
 
-QString PlaybackSession::active_list() const {
-    return QString::fromLatin1(view_.local_list_shown() ? kLocalList : kNetworkList);
+HistoryList PlaybackSession::active_list() const {
+    return view_.local_list_shown() ? HistoryList::LocalFiles : HistoryList::NetworkTasks;
 }
 
 // Line `n` (from 1) of a list; empty when the list or the line is missing.
-QString PlaybackSession::list_line(const QString& list, qint64 n) const {
-    const std::optional<QStringList> lines = read_lines(history_.file_path(list));
+QString PlaybackSession::list_line(HistoryList list, qint64 n) const {
+    const std::optional<QStringList> lines = read_lines(history_.list_file(list));
     if (!lines || n < 1 || n > lines->size())
         return {};
     return lines->at(n - 1);
@@ -228,13 +228,13 @@ void PlaybackSession::replay_local(const QString& line, qint64 n) {
     if (!QFileInfo(path).isFile()) {
         platform_.dialogs.message_box(path + QStringLiteral("不存在"), QStringLiteral("Kelvara"),
                                       MsgButtons::Ok, MsgIcon::None);
-        history_.history_delete_line(QString::fromLatin1(kLocalList), n);
+        history_.history_delete_line(HistoryList::LocalFiles, n);
         return;
     }
     start_playback(path);
     show_now_playing(js_unescape(record->name));
     playing_local_file(path, record->position.value_or(0));
-    panes_.episode_page.navigate(join_path(app_dir_, QStringLiteral("c.htm")));
+    panes_.episode_page.navigate(history_.page_file(HistoryList::NetworkTasks));
     view_.show_now_playing_tab();
 }
 
@@ -288,8 +288,8 @@ void PlaybackSession::delete_task_downloads(const QString& folder, const QString
 }
 
 void PlaybackSession::delete_task_with_downloads(const QString& row) {
-    const QString list = QString::fromLatin1(kNetworkList);
-    if (!QFileInfo::exists(history_.file_path(list)))
+    const HistoryList list = HistoryList::NetworkTasks;
+    if (!QFileInfo::exists(history_.list_file(list)))
         return;
     const std::optional<NetworkTaskRecord> record =
         NetworkTaskRecord::parse(list_line(list, to_number(row)));
@@ -310,20 +310,20 @@ void PlaybackSession::delete_task_with_downloads(const QString& row) {
 void PlaybackSession::clear_local_list() {
     if (!ask(QStringLiteral("确定要删除全部[本地播放]列表吗？")))
         return;
-    const QString name = QString::fromLatin1(kLocalList);
-    if (QFileInfo::exists(history_.file_path(name))) {
-        history_.clear(name);
-        history_.history_render(name);
+    const HistoryList list = HistoryList::LocalFiles;
+    if (QFileInfo::exists(history_.list_file(list))) {
+        history_.clear(list);
+        history_.history_render(list);
     }
 }
 
 void PlaybackSession::clear_network_list() {
     if (!ask(QStringLiteral("确定要删除全部[网络任务]列表吗？")))
         return;
-    const QString name = QString::fromLatin1(kNetworkList);
-    if (QFileInfo::exists(history_.file_path(name))) {
-        history_.clear(name);
-        history_.history_render(name);
+    const HistoryList list = HistoryList::NetworkTasks;
+    if (QFileInfo::exists(history_.list_file(list))) {
+        history_.clear(list);
+        history_.history_render(list);
         if (state_.source != PlaySource::NetworkTask)
             panes_.episode_page.refresh();
     }

@@ -1,6 +1,5 @@
 #include "logic/settings/application_folder.h"
 
-#include "logic/history/history_files.h"
 #include "logic/startup/qvod_processes.h"
 #include "logic/text/text_helpers.h"
 
@@ -44,11 +43,11 @@ Settings ApplicationFolder::settings() const {
 }
 
 QString ApplicationFolder::network_history() const {
-    return file(kNetworkList);
+    return file("date.dat");
 }
 
 QString ApplicationFolder::local_history() const {
-    return file(kLocalList);
+    return file("date_f.dat");
 }
 
 QString ApplicationFolder::network_page() const {

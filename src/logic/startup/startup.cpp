@@ -56,13 +56,13 @@ bool run_startup(const QString& app_dir, const QString& base_url, QvodComponent&
         create_settings(ini, machine);
     repair_settings(ini, machine);
 
-    History history(app_dir);
-    history.create_if_missing(QString::fromLatin1(kNetworkList));
-    history.create_if_missing(QString::fromLatin1(kLocalList));
+    History history(folder);
+    history.create_if_missing(HistoryList::NetworkTasks);
+    history.create_if_missing(HistoryList::LocalFiles);
     if (!QFileInfo::exists(folder.network_page()))
-        history.history_render(QString::fromLatin1(kNetworkList));
+        history.history_render(HistoryList::NetworkTasks);
     if (!QFileInfo::exists(folder.local_page()))
-        history.history_render(QString::fromLatin1(kLocalList));
+        history.history_render(HistoryList::LocalFiles);
     put_delete_icon(folder);
     return true;
 }
