@@ -1,7 +1,7 @@
 #include "swarm.h"
 
-#include "shared/qvod_terminal_api.h"
 #include "part_file.h"
+#include "shared/qvod_terminal_api.h"
 #include "source_fetch.h"
 #include "terminal_log.h"
 
