@@ -86,14 +86,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         FixedMachine machine;
         repair_settings(file, machine);
-        FUZZ_CHECK(ini_read(file, QStringLiteral("Ver"), QStringLiteral("Name")) ==
+        const QByteArray repaired = read_profile_file(file);
+        FUZZ_CHECK(ini_read_text(repaired, QStringLiteral("Ver"), QStringLiteral("Name")) ==
                    QLatin1String("2.1"));
-        const QString user = ini_read(file, QStringLiteral("User"), QStringLiteral("Name"));
+        const QString user =
+            ini_read_text(repaired, QStringLiteral("User"), QStringLiteral("Name"));
         FUZZ_CHECK(!user.isEmpty() && user != QLatin1String("0"));
-        const qint64 ts = ini_number(ini_read(file, QStringLiteral("S_q"), QStringLiteral("ts")));
+        const qint64 ts =
+            ini_number(ini_read_text(repaired, QStringLiteral("S_q"), QStringLiteral("ts")));
         FUZZ_CHECK(ts >= 1 && ts <= 3);
-        for (const Setting setting : repaired_settings())
-            FUZZ_CHECK(Settings(file).number(setting) != 0);
+        for (const Setting setting : repaired_settings()) {
+            const SettingKey& k = setting_key(setting);
+            FUZZ_CHECK(ini_number(ini_read_text(repaired, QString::fromLatin1(k.section),
+                                                QString::fromLatin1(k.key))) != 0);
+        }
     }
     return 0;
 }

@@ -28,7 +28,7 @@ namespace {
 // Reads of missing bytes give up at once, and downloads stay small: the
 // files a run creates are capped by the file size limit and thrown away
 // with the terminal every few hundred inputs.
-constexpr int kReadTimeoutMs = 20;
+constexpr int kReadTimeoutMs = 2;
 constexpr rlim_t kLargestFileBytes = 256 * 1024;
 constexpr int kInputsPerTerminal = 256;
 constexpr int kReplyWaitSeconds = 10;

@@ -14,6 +14,9 @@ namespace {
 const QLatin1String kScheme("qvod://");
 
 QString decode_byte_run(const QByteArray& bytes) {
+    // Called between any two characters: most runs are empty.
+    if (bytes.isEmpty())
+        return {};
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())

@@ -116,13 +116,6 @@ Location locate(const std::vector<Line>& lines, const QString& section, const QS
     return loc;
 }
 
-QByteArray read_file(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
 // The number of bytes of `bytes` that fit in `limit` without cutting a
 // double-byte character in two.
 qsizetype whole_characters(const QByteArray& bytes, qsizetype limit) {
@@ -146,14 +139,19 @@ void end_last_line(QByteArray& bytes) {
 
 } // namespace
 
-int get_private_profile_string(const QString& section, const QString& key,
-                               const QString& default_value, QByteArray& buffer, int size,
-                               const QString& file) {
+QByteArray read_profile_file(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+int profile_string(const QByteArray& text, const QString& section, const QString& key,
+                   const QString& default_value, QByteArray& buffer, int size) {
     buffer.clear();
     if (size <= 0)
         return 0;
-    const QByteArray bytes = read_file(file);
-    const Location loc = locate(split_lines(bytes), section, key);
+    const Location loc = locate(split_lines(text), section, key);
     QByteArray value;
     if (loc.key) {
         value = loc.value;
@@ -166,31 +164,45 @@ int get_private_profile_string(const QString& section, const QString& key,
     return static_cast<int>(buffer.size());
 }
 
-bool write_private_profile_string(const QString& section, const QString& key, const QString& value,
-                                  const QString& file) {
-    QByteArray bytes = read_file(file);
-    const std::vector<Line> lines = split_lines(bytes);
+QByteArray with_profile_string(QByteArray text, const QString& section, const QString& key,
+                               const QString& value) {
+    const std::vector<Line> lines = split_lines(text);
     const Location loc = locate(lines, section, key);
     const QByteArray crlf("\r\n");
     if (loc.key) {
         const Line& line = lines[*loc.key];
-        bytes.replace(line.begin, line.end - line.begin, loc.key_spelling + '=' + to_gbk(value));
+        text.replace(line.begin, line.end - line.begin, loc.key_spelling + '=' + to_gbk(value));
     } else if (loc.section) {
         const Line& after = lines[loc.last_key.value_or(*loc.section)];
         const QByteArray new_line = to_gbk(key) + '=' + to_gbk(value);
-        const qsizetype line_feed = bytes.indexOf('\n', after.end);
+        const qsizetype line_feed = text.indexOf('\n', after.end);
         if (line_feed >= 0) {
-            bytes.insert(line_feed + 1, new_line + crlf);
+            text.insert(line_feed + 1, new_line + crlf);
         } else {
             // The last line of the file: end it first, then append.
-            end_last_line(bytes);
-            bytes.append(new_line + crlf);
+            end_last_line(text);
+            text.append(new_line + crlf);
         }
     } else {
-        end_last_line(bytes);
-        bytes.append('[' + to_gbk(section) + ']' + crlf + to_gbk(key) + '=' + to_gbk(value) + crlf);
+        end_last_line(text);
+        text.append('[' + to_gbk(section) + ']' + crlf + to_gbk(key) + '=' + to_gbk(value) + crlf);
     }
-    return write_bytes_atomically(file, bytes);
+    return text;
+}
+
+int get_private_profile_string(const QString& section, const QString& key,
+                               const QString& default_value, QByteArray& buffer, int size,
+                               const QString& file) {
+    buffer.clear();
+    if (size <= 0)
+        return 0;
+    return profile_string(read_profile_file(file), section, key, default_value, buffer, size);
+}
+
+bool write_private_profile_string(const QString& section, const QString& key, const QString& value,
+                                  const QString& file) {
+    return write_bytes_atomically(
+        file, with_profile_string(read_profile_file(file), section, key, value));
 }
 
 } // namespace kelvara

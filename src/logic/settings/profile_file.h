@@ -30,4 +30,12 @@ int get_private_profile_string(const QString& section, const QString& key,
 bool write_private_profile_string(const QString& section, const QString& key, const QString& value,
                                   const QString& file);
 
+// The same on the file's bytes in memory, for callers that read or change
+// several values and then write the file once.
+QByteArray read_profile_file(const QString& file); // empty when missing
+int profile_string(const QByteArray& text, const QString& section, const QString& key,
+                   const QString& default_value, QByteArray& buffer, int size);
+QByteArray with_profile_string(QByteArray text, const QString& section, const QString& key,
+                               const QString& value);
+
 } // namespace kelvara

@@ -2,6 +2,7 @@
 
 #include "logic/services/machine_identity.h"
 #include "logic/settings/profile_file.h"
+#include "logic/text/text_files.h"
 #include "logic/text/text_helpers.h"
 #include "shared/gbk.h"
 
@@ -170,8 +171,13 @@ void Settings::set_qvod_program_folder(const QString& folder) const {
 
 QString ini_read(const QString& file, const QString& section, const QString& key,
                  const QString& default_value) {
+    return ini_read_text(read_profile_file(file), section, key, default_value);
+}
+
+QString ini_read_text(const QByteArray& text, const QString& section, const QString& key,
+                      const QString& default_value) {
     QByteArray buffer;
-    const int copied = get_private_profile_string(section, key, default_value, buffer, 255, file);
+    const int copied = profile_string(text, section, key, default_value, buffer, 255);
     if (copied == 0)
         return {};
     const qsizetype nul = buffer.indexOf('\0');
@@ -187,37 +193,57 @@ qint64 ini_number(const QString& value) {
     return to_number(value);
 }
 
+namespace {
+
+QString read_in(const QByteArray& text, Setting setting) {
+    return ini_read_text(text, section_of(setting), key_of(setting));
+}
+
+QByteArray with_value(const QByteArray& text, Setting setting, const QString& value) {
+    return with_profile_string(text, section_of(setting), key_of(setting), value);
+}
+
+} // namespace
+
+// The values are set one after another in the text read once, and the file
+// is written once: the same bytes as one write a value, without rereading and
+// replacing the whole file for each.
 void create_settings(const QString& file, Machine& machine) {
-    const Settings settings(file);
+    QByteArray text = read_profile_file(file);
     for (const Setting setting : initial_settings()) {
         const QString value = setting == Setting::Identity
                                   ? machine_identity(machine)
                                   : QString::fromUtf8(setting_key(setting).initial);
-        settings.write(setting, value);
+        text = with_value(text, setting, value);
     }
+    write_bytes_atomically(file, text);
 }
 
 void repair_settings(const QString& file, Machine& machine) {
-    const Settings settings(file);
     // Everything is read before anything is written.
-    const QString identity = settings.identity();
-    const QString version = settings.version();
-    const qint64 close_prompt = settings.number(Setting::ClosePrompt);
+    const QByteArray before = read_profile_file(file);
+    const QString identity = read_in(before, Setting::Identity);
+    const QString version = read_in(before, Setting::Version);
+    const qint64 close_prompt = ini_number(read_in(before, Setting::ClosePrompt));
     std::vector<qint64> values;
     for (const Setting setting : repaired_settings())
-        values.push_back(settings.number(setting));
+        values.push_back(ini_number(read_in(before, setting)));
 
+    QByteArray text = before;
     if (identity == QLatin1String("0") || identity.isEmpty())
-        settings.set_identity(machine_identity(machine));
+        text = with_value(text, Setting::Identity, machine_identity(machine));
     if (version != kCurrentVersion)
-        settings.write(Setting::Version, kCurrentVersion);
+        text = with_value(text, Setting::Version, kCurrentVersion);
     if (close_prompt != 1 && close_prompt != 2)
-        settings.write(Setting::ClosePrompt, QStringLiteral("3"));
+        text = with_value(text, Setting::ClosePrompt, QStringLiteral("3"));
     for (size_t i = 0; i < values.size(); ++i) {
         const Setting setting = repaired_settings()[i];
         if (values[i] == 0)
-            settings.write(setting, QString::fromLatin1(setting_key(setting).initial));
+            text = with_value(text, setting, QString::fromLatin1(setting_key(setting).initial));
     }
+    // A file already whole is left as it is.
+    if (text != before)
+        write_bytes_atomically(file, text);
 }
 
 } // namespace kelvara

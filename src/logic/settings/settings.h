@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -95,6 +96,10 @@ private:
 // missing key with an empty default).
 QString ini_read(const QString& file, const QString& section, const QString& key,
                  const QString& default_value = QStringLiteral("0"));
+
+// The same on the text of the file in memory.
+QString ini_read_text(const QByteArray& text, const QString& section, const QString& key,
+                      const QString& default_value = QStringLiteral("0"));
 
 // Writes one value; the result is ignored by every caller in the client.
 bool ini_write(const QString& file, const QString& section, const QString& key,
