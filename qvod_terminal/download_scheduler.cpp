@@ -19,11 +19,10 @@ void Downloads::run_worker() {
     // that feed it, whenever the processor is short.
     ::setpriority(PRIO_PROCESS, ::gettid(), kWorkerNice);
     SourceFetch fetcher(config_.stall_ms);
-    std::vector<char> buffer;
     while (const std::unique_ptr<Job> job = next_job()) {
         switch (job->kind) {
         case JobKind::Fetch:
-            fetch(fetcher, buffer, *job);
+            fetch(fetcher, *job);
             break;
         case JobKind::Verify:
             verify(job->task);

@@ -115,11 +115,11 @@ bool Downloads::swarm_piece_done(const std::string& sha1, int piece) {
         task->rate.add(length, now);
         task->any_data = true;
         task->last_data = now;
+        wake_hasher(*task);
         data_cv_.notify_all();
         if (task->pieces.complete())
             work_cv_.notify_all();
     }
-    hash_ahead(*task, piece, buffer);
     return true;
 }
 
