@@ -179,7 +179,7 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
         steer(task, piece);
         data_cv_.wait_until(lock, deadline);
     }
-    const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset));
+    const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset, capacity));
     const std::shared_ptr<FileHandle> file = task.file;
     const bool had_first_bytes = task.served >= kFirstBytes;
     task.served += length;

@@ -18,7 +18,7 @@ namespace {
 PieceMap in_piece_size(const PieceMap& have, int64_t piece_size) {
     PieceMap out(have.file_size(), piece_size);
     for (int piece = 0; piece < out.count(); ++piece) {
-        if (have.contiguous_from(out.begin_of(piece)) >= out.length_of(piece))
+        if (have.contiguous_from(out.begin_of(piece), out.length_of(piece)) >= out.length_of(piece))
             out.set(piece);
     }
     return out;
