@@ -143,8 +143,10 @@ void Downloads::finish_job(Job& job, const FetchOutcome& outcome) {
 
 // The end of the next run of pieces to hash: a run's worth on disk after
 // the hashed ones, or all the rest of the file; `hashed` when there is none.
+// A film just opened for playing is not hashed while its player starts.
 int Downloads::hash_run_end(const Task& task) const {
-    if (task.hashing || task.busy || task.phase != Phase::Active)
+    if (task.hashing || task.busy || task.phase != Phase::Active ||
+        (task.foreground && Clock::now() < task.first_bytes_until))
         return task.hashed;
     const int run = int(std::max<int64_t>(1, kHashRunBytes / task.pieces.piece_size()));
     int end = task.hashed;
