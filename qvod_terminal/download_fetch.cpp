@@ -13,18 +13,19 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace kelvara {
 
 using namespace download_limits;
 
-// Takes the bytes of one fetch into the job's pieces: a piece is written to
-// the file when it is whole, and only then counts as on disk.
+// Takes the bytes of one fetch straight into the file. They belong to the
+// piece the job fetches, which stays its own (a claim is cut only after it);
+// a piece counts as on disk once all of it is written.
 class JobSink : public FetchSink {
 public:
-    JobSink(Downloads& downloads, Job& job, int fd, std::vector<char>& buffer)
-        : downloads_(downloads), job_(job), fd_(fd), buffer_(buffer) {}
+    JobSink(Downloads& downloads, Job& job, int fd) : downloads_(downloads), job_(job), fd_(fd) {}
 
     bool take(const char* data, size_t length) override {
         if (job_.abandon)
@@ -34,18 +35,18 @@ public:
         while (length > 0) {
             const int64_t piece_length = geometry.length_of(job_.next);
             const size_t n = size_t(std::min<int64_t>(int64_t(length), piece_length - filled_));
-            std::memcpy(buffer_.data() + filled_, data, n);
+            job_.io_error =
+                write_all_at(fd_, data, int64_t(n), geometry.begin_of(job_.next) + filled_);
+            if (job_.io_error != 0)
+                return false;
             filled_ += int64_t(n);
             data += n;
             length -= n;
             if (filled_ < piece_length)
                 continue;
-            job_.io_error =
-                write_all_at(fd_, buffer_.data(), piece_length, geometry.begin_of(job_.next));
-            if (job_.io_error != 0 || !downloads_.piece_written(job_))
+            if (!downloads_.piece_written(job_))
                 return false;
             filled_ = 0;
-            downloads_.hash_ahead(*job_.task, job_.next - 1, buffer_);
         }
         return true;
     }
@@ -56,11 +57,10 @@ private:
     Downloads& downloads_;
     Job& job_;
     int fd_;
-    std::vector<char>& buffer_;
-    int64_t filled_ = 0;
+    int64_t filled_ = 0; // bytes of the piece written so far
 };
 
-void Downloads::fetch(SourceFetch& fetcher, std::vector<char>& buffer, Job& job) {
+void Downloads::fetch(SourceFetch& fetcher, Job& job) {
     Task& task = *job.task;
     std::string url;
     std::shared_ptr<FileHandle> file;
@@ -70,11 +70,10 @@ void Downloads::fetch(SourceFetch& fetcher, std::vector<char>& buffer, Job& job)
         file = task.file;
     }
     const PieceMap& geometry = task.pieces;
-    buffer.resize(size_t(geometry.piece_size()));
     const int64_t first = geometry.begin_of(job.first);
     const int64_t last =
         geometry.begin_of(job.fetch_end - 1) + geometry.length_of(job.fetch_end - 1) - 1;
-    JobSink sink(*this, job, file->fd(), buffer);
+    JobSink sink(*this, job, file->fd());
     const FetchOutcome outcome = fetcher.fetch(url, first, last, task.key.size, sink);
     if (outcome.result == FetchResult::Failed || outcome.result == FetchResult::Stalled)
         qCDebug(lcTerminal) << "source" << job.source << "failed:"
@@ -97,6 +96,7 @@ bool Downloads::piece_written(Job& job) {
     task.pieces.set(job.next);
     task.claimed[size_t(job.next)] = 0;
     task.dirty = true;
+    wake_hasher(task);
     if (task.out_of_space_until) {
         task.out_of_space_until.reset();
         task.reason.clear();
@@ -141,41 +141,59 @@ void Downloads::finish_job(Job& job, const FetchOutcome& outcome) {
     data_cv_.notify_all();
 }
 
-// Hashes the pieces that follow the hashed ones, when they are on disk; the
-// piece just written comes from its buffer. A run at a time, or the last
-// pieces of the file: the first bytes of a film, which the player waits
-// for, come without a hash in their way.
-void Downloads::hash_ahead(Task& task, int written, const std::vector<char>& buffer) {
-    int from = 0, to = 0;
-    std::shared_ptr<FileHandle> file;
-    {
-        std::lock_guard lock(mutex_);
-        if (task.hashing || task.busy || task.phase != Phase::Active)
-            return;
-        from = to = task.hashed;
-        while (to < task.pieces.count() && task.pieces.has(to) && to - from < kHashRun)
-            ++to;
-        if (to == from || (to - from < kHashRun && to < task.pieces.count()))
-            return;
-        task.hashing = true;
-        file = task.file;
-    }
-    const PieceMap& geometry = task.pieces;
-    bool read = true;
-    for (int piece = from; piece < to && read; ++piece) {
-        const int64_t begin = geometry.begin_of(piece);
-        if (piece == written)
-            task.hash.add(buffer.data(), size_t(geometry.length_of(piece)));
+// The end of the next run of pieces to hash: a run's worth on disk after
+// the hashed ones, or all the rest of the file; `hashed` when there is none.
+// A film just opened for playing is not hashed while its player starts.
+int Downloads::hash_run_end(const Task& task) const {
+    if (task.hashing || task.busy || task.phase != Phase::Active ||
+        (task.foreground && Clock::now() < task.first_bytes_until))
+        return task.hashed;
+    const int run = int(std::max<int64_t>(1, kHashRunBytes / task.pieces.piece_size()));
+    int end = task.hashed;
+    while (end < task.pieces.count() && end - task.hashed < run && task.pieces.has(end))
+        ++end;
+    return end - task.hashed == run || end == task.pieces.count() ? end : task.hashed;
+}
+
+// A piece arrived: it may complete the run the hasher waits for.
+void Downloads::wake_hasher(const Task& task) {
+    if (hash_run_end(task) > task.hashed)
+        hash_cv_.notify_one();
+}
+
+// Hashes, run after run, the pieces that follow the hashed ones of every
+// download, reading them back from the file.
+void Downloads::run_hasher() {
+    ::setpriority(PRIO_PROCESS, ::gettid(), kHasherNice);
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        std::shared_ptr<Task> task;
+        int end = 0;
+        for (const auto& candidate : tasks_) {
+            end = hash_run_end(*candidate);
+            if (end > candidate->hashed) {
+                task = candidate;
+                break;
+            }
+        }
+        if (!task) {
+            hash_cv_.wait(lock);
+            continue;
+        }
+        task->hashing = true;
+        const int64_t from = task->pieces.begin_of(task->hashed);
+        const int64_t to = std::min(task->pieces.begin_of(end), task->key.size);
+        const std::shared_ptr<FileHandle> file = task->file;
+        lock.unlock();
+        const bool read = hash_file_bytes(task->hash, file->fd(), from, to);
+        lock.lock();
+        if (read)
+            task->hashed = end;
         else
-            read = hash_file_bytes(task.hash, file->fd(), begin, begin + geometry.length_of(piece));
+            restart_hash(*task);
+        task->hashing = false;
+        data_cv_.notify_all();
     }
-    std::lock_guard lock(mutex_);
-    if (read)
-        task.hashed = to;
-    else
-        restart_hash(task);
-    task.hashing = false;
-    data_cv_.notify_all();
 }
 
 void Downloads::restart_hash(Task& task) {

@@ -8,6 +8,9 @@ namespace kelvara::download_limits {
 
 constexpr int kWorkers = 6;
 constexpr int kWorkerNice = 10; // the workers' niceness; replies keep the process's
+// The SHA-1 along the file runs only on time nothing else wants: it keeps up
+// with a source at network speed, and never slows a download or a reply.
+constexpr int kHasherNice = 19;
 constexpr int kForegroundConnections = 4;
 constexpr int kConnectionsPerSource = 2;
 constexpr int kBackgroundConnections = 1;
@@ -16,7 +19,7 @@ constexpr int64_t kSoonBytes = 256 * 1024;      // at least this far counts as n
 constexpr auto kSaveInterval = std::chrono::seconds(1);
 constexpr auto kLongestBackoff = std::chrono::seconds(30);
 constexpr int kFailuresBeforeNextSource = 3;
-constexpr int kHashRun = 64; // pieces hashed in one go
+constexpr int64_t kHashRunBytes = 4 * 1024 * 1024; // hashed in one go
 // A film just opened for playing is fetched on one connection until its
 // player has this much, or for this long: its first frame comes before the
 // other connections take the processor.

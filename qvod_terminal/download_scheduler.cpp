@@ -19,11 +19,10 @@ void Downloads::run_worker() {
     // that feed it, whenever the processor is short.
     ::setpriority(PRIO_PROCESS, ::gettid(), kWorkerNice);
     SourceFetch fetcher(config_.stall_ms);
-    std::vector<char> buffer;
     while (const std::unique_ptr<Job> job = next_job()) {
         switch (job->kind) {
         case JobKind::Fetch:
-            fetch(fetcher, buffer, *job);
+            fetch(fetcher, *job);
             break;
         case JobKind::Verify:
             verify(job->task);
@@ -180,7 +179,7 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
         steer(task, piece);
         data_cv_.wait_until(lock, deadline);
     }
-    const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset));
+    const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset, capacity));
     const std::shared_ptr<FileHandle> file = task.file;
     const bool had_first_bytes = task.served >= kFirstBytes;
     task.served += length;

@@ -126,8 +126,9 @@ struct Task {
     Clock::time_point last_failure{};
     RateMeter rate;
 
-    // The SHA-1 runs along the file as its pieces arrive from the start, so
-    // that little is left to check when the last one comes.
+    // The SHA-1 runs along the file as its pieces arrive from the start, on
+    // a thread of its own, so that little is left to check when the last
+    // one comes.
     Sha1 hash;
     int hashed = 0; // pieces 0..hashed-1 are in the hash
     bool hashing = false;

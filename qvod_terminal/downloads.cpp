@@ -82,6 +82,7 @@ void Downloads::start() {
     for (int i = 0; i < kWorkers; ++i)
         workers_.emplace_back([this] { run_worker(); });
     saver_ = std::thread([this] { run_saver(); });
+    hasher_ = std::thread([this] { run_hasher(); });
 }
 
 void Downloads::stop() {
@@ -98,6 +99,7 @@ void Downloads::stop() {
     work_cv_.notify_all();
     data_cv_.notify_all();
     stop_cv_.notify_all();
+    hash_cv_.notify_all();
     if (swarm_)
         swarm_->stop();
     for (std::thread& worker : workers_)
@@ -105,6 +107,8 @@ void Downloads::stop() {
     workers_.clear();
     if (saver_.joinable())
         saver_.join();
+    if (hasher_.joinable())
+        hasher_.join();
     std::vector<std::shared_ptr<Task>> tasks;
     {
         std::lock_guard lock(mutex_);

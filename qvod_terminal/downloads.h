@@ -70,12 +70,14 @@ private:
     int connection_cap(const Task& task) const;
     int span_pieces(const Task& task) const;
 
-    void fetch(SourceFetch& fetch, std::vector<char>& buffer, Job& job);
+    void fetch(SourceFetch& fetch, Job& job);
     friend class JobSink;
     void count_bytes(Task& task, size_t length);
     bool piece_written(Job& job);
     void finish_job(Job& job, const FetchOutcome& outcome);
-    void hash_ahead(Task& task, int written, const std::vector<char>& buffer);
+    void run_hasher();
+    int hash_run_end(const Task& task) const;
+    void wake_hasher(const Task& task);
     void restart_hash(Task& task);
     void verify(const std::shared_ptr<Task>& task);
     int keep_finished_file(Task& task);
@@ -100,12 +102,14 @@ private:
     std::condition_variable work_cv_; // a job may be ready
     std::condition_variable data_cv_; // pieces arrived or a download changed
     std::condition_variable stop_cv_;
+    std::condition_variable hash_cv_; // pieces to hash arrived
     std::vector<std::shared_ptr<Task>> tasks_;
     uint64_t next_order_ = 0;
     bool stopping_ = false;
     std::mutex open_mutex_; // one download prepared at a time
     std::vector<std::thread> workers_;
     std::thread saver_;
+    std::thread hasher_;
     std::unique_ptr<Swarm> swarm_; // none while sharing is off
 };
 

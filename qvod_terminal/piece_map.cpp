@@ -37,11 +37,11 @@ void PieceMap::clear() {
     have_bytes_ = 0;
 }
 
-int64_t PieceMap::contiguous_from(int64_t offset) const {
+int64_t PieceMap::contiguous_from(int64_t offset, int64_t most) const {
     if (offset >= file_size_)
         return 0;
     int piece = piece_at(offset);
-    while (piece < count_ && has(piece))
+    while (piece < count_ && has(piece) && begin_of(piece) - offset < most)
         ++piece;
     return std::min(begin_of(piece), file_size_) - offset;
 }

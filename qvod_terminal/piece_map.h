@@ -26,8 +26,10 @@ public:
     void clear();
     int64_t have_bytes() const { return have_bytes_; }
     bool complete() const { return have_count_ == count_; }
-    // Bytes on disk from `offset` up to the first missing piece.
-    int64_t contiguous_from(int64_t offset) const;
+    // Bytes on disk from `offset` up to the first missing piece; the count
+    // stops at the first piece that reaches `most` bytes, so that a reader
+    // of a film mostly on disk does not walk all of it on every read.
+    int64_t contiguous_from(int64_t offset, int64_t most = INT64_MAX) const;
 
     // The bits as hexadecimal text (piece 0 in the lowest bit of the first
     // byte); reading fails on a text of the wrong length or with stray bits.

@@ -18,7 +18,7 @@ namespace {
 PieceMap in_piece_size(const PieceMap& have, int64_t piece_size) {
     PieceMap out(have.file_size(), piece_size);
     for (int piece = 0; piece < out.count(); ++piece) {
-        if (have.contiguous_from(out.begin_of(piece)) >= out.length_of(piece))
+        if (have.contiguous_from(out.begin_of(piece), out.length_of(piece)) >= out.length_of(piece))
             out.set(piece);
     }
     return out;
@@ -115,11 +115,11 @@ bool Downloads::swarm_piece_done(const std::string& sha1, int piece) {
         task->rate.add(length, now);
         task->any_data = true;
         task->last_data = now;
+        wake_hasher(*task);
         data_cv_.notify_all();
         if (task->pieces.complete())
             work_cv_.notify_all();
     }
-    hash_ahead(*task, piece, buffer);
     return true;
 }
 

@@ -33,6 +33,8 @@ TEST(PieceMap, CountsWholeAndLastPiecesAndRunsOnDisk) {
         map.set(piece);
     EXPECT_TRUE(map.complete());
     EXPECT_EQ(map.have_bytes(), 10 * 4096 + 100);
+    // A bounded count still covers what the reader asked for.
+    EXPECT_GE(map.contiguous_from(100, 5000), 5000);
     map.clear();
     EXPECT_EQ(map.have_bytes(), 0);
 }
