@@ -29,7 +29,10 @@ void write_file(const QString& path, const QByteArray& bytes) {
 QString markup(const QString& page) {
     static const QRegularExpression title(QStringLiteral("title=\"[^\"]*\""));
     static const QRegularExpression text(QStringLiteral(">[^<]*<"));
-    QString m = page;
+    // A regular expression matches nothing in text that is no valid UTF-16:
+    // lone surrogates (from "%uDCAB" in a record) become "?", as they do in
+    // the page written to disk.
+    QString m = QString::fromUtf8(page.toUtf8());
     m.replace(title, QStringLiteral("title=\"\""));
     m.replace(text, QStringLiteral("><"));
     return m;
