@@ -36,10 +36,15 @@ if [ -z "$clip" ]; then
     fi
 fi
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-sleep 1
+# A display number another X server holds makes this one exit at once: try
+# another then.
+for attempt in 1 2 3 4 5; do
+    display=:$((90 + RANDOM % 100))
+    Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    sleep 1
+    kill -0 "$xvfb_pid" 2>/dev/null && break
+done
 export DISPLAY=$display
 
 # CPU seconds (user + system) of the X server so far.
