@@ -205,7 +205,7 @@ public:
     void disarm_shutdown(); // `quxiao_Click`
     bool shutdown_armed() const override;
     void system_shutdown(bool force);
-    bool shutdown_armed_ = false;
+    bool shutdown_chosen = false; // the computer powers off when the film ends
 
     // ---- Notice file, update check and advertisements (services/) ----
     void connect_services();

@@ -21,7 +21,7 @@ const char kOffTip[] = "计划关机";
 // The menu's check marks, the button's tool-tip and its picture: strip 17
 // shows the armed shutdown, strip 16 the plain button.
 void show_armed(MainWindow& w, bool armed) {
-    w.shutdown_armed_ = armed;
+    w.shutdown_chosen = armed;
     w.menus().arm_shutdown_item->setChecked(armed);
     w.menus().disarm_shutdown_item->setChecked(!armed);
     PictureBox* button = w.transport_buttons[kShutdownButton];
@@ -40,7 +40,7 @@ void MainWindow::disarm_shutdown() {
 }
 
 bool MainWindow::shutdown_armed() const {
-    return shutdown_armed_;
+    return shutdown_chosen;
 }
 
 void MainWindow::system_shutdown(bool) {
