@@ -91,7 +91,7 @@ void Downloads::count_bytes(Task& task, size_t length) {
 }
 
 bool Downloads::piece_written(Job& job) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     Task& task = *job.task;
     task.pieces.set(job.next);
     task.claimed[size_t(job.next)] = 0;
@@ -103,6 +103,13 @@ bool Downloads::piece_written(Job& job) {
     }
     ++job.next;
     data_cv_.notify_all();
+    // The source's reply waits meanwhile; the connection stays.
+    while (!job.abandon && !stopping_ && job.next < job.end &&
+           keeps_near_readers(task, job.next, Clock::now())) {
+        ++task.held_fetches;
+        data_cv_.wait_until(lock, task.keep_near_until);
+        --task.held_fetches;
+    }
     // A claim cut short ends the fetch there; one that runs to the end of
     // the range lets the reply finish, which keeps the connection.
     return !job.abandon && !(job.next >= job.end && job.end < job.fetch_end);

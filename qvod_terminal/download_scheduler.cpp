@@ -110,6 +110,26 @@ bool Downloads::awaits_first_bytes(const Task& task, Clock::time_point now) cons
     return task.foreground && task.served < kFirstBytes && now < task.first_bytes_until;
 }
 
+// Whether a fetch that reached `piece` waits for the readers to come nearer:
+// only while they have what they need and take no more.
+bool Downloads::keeps_near_readers(const Task& task, int piece, Clock::time_point now) const {
+    if (task.readers == 0 || now >= task.keep_near_until || now - task.last_read < kReaderPause)
+        return false;
+    const int64_t read_to = std::max(task.served_end, task.pieces.begin_of(task.focus));
+    return task.pieces.begin_of(piece) >= read_to + kPlayerLeadBytes;
+}
+
+void Downloads::reader_opened(Task& task) {
+    std::lock_guard lock(mutex_);
+    ++task.readers;
+}
+
+void Downloads::reader_closed(Task& task) {
+    std::lock_guard lock(mutex_);
+    --task.readers;
+    data_cv_.notify_all(); // nobody left to keep near
+}
+
 int Downloads::connection_cap(const Task& task) const {
     if (!task.foreground || awaits_first_bytes(task, Clock::now()))
         return kBackgroundConnections;
@@ -183,8 +203,12 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
     const std::shared_ptr<FileHandle> file = task.file;
     const bool had_first_bytes = task.served >= kFirstBytes;
     task.served += length;
+    task.served_end = std::max(task.served_end, offset + length);
     if (!had_first_bytes && task.served >= kFirstBytes)
         work_cv_.notify_all(); // the other connections may start
+    task.last_read = Clock::now();
+    if (task.held_fetches > 0)
+        data_cv_.notify_all(); // the readers take more: the fetches go on
     lock.unlock();
     return read_all_at(file->fd(), buffer, length, offset) == 0 ? length : 0;
 }
@@ -203,6 +227,7 @@ void Downloads::steer(Task& task, int piece) {
     if (task.focus != piece) {
         task.focus = piece;
         work_cv_.notify_all();
+        data_cv_.notify_all(); // a fetch kept near the readers may be on its way
     }
     const int64_t soon = std::max<int64_t>(task.rate.per_second(Clock::now()), kSoonBytes);
     for (Job* job : task.jobs) {

@@ -103,9 +103,15 @@ struct Task {
     bool foreground = false;
     uint64_t order = 0;
     // Since it became the foreground download: bytes given to its readers,
-    // and until when it keeps to one connection for their first bytes.
+    // the end of the furthest of them, until when it keeps to one connection
+    // for their first bytes, and until when its fetches keep near them.
     int64_t served = 0;
+    int64_t served_end = 0;
     Clock::time_point first_bytes_until{};
+    Clock::time_point keep_near_until{};
+    Clock::time_point last_read{};
+    int readers = 0;      // streams open on it
+    int held_fetches = 0; // waiting for the readers to come nearer
 
     PieceMap pieces;
     std::vector<uint8_t> claimed; // a job is fetching the piece

@@ -391,7 +391,10 @@ void Downloads::make_foreground(Task& task) {
     if (task.foreground)
         return;
     task.served = 0;
-    task.first_bytes_until = Clock::now() + kFirstBytesWait;
+    task.served_end = 0;
+    const auto now = Clock::now();
+    task.first_bytes_until = now + kFirstBytesWait;
+    task.keep_near_until = now + kPlayerLeadTime;
     for (const auto& other : tasks_)
         other->foreground = false;
     task.foreground = true;

@@ -49,6 +49,10 @@ public:
     // download to them. 0 when they did not come in time, the download
     // failed or the terminal stops.
     int64_t read(Task& task, int64_t offset, char* buffer, int64_t capacity);
+    // A stream of the download opens or ends: while one is open, a film
+    // just opened for playing is fetched near where it is read.
+    void reader_opened(Task& task);
+    void reader_closed(Task& task);
 
     std::optional<terminal_api::Status> status(const std::string& sha1);
     terminal_api::Status status(Task& task);
@@ -67,6 +71,7 @@ private:
     int pick_source(Task& task, Clock::time_point now, Clock::time_point& wake) const;
     bool pick_span(const Task& task, int& first, int& end) const;
     bool awaits_first_bytes(const Task& task, Clock::time_point now) const;
+    bool keeps_near_readers(const Task& task, int piece, Clock::time_point now) const;
     int connection_cap(const Task& task) const;
     int span_pieces(const Task& task) const;
 

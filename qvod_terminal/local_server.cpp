@@ -76,6 +76,22 @@ private:
     std::atomic<int>& streams_;
 };
 
+// Counts a stream among its download's readers while its reply is sent.
+class StreamReader {
+public:
+    StreamReader(Downloads& downloads, std::shared_ptr<Task> task)
+        : downloads_(downloads), task_(std::move(task)) {
+        downloads_.reader_opened(*task_);
+    }
+    ~StreamReader() { downloads_.reader_closed(*task_); }
+    StreamReader(const StreamReader&) = delete;
+    StreamReader& operator=(const StreamReader&) = delete;
+
+private:
+    Downloads& downloads_;
+    std::shared_ptr<Task> task_;
+};
+
 } // namespace
 
 LocalServer::LocalServer(Downloads& downloads, std::string secret)
@@ -174,9 +190,11 @@ void LocalServer::add_routes() {
         end_ranges_at_last_byte(req, size);
         res.set_header("Accept-Ranges", "bytes");
         auto buffer = std::make_shared<std::vector<char>>();
+        const auto reader = std::make_shared<StreamReader>(downloads_, task);
         res.set_content_provider(
             size_t(size), "application/octet-stream",
-            [this, task, buffer, place](size_t offset, size_t length, httplib::DataSink& sink) {
+            [this, task, buffer, place, reader](size_t offset, size_t length,
+                                                httplib::DataSink& sink) {
                 buffer->resize(std::min(length, kChunk));
                 const int64_t n = downloads_.read(*task, int64_t(offset), buffer->data(),
                                                   int64_t(buffer->size()));

@@ -130,6 +130,7 @@ size_t SourceFetch::on_body(char* data, size_t size, size_t count, void* user) {
         t->stopped = true;
         return 0;
     }
+    t->last_bytes = Clock::now(); // a sink that kept the bytes waiting is no silent source
     return length;
 }
 

@@ -224,13 +224,16 @@ void MpvPlayer::command(std::initializer_list<const char*> args, std::uint64_t t
 }
 
 // loadfile with the per-file options `address` needs: no proxy for this
-// machine's addresses, and where to start.
-void MpvPlayer::loadfile(const QString& address, const char* mode, int start_seconds,
-                         std::uint64_t tag) {
+// machine's addresses, a short read-ahead for the terminal's streams, and
+// where to start.
+void MpvPlayer::loadfile(const QString& address, SourceKind kind, const char* mode,
+                         int start_seconds, std::uint64_t tag) {
     const QByteArray file = address.toUtf8();
     QByteArrayList options;
     if (loopback_address(address))
         options.append(n::kLoadWithoutProxy);
+    if (kind == SourceKind::Qvod)
+        options.append(n::kReadFewSecondsAhead);
     if (start_seconds > 0)
         options.append(QByteArray(n::kStart) + '=' + QByteArray::number(start_seconds));
     const QByteArray joined = options.join(',');
@@ -335,7 +338,8 @@ void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start_seco
     }
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
-    loadfile(mpv_address, n::kLoadReplace, start_seconds, static_cast<std::uint64_t>(entry));
+    loadfile(mpv_address, kind, n::kLoadReplace, start_seconds,
+             static_cast<std::uint64_t>(entry));
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
 }
@@ -414,7 +418,7 @@ void MpvPlayer::PreloadNext(const QString& address) {
 void MpvPlayer::append_preload() {
     if (preload_address_.isEmpty() || preload_appended_ || !state_.fully_read())
         return;
-    loadfile(mpv_address(preload_address_), n::kLoadAppend);
+    loadfile(mpv_address(preload_address_), source_kind(preload_address_), n::kLoadAppend);
     ++next_entry_id_;
     preload_appended_ = true;
     qCDebug(lc_player) << "preloading" << preload_address_;

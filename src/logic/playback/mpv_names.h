@@ -64,6 +64,10 @@ inline constexpr const char* kLoadAppend = "append";
 // which otherwise takes http_proxy from the environment for every host
 // that no_proxy does not name.
 inline constexpr const char* kLoadWithoutProxy = "stream-lavf-o-append=http_proxy=";
+// Per-file option of loadfile for the terminal's streams: the terminal keeps
+// the film on disk, so the player reads a few seconds ahead rather than all
+// of the film into memory at once, which also held its first frame back.
+inline constexpr const char* kReadFewSecondsAhead = "cache-secs=5";
 // Per-file option of loadfile: where the file starts playing, in seconds.
 inline constexpr const char* kStart = "start";
 inline constexpr const char* kStop = "stop";
