@@ -26,11 +26,11 @@ constexpr int64_t kHashRunBytes = 4 * 1024 * 1024; // hashed in one go
 constexpr int64_t kFirstBytes = 2 * 1024 * 1024;
 constexpr auto kFirstBytesWait = std::chrono::milliseconds(200);
 // For its first second a film opened for playing is fetched no further than
-// this ahead of what its player has read while the player reads nothing:
-// having its first seconds, it decodes its first frame, which then gets the
-// processor before the rest of the film. A reader that takes the bytes as
-// they come, or a source slower than the player, never waits for it; nor
-// does a film that nobody reads any more.
+// this ahead of what its player has read: the player decoding its first
+// frame gets the processor before the rest of the film. A reader that had
+// to wait for its bytes within the last kReaderPause, as one that takes them
+// as they come or a player on a source slower than itself does, holds
+// nothing back; nor does a film that nobody reads any more.
 constexpr int64_t kPlayerLeadBytes = 2 * 1024 * 1024;
 constexpr auto kPlayerLeadTime = std::chrono::seconds(1);
 constexpr auto kReaderPause = std::chrono::milliseconds(10);

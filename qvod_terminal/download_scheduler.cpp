@@ -111,9 +111,9 @@ bool Downloads::awaits_first_bytes(const Task& task, Clock::time_point now) cons
 }
 
 // Whether a fetch that reached `piece` waits for the readers to come nearer:
-// only while they have what they need and take no more.
+// not while a reader has lately had to wait for its bytes.
 bool Downloads::keeps_near_readers(const Task& task, int piece, Clock::time_point now) const {
-    if (task.readers == 0 || now >= task.keep_near_until || now - task.last_read < kReaderPause)
+    if (task.readers == 0 || now >= task.keep_near_until || now - task.reader_waited < kReaderPause)
         return false;
     const int64_t read_to = std::max(task.served_end, task.pieces.begin_of(task.focus));
     return task.pieces.begin_of(piece) >= read_to + kPlayerLeadBytes;
@@ -196,6 +196,9 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
     while (!task.pieces.has(piece)) {
         if (stopping_ || task.phase == Phase::Failed || Clock::now() >= deadline)
             return 0;
+        task.reader_waited = Clock::now();
+        if (task.held_fetches > 0)
+            data_cv_.notify_all(); // a reader short of bytes: the fetches go on
         steer(task, piece);
         data_cv_.wait_until(lock, deadline);
     }
@@ -206,9 +209,8 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
     task.served_end = std::max(task.served_end, offset + length);
     if (!had_first_bytes && task.served >= kFirstBytes)
         work_cv_.notify_all(); // the other connections may start
-    task.last_read = Clock::now();
     if (task.held_fetches > 0)
-        data_cv_.notify_all(); // the readers take more: the fetches go on
+        data_cv_.notify_all(); // the readers came nearer
     lock.unlock();
     return read_all_at(file->fd(), buffer, length, offset) == 0 ? length : 0;
 }

@@ -109,9 +109,9 @@ struct Task {
     int64_t served_end = 0;
     Clock::time_point first_bytes_until{};
     Clock::time_point keep_near_until{};
-    Clock::time_point last_read{};
-    int readers = 0;      // streams open on it
-    int held_fetches = 0; // waiting for the readers to come nearer
+    Clock::time_point reader_waited{}; // last had to wait for its bytes
+    int readers = 0;                   // streams open on it
+    int held_fetches = 0;              // waiting for the readers to come nearer
 
     PieceMap pieces;
     std::vector<uint8_t> claimed; // a job is fetching the piece

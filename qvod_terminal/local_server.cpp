@@ -191,15 +191,15 @@ void LocalServer::add_routes() {
         res.set_header("Accept-Ranges", "bytes");
         auto buffer = std::make_shared<std::vector<char>>();
         const auto reader = std::make_shared<StreamReader>(downloads_, task);
-        res.set_content_provider(
-            size_t(size), "application/octet-stream",
-            [this, task, buffer, place, reader](size_t offset, size_t length,
-                                                httplib::DataSink& sink) {
-                buffer->resize(std::min(length, kChunk));
-                const int64_t n = downloads_.read(*task, int64_t(offset), buffer->data(),
-                                                  int64_t(buffer->size()));
-                return n > 0 && sink.write(buffer->data(), size_t(n));
-            });
+        res.set_content_provider(size_t(size), "application/octet-stream",
+                                 [this, task, buffer, place, reader](size_t offset, size_t length,
+                                                                     httplib::DataSink& sink) {
+                                     buffer->resize(std::min(length, kChunk));
+                                     const int64_t n =
+                                         downloads_.read(*task, int64_t(offset), buffer->data(),
+                                                         int64_t(buffer->size()));
+                                     return n > 0 && sink.write(buffer->data(), size_t(n));
+                                 });
     });
 }
 

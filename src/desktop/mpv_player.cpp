@@ -338,8 +338,7 @@ void MpvPlayer::load(const QString& mpv_address, SourceKind kind, int start_seco
     }
     const std::int64_t entry = next_entry_id_++;
     load_entry_ = entry;
-    loadfile(mpv_address, kind, n::kLoadReplace, start_seconds,
-             static_cast<std::uint64_t>(entry));
+    loadfile(mpv_address, kind, n::kLoadReplace, start_seconds, static_cast<std::uint64_t>(entry));
     state_.apply(player_event::LoadIssued{kind, entry});
     qCDebug(lc_player) << "loading" << mpv_address << "as entry" << entry;
 }

@@ -102,8 +102,8 @@ private:
     void append_preload();
 
     void command(std::initializer_list<const char*> args, std::uint64_t tag = 0);
-    void loadfile(const QString& address, SourceKind kind, const char* mode,
-                  int start_seconds = 0, std::uint64_t tag = 0);
+    void loadfile(const QString& address, SourceKind kind, const char* mode, int start_seconds = 0,
+                  std::uint64_t tag = 0);
     void set_flag(const char* name, bool value);
     void set_double(const char* name, double value);
 

@@ -279,6 +279,37 @@ TEST_F(TerminalSafety, AnswersItsPlayerWhileReadersWaitAndConnectionsIdle) {
         ::close(sock);
 }
 
+// A player that has its first seconds stops reading while it decodes: the
+// download of a film just opened gives way meanwhile, but only for a moment,
+// and goes on to the end while the stream stays open unread.
+TEST_F(TerminalSafety, APlayerThatStopsReadingHoldsTheDownloadBackOnlyAMoment) {
+    const File film = add_file("解码中的播放器.mp4", 32 * 1024 * 1024, 41);
+    server_.set("a", {});
+    start_terminal({server_.base("a")});
+    const int sock =
+        open_connection(port_, "GET " + target("stream", film) + " HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                   std::to_string(port_) + "\r\n\r\n");
+    ASSERT_GE(sock, 0);
+    std::string head(64 * 1024, '\0');
+    size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::recv(sock, head.data() + got, head.size() - got, 0);
+        ASSERT_GT(n, 0);
+        got += size_t(n);
+    }
+    const auto opened = std::chrono::steady_clock::now();
+
+    std::this_thread::sleep_for(300ms);
+    const auto held = status(film);
+    ASSERT_TRUE(held);
+    EXPECT_LT(held->have, film.size()) << "the whole film came while its player decoded";
+    const auto done = wait_status(film, is_complete, 10s);
+    ::close(sock);
+    ASSERT_TRUE(done) << "the download stayed held behind a player that read nothing";
+    EXPECT_LT(std::chrono::steady_clock::now() - opened, 8s);
+    EXPECT_TRUE(read_file(done->path) == film.content);
+}
+
 // SIGKILL at random moments of a throttled download, then a restart, over
 // and over: the film ends whole and right, and nothing else stays. The
 // rounds come from KELVARA_KILL_ROUNDS (scripts/kill_terminal runs many).
