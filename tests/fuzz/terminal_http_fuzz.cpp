@@ -103,9 +103,9 @@ std::string escaped(const std::string& bytes, size_t most) {
     return bytes.size() > most ? text + "..." : text;
 }
 
-// A held connection is met only after thousands of inputs: what the process
-// holds then (its threads' stacks, its descriptors, the sockets of the
-// terminal's port) and the inputs before are all there is to find it by.
+// A held connection may show only deep into a run: what the process holds
+// then (its threads' stacks, its descriptors, the sockets of the terminal's
+// port) and the inputs before are all there is to find it by.
 void report_held_connection(int port) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
