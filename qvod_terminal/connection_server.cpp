@@ -1,13 +1,17 @@
 #include "connection_server.h"
 
+#include "part_file.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <optional>
 #include <poll.h>
 #include <string_view>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <system_error>
 #include <thread>
@@ -61,11 +65,30 @@ void address_of(int fd, bool peer, std::string& ip, int& port) {
     port = ntohs(address.sin_port);
 }
 
+// Bytes of a reply that lie in a file. httplib writes them from `room`,
+// which stands for them and is only filled when the file cannot be sent
+// from directly.
+struct FilePart {
+    int fd = -1;
+    int64_t offset = 0;
+    char* room = nullptr;
+    size_t length = 0;
+
+    bool holds(const char* data, size_t size) const {
+        return data >= room && data + size <= room + length;
+    }
+};
+
 // A connection's socket for httplib, read through a buffer: the request
 // parser asks for one byte at a time.
 class SocketStream : public httplib::Stream {
 public:
     SocketStream(int fd, const ConnectionServer::Limits& limits) : fd_(fd), limits_(limits) {}
+
+    // Writes of the part's room send the file's bytes instead, until
+    // drop_file_part().
+    void take_file_part(const FilePart& part) { file_part_ = part; }
+    void drop_file_part() { file_part_.reset(); }
 
     bool is_readable() const override {
         return begin_ < end_ || wait_for(fd_, POLLIN, limits_.idle);
@@ -97,6 +120,8 @@ public:
     ssize_t write(const char* ptr, size_t size) override {
         if (!wait_for(fd_, POLLOUT, limits_.write))
             return -1;
+        if (file_part_ && file_part_->holds(ptr, size))
+            return send_from_file(ptr, size);
         ssize_t n;
         do {
             n = ::send(fd_, ptr, size, MSG_NOSIGNAL);
@@ -113,6 +138,28 @@ public:
     socket_t socket() const override { return fd_; }
 
 private:
+    // The kernel copies from the file to the socket: the bytes do not pass
+    // through this process. A file it cannot send from (sendfile refuses
+    // some file systems) is read into the room and sent from there.
+    ssize_t send_from_file(const char* ptr, size_t size) {
+        const FilePart part = *file_part_;
+        const size_t from = size_t(ptr - part.room);
+        off_t offset = off_t(part.offset + int64_t(from));
+        ssize_t n;
+        do {
+            n = ::sendfile(fd_, part.fd, &offset, size);
+        } while (n < 0 && errno == EINTR);
+        if (n > 0)
+            return n;
+        if (n == 0 || (errno != EINVAL && errno != ENOSYS))
+            return -1; // the file ended early, or the player went
+        file_part_.reset();
+        const size_t rest = part.length - from;
+        if (read_all_at(part.fd, part.room + from, int64_t(rest), part.offset + int64_t(from)) != 0)
+            return -1;
+        return write(ptr, size);
+    }
+
     // The player has not closed its side: nothing to read, or more to read.
     bool peer_open() const {
         if (begin_ < end_ || !wait_for(fd_, POLLIN, std::chrono::milliseconds(0)))
@@ -126,6 +173,7 @@ private:
     char buffer_[4096];
     size_t begin_ = 0;
     size_t end_ = 0;
+    std::optional<FilePart> file_part_;
 };
 
 } // namespace
@@ -138,6 +186,7 @@ struct ConnectionServer::Connection {
     Clock::time_point waiting_since = Clock::now();
     bool closed_for_room = false;
     bool ended = false;
+    SocketStream* stream = nullptr; // while it serves
 };
 
 thread_local ConnectionServer::Connection* ConnectionServer::current_ = nullptr;
@@ -277,6 +326,7 @@ bool ConnectionServer::make_room(std::chrono::milliseconds grace) {
 void ConnectionServer::serve_connection(Connection& connection) {
     current_ = &connection;
     SocketStream stream(connection.fd, limits_);
+    connection.stream = &stream;
     for (int left = limits_.requests_per_connection; left > 0 && !stopping_; --left) {
         set_waiting(connection, true);
         if (!stream.is_readable())
@@ -286,6 +336,7 @@ void ConnectionServer::serve_connection(Connection& connection) {
             break;
     }
     current_ = nullptr;
+    connection.stream = nullptr;
     // The socket is closed under the lock: make_room() and stop() shut
     // down only sockets that are still this connection's.
     std::lock_guard lock(mutex_);
@@ -293,6 +344,17 @@ void ConnectionServer::serve_connection(Connection& connection) {
     ::close(connection.fd);
     connection.ended = true;
     room_.notify_all();
+}
+
+bool ConnectionServer::send_file_part(httplib::DataSink& sink, int fd, int64_t offset,
+                                      size_t length, char* room) {
+    SocketStream* const stream = current_ ? current_->stream : nullptr;
+    if (!stream)
+        return read_all_at(fd, room, int64_t(length), offset) == 0 && sink.write(room, length);
+    stream->take_file_part({fd, offset, room, length});
+    const bool written = sink.write(room, length);
+    stream->drop_file_part();
+    return written;
 }
 
 void ConnectionServer::set_waiting(Connection& connection, bool waiting) {

@@ -42,6 +42,15 @@ public:
     // run on that thread (call it before routing).
     void mark_serving();
 
+    // Writes `length` bytes of the open file `fd` from `offset` through a
+    // content provider's `sink`, as the next bytes of the reply. On a
+    // connection's thread the kernel moves them from the file to the socket
+    // (sendfile) and `room` is not touched; elsewhere, or when the file
+    // cannot be sent so, they are read into `room` (of `length` bytes) and
+    // written from there. False when the reply cannot go on.
+    static bool send_file_part(httplib::DataSink& sink, int fd, int64_t offset, size_t length,
+                               char* room);
+
 private:
     struct Connection;
 

@@ -30,9 +30,12 @@ constexpr auto kFirstBytesWait = std::chrono::milliseconds(200);
 // frame gets the processor before the rest of the film. A reader that had
 // to wait for its bytes within the last kReaderPause, as one that takes them
 // as they come or a player on a source slower than itself does, holds
-// nothing back; nor does a film that nobody reads any more.
+// nothing back; nor does a film that nobody reads any more, nor one whose
+// readers took kPlayerFirstBytes already: a player reads a few seconds of
+// the film before its first frame, a copy reads on and on.
 constexpr int64_t kPlayerLeadBytes = 2 * 1024 * 1024;
 constexpr auto kPlayerLeadTime = std::chrono::seconds(1);
+constexpr int64_t kPlayerFirstBytes = 8 * 1024 * 1024;
 constexpr auto kReaderPause = std::chrono::milliseconds(10);
 constexpr auto kSpaceRetry = std::chrono::seconds(2); // after a full disk
 constexpr int kMostNumberedNames = 1000;              // "<stem> (1000).<ext>" at most

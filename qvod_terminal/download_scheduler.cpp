@@ -111,9 +111,11 @@ bool Downloads::awaits_first_bytes(const Task& task, Clock::time_point now) cons
 }
 
 // Whether a fetch that reached `piece` waits for the readers to come nearer:
-// not while a reader has lately had to wait for its bytes.
+// not while a reader has lately had to wait for its bytes, nor once they
+// read more than a player does before its first frame.
 bool Downloads::keeps_near_readers(const Task& task, int piece, Clock::time_point now) const {
-    if (task.readers == 0 || now >= task.keep_near_until || now - task.reader_waited < kReaderPause)
+    if (task.readers == 0 || now >= task.keep_near_until ||
+        now - task.reader_waited < kReaderPause || task.served >= kPlayerFirstBytes)
         return false;
     const int64_t read_to = std::max(task.served_end, task.pieces.begin_of(task.focus));
     return task.pieces.begin_of(piece) >= read_to + kPlayerLeadBytes;
@@ -187,23 +189,22 @@ bool Downloads::pick_span(const Task& task, int& first, int& end) const {
     return true;
 }
 
-int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capacity) {
-    if (offset < 0 || offset >= task.key.size || capacity <= 0)
-        return 0;
+BytesOnDisk Downloads::bytes_at(Task& task, int64_t offset, int64_t most) {
+    if (offset < 0 || offset >= task.key.size || most <= 0)
+        return {};
     std::unique_lock lock(mutex_);
     const auto deadline = Clock::now() + std::chrono::milliseconds(config_.read_timeout_ms);
     const int piece = task.pieces.piece_at(offset);
     while (!task.pieces.has(piece)) {
         if (stopping_ || task.phase == Phase::Failed || Clock::now() >= deadline)
-            return 0;
+            return {};
         task.reader_waited = Clock::now();
         if (task.held_fetches > 0)
             data_cv_.notify_all(); // a reader short of bytes: the fetches go on
         steer(task, piece);
         data_cv_.wait_until(lock, deadline);
     }
-    const int64_t length = std::min(capacity, task.pieces.contiguous_from(offset, capacity));
-    const std::shared_ptr<FileHandle> file = task.file;
+    const int64_t length = std::min(most, task.pieces.contiguous_from(offset, most));
     const bool had_first_bytes = task.served >= kFirstBytes;
     task.served += length;
     task.served_end = std::max(task.served_end, offset + length);
@@ -211,8 +212,7 @@ int64_t Downloads::read(Task& task, int64_t offset, char* buffer, int64_t capaci
         work_cv_.notify_all(); // the other connections may start
     if (task.held_fetches > 0)
         data_cv_.notify_all(); // the readers came nearer
-    lock.unlock();
-    return read_all_at(file->fd(), buffer, length, offset) == 0 ? length : 0;
+    return {task.file, length};
 }
 
 // A reader waits for `piece`: make it the focus. A job that claims it but

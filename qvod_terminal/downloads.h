@@ -26,6 +26,14 @@ struct DownloadConfig : DownloadTuning {
     int upload_kbs = 0; // the swarm's upload cap; 0: none
 };
 
+// Bytes of a download that lie on disk: `length` of them, in `file`, from
+// where they were asked for. The handle keeps the file open while they are
+// sent.
+struct BytesOnDisk {
+    std::shared_ptr<FileHandle> file;
+    int64_t length = 0;
+};
+
 // The downloads of a terminal: a fixed pool of workers fetches pieces from
 // the sources into the download folder, the file being played first and
 // nearest to where it is read, the others with one connection each.
@@ -44,11 +52,11 @@ public:
     // The download of a file, started when it is new or had failed. The
     // foreground download (the one played) gets the most connections.
     std::shared_ptr<Task> open(const FileKey& key, bool foreground);
-    // Copies bytes at `offset` (up to `capacity`, as many as lie on disk
-    // in one run) into `buffer`, first waiting for them and steering the
-    // download to them. 0 when they did not come in time, the download
-    // failed or the terminal stops.
-    int64_t read(Task& task, int64_t offset, char* buffer, int64_t capacity);
+    // Bytes at `offset` (up to `most`, as many as lie on disk in one run),
+    // first waiting for them and steering the download to them. Length 0
+    // when they did not come in time, the download failed or the terminal
+    // stops.
+    BytesOnDisk bytes_at(Task& task, int64_t offset, int64_t most);
     // A stream of the download opens or ends: while one is open, a film
     // just opened for playing is fetched near where it is read.
     void reader_opened(Task& task);

@@ -194,11 +194,13 @@ void LocalServer::add_routes() {
         res.set_content_provider(size_t(size), "application/octet-stream",
                                  [this, task, buffer, place, reader](size_t offset, size_t length,
                                                                      httplib::DataSink& sink) {
-                                     buffer->resize(std::min(length, kChunk));
-                                     const int64_t n =
-                                         downloads_.read(*task, int64_t(offset), buffer->data(),
-                                                         int64_t(buffer->size()));
-                                     return n > 0 && sink.write(buffer->data(), size_t(n));
+                                     buffer->resize(kChunk);
+                                     const BytesOnDisk bytes = downloads_.bytes_at(
+                                         *task, int64_t(offset), int64_t(std::min(length, kChunk)));
+                                     return bytes.length > 0 &&
+                                            ConnectionServer::send_file_part(
+                                                sink, bytes.file->fd(), int64_t(offset),
+                                                size_t(bytes.length), buffer->data());
                                  });
     });
 }

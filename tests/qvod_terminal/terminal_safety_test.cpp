@@ -310,6 +310,38 @@ TEST_F(TerminalSafety, APlayerThatStopsReadingHoldsTheDownloadBackOnlyAMoment) {
     EXPECT_TRUE(read_file(done->path) == film.content);
 }
 
+// A reader that takes the film on and on, as a copy does, is no player
+// decoding its first frame: once it has read more than a player's first
+// seconds, the download no longer waits for it, though it pauses within the
+// film's first second.
+TEST_F(TerminalSafety, AReaderThatTookMoreThanAPlayerFirstReadsHoldsNothingBack) {
+    const File film = add_file("一口气读完.mp4", 32 * 1024 * 1024, 42);
+    server_.set("a", {});
+    start_terminal({server_.base("a")});
+    const auto asked = std::chrono::steady_clock::now();
+    const int sock =
+        open_connection(port_, "GET " + target("stream", film) + " HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                   std::to_string(port_) + "\r\n\r\n");
+    ASSERT_GE(sock, 0);
+    // It reads a little slower than the source sends, so it never waits.
+    std::string buffer(256 * 1024, '\0');
+    for (size_t got = 0; got < 10 * 1024 * 1024;) {
+        const ssize_t n = ::recv(sock, buffer.data(), buffer.size(), 0);
+        ASSERT_GT(n, 0);
+        got += size_t(n);
+        std::this_thread::sleep_for(1ms);
+    }
+
+    // Held, the rest could not come before the film's first second is over.
+    const auto first_second_left = 900ms - (std::chrono::steady_clock::now() - asked);
+    ASSERT_GT(first_second_left, 0ms) << "reading 10 MiB took most of a second";
+    const auto done = wait_status(film, is_complete,
+                                  std::chrono::duration_cast<std::chrono::milliseconds>(first_second_left));
+    ::close(sock);
+    EXPECT_TRUE(done && is_complete(*done))
+        << "the download waited for a reader that had taken 10 MiB";
+}
+
 // SIGKILL at random moments of a throttled download, then a restart, over
 // and over: the film ends whole and right, and nothing else stays. The
 // rounds come from KELVARA_KILL_ROUNDS (scripts/kill_terminal runs many).
