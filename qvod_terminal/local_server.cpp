@@ -191,17 +191,17 @@ void LocalServer::add_routes() {
         res.set_header("Accept-Ranges", "bytes");
         auto buffer = std::make_shared<std::vector<char>>();
         const auto reader = std::make_shared<StreamReader>(downloads_, task);
-        res.set_content_provider(size_t(size), "application/octet-stream",
-                                 [this, task, buffer, place, reader](size_t offset, size_t length,
-                                                                     httplib::DataSink& sink) {
-                                     buffer->resize(kChunk);
-                                     const BytesOnDisk bytes = downloads_.bytes_at(
-                                         *task, int64_t(offset), int64_t(std::min(length, kChunk)));
-                                     return bytes.length > 0 &&
-                                            ConnectionServer::send_file_part(
-                                                sink, bytes.file->fd(), int64_t(offset),
-                                                size_t(bytes.length), buffer->data());
-                                 });
+        res.set_content_provider(
+            size_t(size), "application/octet-stream",
+            [this, task, buffer, place, reader](size_t offset, size_t length,
+                                                httplib::DataSink& sink) {
+                buffer->resize(kChunk);
+                const BytesOnDisk bytes =
+                    downloads_.bytes_at(*task, int64_t(offset), int64_t(std::min(length, kChunk)));
+                return bytes.length > 0 &&
+                       ConnectionServer::send_file_part(sink, bytes.file->fd(), int64_t(offset),
+                                                        size_t(bytes.length), buffer->data());
+            });
     });
 }
 

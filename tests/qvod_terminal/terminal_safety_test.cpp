@@ -335,8 +335,9 @@ TEST_F(TerminalSafety, AReaderThatTookMoreThanAPlayerFirstReadsHoldsNothingBack)
     // Held, the rest could not come before the film's first second is over.
     const auto first_second_left = 900ms - (std::chrono::steady_clock::now() - asked);
     ASSERT_GT(first_second_left, 0ms) << "reading 10 MiB took most of a second";
-    const auto done = wait_status(film, is_complete,
-                                  std::chrono::duration_cast<std::chrono::milliseconds>(first_second_left));
+    const auto done =
+        wait_status(film, is_complete,
+                    std::chrono::duration_cast<std::chrono::milliseconds>(first_second_left));
     ::close(sock);
     EXPECT_TRUE(done && is_complete(*done))
         << "the download waited for a reader that had taken 10 MiB";
