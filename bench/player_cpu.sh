@@ -82,11 +82,22 @@ run_mpv() {
 
 echo "clip $clip, ${seconds} s a run, ${width}x${height} window, $rounds rounds"
 printf "%-6s %12s %12s %12s %14s %14s\n" round control control-sw mpv "Xvfb(control)" "Xvfb(mpv)"
-control_all=() software_all=() mpv_all=()
+control_all=() software_all=() mpv_all=() round_ratios=()
+# Odd rounds run the control first, even rounds mpv first: whichever goes
+# first in a round meets the machine as the round before left it.
+run_pair() {
+    if [ $(($1 % 2)) = 1 ]; then
+        x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software)
+        x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu)
+    else
+        x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu)
+        x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software)
+    fi
+}
 for r in $(seq "$rounds"); do
-    x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software)
-    x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu)
+    run_pair "$r"
     control_all+=("$c") software_all+=("$s") mpv_all+=("$m")
+    round_ratios+=("$(awk -v c="$c" -v m="$m" 'BEGIN { printf "%.3f", c / m }')")
     printf "%-6s %12s %12s %12s %14s %14s\n" "$r" "$c" "$s" "$m" \
         "$(echo "$x1 - $x0" | bc)" "$(echo "$x3 - $x2" | bc)"
 done
@@ -95,3 +106,6 @@ c=$(median "${control_all[@]}") s=$(median "${software_all[@]}") m=$(median "${m
 echo "median CPU seconds: control $c, control-sw $s, mpv $m"
 [ "$s" = 0 ] || echo "ratio: control / control-sw $(echo "scale=3; $c / $s" | bc)"
 echo "ratio: control / mpv $(echo "scale=3; $c / $m" | bc)"
+# The same pair's runs meet the same load: the median of the rounds' own
+# ratios is steadier than the ratio of the medians on a shared machine.
+echo "median of the rounds' ratios: $(median "${round_ratios[@]}")"
