@@ -170,6 +170,7 @@ class Client:
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def kill(self):
+        """SIGKILLs the client; the helpers that outlived it (see end_helpers)."""
         os.kill(self.process.pid, signal.SIGKILL)
         self.process.wait()
         return self.end_helpers()
@@ -187,21 +188,21 @@ class Client:
 
     def end_helpers(self):
         """Waits for the helper processes of the killed client to go; the
-        ones still there after 5 s are ended and counted."""
+        ones still there after 5 s are ended and returned ("pid command")."""
         deadline = time.monotonic() + 5
         while time.monotonic() < deadline:
             try:
                 os.killpg(self.process.pid, 0)
             except ProcessLookupError:
-                return 0
+                return []
             time.sleep(0.1)
-        left = subprocess.run(["pgrep", "-g", str(self.process.pid)],
-                              capture_output=True, text=True).stdout.split()
+        left = subprocess.run(["pgrep", "-a", "-g", str(self.process.pid)],
+                              capture_output=True, text=True).stdout.splitlines()
         try:
             os.killpg(self.process.pid, signal.SIGKILL)
         except ProcessLookupError:
             pass
-        return len(left)
+        return [line[:160] for line in left]
 
 
 def wait_for(condition, seconds):
@@ -288,14 +289,18 @@ def main():
             delay = rng.uniform(0.0, args.longest)
             client = Client(args.client, home, clips[round_number % 2])
             time.sleep(delay)
-            helpers_left += client.kill()
+            helpers = client.kill()
+            helpers_left += len(helpers)
             failures = []
             check_folder(home, failures)
             if failures:
                 failed_rounds += 1
+            if failures or helpers:
                 print(f"round {round_number} (kill at {delay:.2f} s):", flush=True)
                 for f in failures:
                     print(f"    {f}", flush=True)
+                for h in helpers:  # outlived the client by 5 s; ended, not a fault
+                    print(f"    helper still running: {h}", flush=True)
             if round_number % 50 == 0:  # a long run that is cut short still tells
                 print(f"{round_number} rounds in {time.monotonic() - started:.0f} s, "
                       f"{failed_rounds} with faults, {helpers_left} helpers left", flush=True)
