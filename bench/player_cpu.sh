@@ -85,14 +85,10 @@ printf "%-6s %12s %12s %12s %14s %14s\n" round control control-sw mpv "Xvfb(cont
 control_all=() software_all=() mpv_all=() round_ratios=()
 # Odd rounds run the control first, even rounds mpv first: whichever goes
 # first in a round meets the machine as the round before left it.
+control_turn() { x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software); }
+mpv_turn() { x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu); }
 run_pair() {
-    if [ $(($1 % 2)) = 1 ]; then
-        x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software)
-        x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu)
-    else
-        x2=$(xvfb_cpu); m=$(run_mpv); x3=$(xvfb_cpu)
-        x0=$(xvfb_cpu); c=$(run_control); x1=$(xvfb_cpu); s=$(run_control_software)
-    fi
+    if [ $(($1 % 2)) = 1 ]; then control_turn; mpv_turn; else mpv_turn; control_turn; fi
 }
 for r in $(seq "$rounds"); do
     run_pair "$r"
