@@ -1,8 +1,8 @@
 #include "media_library.h"
 
 #include "catalogue.h"
+#include "torrent_files.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -20,8 +20,7 @@ int MediaLibrary::load(const QString& folder) {
             Clip clip;
             clip.file = episode.clip.toStdString();
             clip.bytes = bytes.toStdString();
-            clip.sha1 =
-                QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().toStdString();
+            clip.sha1 = sha1_hex(clip.bytes);
             file_by_sha1_[clip.sha1] = clip.file;
             by_file_[clip.file] = std::move(clip);
         }

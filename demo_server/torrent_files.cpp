@@ -1,8 +1,8 @@
 #include "torrent_files.h"
 
-#include <QCryptographicHash>
 #include <algorithm>
 #include <arpa/inet.h>
+#include <openssl/evp.h>
 
 namespace kelvara::demo {
 
@@ -28,22 +28,36 @@ std::string bencode_integer(std::int64_t value) {
     return "i" + std::to_string(value) + "e";
 }
 
+std::string sha1_digest(std::string_view bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha1(), nullptr) != 1)
+        return {};
+    return std::string(reinterpret_cast<const char*>(digest), length);
+}
+
+std::string sha1_hex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char c : sha1_digest(bytes)) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    return hex;
+}
+
 TorrentFields torrent_of(const std::string& bytes) {
     TorrentFields fields;
     fields.length = static_cast<std::int64_t>(bytes.size());
     fields.piece = kSmallestPiece;
     while ((fields.length + fields.piece - 1) / fields.piece > kMostPieces)
         fields.piece *= 2;
+    const std::string_view all(bytes);
     for (std::int64_t at = 0; at < fields.length; at += fields.piece) {
         const auto n = std::min(fields.piece, fields.length - at);
-        const QByteArray piece = QByteArray::fromRawData(bytes.data() + at, n);
-        fields.piece_hashes +=
-            QCryptographicHash::hash(piece, QCryptographicHash::Sha1).toStdString();
+        fields.piece_hashes += sha1_digest(all.substr(size_t(at), size_t(n)));
     }
-    fields.sha1 =
-        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1)
-            .toHex()
-            .toStdString();
+    fields.sha1 = sha1_hex(bytes);
     return fields;
 }
 
