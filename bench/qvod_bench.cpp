@@ -134,7 +134,16 @@ public:
             << "<Config Defaultsavepath=\"" << save << "\"/>\r\n"
             << "<Source url=\"" << source << "\"/>\r\n</QvodPlayer>\r\n";
         const char* argv[] = {program.c_str(), "--folder", folder.c_str(), nullptr};
-        posix_spawn(&pid_, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ);
+        // In a session of its own, as the client starts it: where the kernel
+        // groups processes by session, its download threads, which give way
+        // to the others of their group, do not give way to curl and the
+        // source.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        posix_spawn(&pid_, program.c_str(), nullptr, &attributes, const_cast<char**>(argv),
+                    environ);
+        posix_spawnattr_destroy(&attributes);
         const auto deadline = Clock::now() + 5s;
         while (port_ == 0 && Clock::now() < deadline) {
             std::this_thread::sleep_for(10ms);

@@ -44,7 +44,11 @@ public:
             length -= n;
             if (filled_ < piece_length)
                 continue;
-            if (!downloads_.piece_written(job_))
+            // Readers are woken once for the whole pieces of these bytes,
+            // not once a piece: a fast source hands over 256 KiB at a time.
+            const bool more_follow = job_.next + 1 < geometry.count() &&
+                                     int64_t(length) >= geometry.length_of(job_.next + 1);
+            if (!downloads_.piece_written(job_, more_follow))
                 return false;
             filled_ = 0;
         }
@@ -90,7 +94,7 @@ void Downloads::count_bytes(Task& task, size_t length) {
     task.last_data = now;
 }
 
-bool Downloads::piece_written(Job& job) {
+bool Downloads::piece_written(Job& job, bool more_follow) {
     std::unique_lock lock(mutex_);
     Task& task = *job.task;
     task.pieces.set(job.next);
@@ -102,10 +106,14 @@ bool Downloads::piece_written(Job& job) {
         task.reason.clear();
     }
     ++job.next;
-    data_cv_.notify_all();
+    const auto held = [&] {
+        return !job.abandon && !stopping_ && job.next < job.end &&
+               keeps_near_readers(task, job.next, Clock::now());
+    };
+    if (!more_follow || held())
+        data_cv_.notify_all();
     // The source's reply waits meanwhile; the connection stays.
-    while (!job.abandon && !stopping_ && job.next < job.end &&
-           keeps_near_readers(task, job.next, Clock::now())) {
+    while (held()) {
         ++task.held_fetches;
         data_cv_.wait_until(lock, task.keep_near_until);
         --task.held_fetches;

@@ -86,7 +86,7 @@ private:
     void fetch(SourceFetch& fetch, Job& job);
     friend class JobSink;
     void count_bytes(Task& task, size_t length);
-    bool piece_written(Job& job);
+    bool piece_written(Job& job, bool more_follow);
     void finish_job(Job& job, const FetchOutcome& outcome);
     void run_hasher();
     int hash_run_end(const Task& task) const;
