@@ -205,20 +205,35 @@ Swarm::~Swarm() {
     stop();
 }
 
-void Swarm::start() {
-    lt::session_params params(session_settings(config_));
-    // Writes and reads go straight to the file: a piece libtorrent reports
-    // finished is on disk for the readers.
-    params.disk_io_constructor = lt::posix_disk_io_constructor;
-    session_ = std::make_unique<lt::session>(std::move(params));
-    alerts_ = std::thread([this] { run_alerts(); });
+// libtorrent's session reads the system's certificates as it starts, some
+// 30 ms of processor time: it starts with the first film that has a torrent,
+// not with the terminal, which starts while the client's panes load.
+bool Swarm::with_session(const std::function<void(lt::session&)>& use) {
+    std::lock_guard lock(session_mutex_);
+    if (stopping_)
+        return false;
+    if (!session_) {
+        lt::session_params params(session_settings(config_));
+        // Writes and reads go straight to the file: a piece libtorrent
+        // reports finished is on disk for the readers.
+        params.disk_io_constructor = lt::posix_disk_io_constructor;
+        session_ = std::make_unique<lt::session>(std::move(params));
+        alerts_ = std::thread([this] { run_alerts(); });
+    }
+    use(*session_);
+    return true;
 }
 
 void Swarm::stop() {
-    if (!session_ || stopping_.exchange(true))
-        return;
+    {
+        std::lock_guard lock(session_mutex_);
+        if (stopping_.exchange(true) || !session_)
+            return;
+    }
+    // Unlocked: the alerts' listeners may call back into the swarm.
     if (alerts_.joinable())
         alerts_.join();
+    std::lock_guard lock(session_mutex_);
     // Peers and the tracker hear that this one goes, within a second.
     lt::settings_pack pack;
     pack.set_int(lt::settings_pack::stop_tracker_timeout, 1);
@@ -281,8 +296,6 @@ bool Swarm::keep(const std::string& sha1, const std::string& bytes) {
 
 bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::string& file_name,
                 const std::vector<bool>& have, bool seeding, bool foreground) {
-    if (!session_ || stopping_)
-        return false;
     std::string why;
     if (!check_torrent(torrent.bytes, key, why))
         return false;
@@ -329,7 +342,10 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
         if (!torrent.web_seed.empty())
             params.url_seeds.push_back(torrent.web_seed);
     }
-    const lt::torrent_handle handle = session_->add_torrent(std::move(params), error);
+    lt::torrent_handle handle;
+    if (!with_session(
+            [&](lt::session& session) { handle = session.add_torrent(std::move(params), error); }))
+        return false;
     if (error) {
         qCInfo(lcTerminal) << "libtorrent refused" << key.sha1.c_str() << error.message().c_str();
         return false;
@@ -348,7 +364,7 @@ bool Swarm::add(const FileKey& key, const FilmTorrent& torrent, const std::strin
         replaced = std::exchange(films_[key.sha1], film);
     }
     if (replaced)
-        session_->remove_torrent(replaced->handle);
+        with_session([&](lt::session& session) { session.remove_torrent(replaced->handle); });
     return true;
 }
 
@@ -434,8 +450,8 @@ void Swarm::leave(const std::string& sha1, bool forget) {
             films_.erase(it);
         }
     }
-    if (film && session_)
-        session_->remove_torrent(film->handle);
+    if (film)
+        with_session([&](lt::session& session) { session.remove_torrent(film->handle); });
     if (forget)
         ::unlink((config_.save_folder + store_name(sha1)).c_str());
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -70,7 +71,6 @@ public:
     Swarm(const Swarm&) = delete;
     Swarm& operator=(const Swarm&) = delete;
 
-    void start();
     void stop();
 
     // <base><sha1>.torrent from the first source that offers a fitting one.
@@ -102,6 +102,9 @@ public:
 
 private:
     struct Film;
+    // Runs `use` on the session, which starts on first use; false, without,
+    // once the swarm stops.
+    bool with_session(const std::function<void(libtorrent::session&)>& use);
     void run_alerts();
     void handle_alerts();
     void tick();
@@ -112,6 +115,7 @@ private:
 
     const SwarmConfig config_;
     SwarmListener& listener_;
+    std::mutex session_mutex_; // guards session_'s start and end
     std::unique_ptr<libtorrent::session> session_;
     std::mutex mutex_;
     std::map<std::string, std::shared_ptr<Film>> films_; // by SHA-1
