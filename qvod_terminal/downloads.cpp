@@ -76,6 +76,8 @@ Downloads::~Downloads() {
 }
 
 void Downloads::start() {
+    if (swarm_)
+        swarm_->start();
     resume_partials();
     for (int i = 0; i < kWorkers; ++i)
         workers_.emplace_back([this] { run_worker(); });

@@ -44,6 +44,7 @@ constexpr int kDeadlineStepMs = 150;
 constexpr auto kWebSeedGrace = 1s;
 constexpr auto kReaderPatience = 400ms;
 constexpr auto kTick = 50ms;
+constexpr auto kSessionStartDelay = 2s; // after the terminal's start
 constexpr auto kPeerCheck = 100ms;
 const char kListenPort[] = "6881";
 
@@ -206,8 +207,19 @@ Swarm::~Swarm() {
 }
 
 // libtorrent's session reads the system's certificates as it starts, some
-// 30 ms of processor time: it starts with the first film that has a torrent,
-// not with the terminal, which starts while the client's panes load.
+// 30 ms of processor time. The terminal starts while the client's panes
+// load: the session starts a little later, or with the first film that has
+// a torrent if that comes first.
+void Swarm::start() {
+    starter_ = std::thread([this] {
+        {
+            std::unique_lock lock(session_mutex_);
+            starter_wake_.wait_for(lock, kSessionStartDelay, [this] { return stopping_.load(); });
+        }
+        with_session([](lt::session&) {});
+    });
+}
+
 bool Swarm::with_session(const std::function<void(lt::session&)>& use) {
     std::lock_guard lock(session_mutex_);
     if (stopping_)
@@ -225,11 +237,18 @@ bool Swarm::with_session(const std::function<void(lt::session&)>& use) {
 }
 
 void Swarm::stop() {
+    bool started = false;
     {
         std::lock_guard lock(session_mutex_);
-        if (stopping_.exchange(true) || !session_)
+        if (stopping_.exchange(true))
             return;
+        started = session_ != nullptr;
     }
+    starter_wake_.notify_all();
+    if (starter_.joinable())
+        starter_.join();
+    if (!started)
+        return;
     // Unlocked: the alerts' listeners may call back into the swarm.
     if (alerts_.joinable())
         alerts_.join();

@@ -71,6 +71,7 @@ public:
     Swarm(const Swarm&) = delete;
     Swarm& operator=(const Swarm&) = delete;
 
+    void start();
     void stop();
 
     // <base><sha1>.torrent from the first source that offers a fitting one.
@@ -116,6 +117,8 @@ private:
     const SwarmConfig config_;
     SwarmListener& listener_;
     std::mutex session_mutex_; // guards session_'s start and end
+    std::condition_variable starter_wake_; // the stop, to the starter
+    std::thread starter_;
     std::unique_ptr<libtorrent::session> session_;
     std::mutex mutex_;
     std::map<std::string, std::shared_ptr<Film>> films_; // by SHA-1
