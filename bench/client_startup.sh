@@ -34,11 +34,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The initial settings, except that quitting ends no QVOD terminal: others
-# may be running on this machine.
+# The initial settings. Quitting ends the QVOD terminal of the client's own
+# folder, so that every start, as a user's with these settings, starts its
+# terminal while the panes load.
 write_settings() {
     printf '%s\r\n' '[main]' 'Name=Kelvara' '[User]' 'Name=' '[Skin]' 'Num=0' '[Ver]' \
-        'Name=2.1' '[S_q]' 'ts=3' 'quit=2' 'qvodk=1' 's_size=2' 'h_w=13560' 'h_h=8475' \
+        'Name=2.1' '[S_q]' 'ts=3' 'quit=2' 'qvodk=2' 's_size=2' 'h_w=13560' 'h_h=8475' \
         's_h=2' 's_bo=2' 's_jd=2' 'qvodqi=2' 's_pao=2' >"$1/config.ini"
 }
 

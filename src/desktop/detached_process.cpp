@@ -1,35 +1,16 @@
 #include "desktop/detached_process.h"
 
 #include <QFile>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace kelvara {
-
-namespace {
-
-// In the started process, between fork and exec: async-signal-safe calls only.
-[[noreturn]] void become(const char* program, char* const argv[], const char* folder) {
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    const int null = ::open("/dev/null", O_RDWR);
-    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0)
-        ::_exit(127);
-    if (::close_range(3, ~0U, 0) != 0) {
-        for (int fd = 3, last = int(::sysconf(_SC_OPEN_MAX)); fd < last; ++fd)
-            ::close(fd);
-    }
-    if (::chdir(folder) != 0)
-        ::_exit(127);
-    ::execv(program, argv);
-    ::_exit(127);
-}
-
-} // namespace
 
 std::optional<pid_t> start_detached_process(const QString& program, const QStringList& args,
                                             const QString& folder) {
@@ -42,30 +23,40 @@ std::optional<pid_t> start_detached_process(const QString& program, const QStrin
     argv.push_back(nullptr);
     const QByteArray dir = QFile::encodeName(folder);
 
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return std::nullopt;
-    // Two forks, so that the service is no child of the client's and leaves
-    // no zombie behind; the middle process tells the service's id.
-    const pid_t middle = ::fork();
-    if (middle == 0) {
-        ::setsid();
-        const pid_t service = ::fork();
-        if (service == 0)
-            become(words.front().constData(), argv.data(), dir.constData());
-        (void)!::write(report[1], &service, sizeof service);
-        ::_exit(0);
-    }
-    ::close(report[1]);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDWR, 0);
+    posix_spawn_file_actions_adddup2(&files, 0, 1);
+    posix_spawn_file_actions_adddup2(&files, 0, 2);
+    posix_spawn_file_actions_addclosefrom_np(&files, 3);
+    posix_spawn_file_actions_addchdir_np(&files, dir.constData());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // posix_spawn shares the client's memory until the exec: a fork, and a
+    // fork of the fork to leave no child behind, copied the page tables of
+    // the client and its engine twice while the client waited, as its panes
+    // load.
     pid_t service = -1;
-    if (middle > 0) {
-        ::waitpid(middle, nullptr, 0);
-        if (::read(report[0], &service, sizeof service) != ssize_t(sizeof service))
-            service = -1;
-    }
-    ::close(report[0]);
-    if (service <= 0)
+    const int error = ::posix_spawn(&service, words.front().constData(), &files, &attributes,
+                                    argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&files);
+    if (error != 0 || service <= 0)
         return std::nullopt;
+    // The service is the client's child: it is waited for when it ends, so
+    // that it leaves no zombie behind, and outlives the client as any
+    // process of its own session does.
+    std::thread([service] {
+        while (::waitpid(service, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
     return service;
 }
 

@@ -1,17 +1,21 @@
 // The QVOD process check and the quit against real processes: copies of
 // sleep under the QVOD programs' names, started and ended by the test.
 
+#include "desktop/detached_process.h"
 #include "desktop/proc_processes.h"
 #include "fakes/simulated_client.h"
 #include "window/main_window.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 using namespace kelvara;
 using namespace kelvara::test;
@@ -128,4 +132,40 @@ TEST_F(QvodProcesses, ProgramsOfAnotherFolderAreNeitherAdoptedNorEnded) {
     QThread::msleep(200);
     EXPECT_TRUE(player.running());
     EXPECT_TRUE(terminal.running());
+}
+
+// The terminal is started as a service of its own: a session of its own, in
+// its folder, /dev/null for its streams and none of the client's other
+// descriptors (the engine's sockets, the client's pipes); once it ends it
+// leaves no zombie behind.
+TEST(DetachedProcess, RunsAloneInItsFolderAndLeavesNoZombie) {
+    QTemporaryDir folder;
+    const int held = ::open("/dev/null", O_RDONLY); // not O_CLOEXEC: a fork would pass it on
+    ASSERT_GE(held, 3);
+    const std::optional<pid_t> pid = start_detached_process(QStringLiteral("/bin/sleep"),
+                                                            {QStringLiteral("0.5")}, folder.path());
+    ::close(held);
+    ASSERT_TRUE(pid);
+    const QString proc = QStringLiteral("/proc/%1/").arg(*pid);
+    // Until the exec, the process is still the client's copy.
+    for (int i = 0; i < 100 && QFile::symLinkTarget(proc + "exe") !=
+                                   QFileInfo("/bin/sleep").canonicalFilePath();
+         ++i)
+        QThread::msleep(5);
+    EXPECT_EQ(QDir(proc + "fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList({"0", "1", "2"}));
+    EXPECT_EQ(QFile::symLinkTarget(proc + "fd/1"), QStringLiteral("/dev/null"));
+    EXPECT_EQ(QFile::symLinkTarget(proc + "cwd"), QDir(folder.path()).canonicalPath());
+    QFile stat(proc + "stat");
+    ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+    const QList<QByteArray> fields = stat.readAll().split(')').last().trimmed().split(' ');
+    EXPECT_EQ(fields.value(3).toLongLong(), *pid) << "not a session of its own";
+    bool gone = false;
+    for (int i = 0; i < 250 && !gone; ++i) {
+        gone = !QFile::exists(proc);
+        if (!gone)
+            QThread::msleep(20);
+    }
+    EXPECT_TRUE(gone) << "the ended service stays as a zombie";
+    EXPECT_FALSE(start_detached_process(folder.filePath("missing"), {}, folder.path()));
 }
