@@ -116,7 +116,7 @@ private:
 
     const SwarmConfig config_;
     SwarmListener& listener_;
-    std::mutex session_mutex_; // guards session_'s start and end
+    std::mutex session_mutex_;             // guards session_'s start and end
     std::condition_variable starter_wake_; // the stop, to the starter
     std::thread starter_;
     std::unique_ptr<libtorrent::session> session_;
