@@ -37,13 +37,7 @@ std::string sha1_digest(std::string_view bytes) {
 }
 
 std::string sha1_hex(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const unsigned char c : sha1_digest(bytes)) {
-        hex += kDigits[c >> 4];
-        hex += kDigits[c & 15];
-    }
-    return hex;
+    return QByteArray::fromStdString(sha1_digest(bytes)).toHex().toStdString();
 }
 
 TorrentFields torrent_of(const std::string& bytes) {
