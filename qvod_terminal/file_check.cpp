@@ -1,6 +1,7 @@
 #include "file_check.h"
 
 #include "part_file.h"
+#include "shared/hex.h"
 
 #include <algorithm>
 #include <openssl/evp.h>
@@ -30,13 +31,7 @@ std::string Sha1::hex() {
     unsigned int length = 0;
     EVP_DigestFinal_ex(context_, digest, &length);
     reset();
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned int i = 0; i < length; ++i) {
-        text += digits[digest[i] >> 4];
-        text += digits[digest[i] & 15];
-    }
-    return text;
+    return hex_of(digest, length);
 }
 
 bool hash_file_bytes(Sha1& hash, int fd, int64_t from, int64_t to) {

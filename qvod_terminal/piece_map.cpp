@@ -47,14 +47,7 @@ int64_t PieceMap::contiguous_from(int64_t offset, int64_t most) const {
 }
 
 std::string PieceMap::to_hex() const {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bits_.size() * 2);
-    for (const uint8_t byte : bits_) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
+    return hex_of(bits_.data(), bits_.size());
 }
 
 bool PieceMap::from_hex(std::string_view hex) {

@@ -1,6 +1,7 @@
 #include "swarm.h"
 
 #include "part_file.h"
+#include "shared/hex.h"
 #include "shared/qvod_terminal_api.h"
 #include "source_fetch.h"
 #include "terminal_log.h"
@@ -71,16 +72,6 @@ std::optional<std::string> http_get(const std::string& url, long timeout_ms) {
     if (code != CURLE_OK)
         return std::nullopt;
     return body;
-}
-
-std::string hex_of(lt::span<const char> bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (const char c : bytes) {
-        text += digits[(unsigned char)c >> 4];
-        text += digits[(unsigned char)c & 15];
-    }
-    return text;
 }
 
 std::optional<std::string> read_small_file(const std::string& path) {
@@ -192,7 +183,8 @@ std::optional<FilmTorrent> check_torrent(const std::string& bytes, const FileKey
     }
     // The whole film's SHA-1 (BEP 47), where the torrent names one.
     const lt::bdecode_node film_hash = root.dict_find_dict("info").dict_find_string("sha1");
-    if (film_hash && hex_of(film_hash.string_value()) != key.sha1) {
+    if (film_hash &&
+        hex_of(film_hash.string_value().data(), film_hash.string_value().size()) != key.sha1) {
         why = "another film";
         return std::nullopt;
     }

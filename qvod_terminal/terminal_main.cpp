@@ -4,6 +4,7 @@
 
 #include "downloads.h"
 #include "local_server.h"
+#include "shared/hex.h"
 #include "shared/qvod_terminal_api.h"
 #include "terminal_log.h"
 #include "terminal_options.h"
@@ -46,13 +47,7 @@ std::optional<std::string> make_secret() {
     unsigned char bytes[16];
     if (::getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes))
         return std::nullopt;
-    static const char digits[] = "0123456789abcdef";
-    std::string secret;
-    for (const unsigned char byte : bytes) {
-        secret += digits[byte >> 4];
-        secret += digits[byte & 15];
-    }
-    return secret;
+    return hex_of(bytes, sizeof bytes);
 }
 
 // The port file is readable by its owner only: it holds the secret.

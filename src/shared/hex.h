@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <string>
 
 namespace kelvara {
 
@@ -28,6 +30,19 @@ inline int hex_at(const QString& text, qsizetype at, int count) {
         value = value * 16 + digit;
     }
     return value;
+}
+
+// `size` bytes from `bytes` as lower-case hexadecimal digits, two a byte.
+inline std::string hex_of(const void* bytes, std::size_t size) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const auto* byte = static_cast<const unsigned char*>(bytes);
+    std::string text;
+    text.reserve(size * 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        text += kDigits[byte[i] >> 4];
+        text += kDigits[byte[i] & 15];
+    }
+    return text;
 }
 
 } // namespace kelvara
