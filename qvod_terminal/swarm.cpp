@@ -183,8 +183,8 @@ std::optional<FilmTorrent> check_torrent(const std::string& bytes, const FileKey
     }
     // The whole film's SHA-1 (BEP 47), where the torrent names one.
     const lt::bdecode_node film_hash = root.dict_find_dict("info").dict_find_string("sha1");
-    if (film_hash &&
-        hex_of(film_hash.string_value().data(), film_hash.string_value().size()) != key.sha1) {
+    const lt::string_view film_sha1 = film_hash ? film_hash.string_value() : lt::string_view();
+    if (film_hash && hex_of(film_sha1.data(), film_sha1.size()) != key.sha1) {
         why = "another film";
         return std::nullopt;
     }
