@@ -1,5 +1,7 @@
 #include "torrent_files.h"
 
+#include "shared/hex.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <openssl/evp.h>
@@ -37,7 +39,8 @@ std::string sha1_digest(std::string_view bytes) {
 }
 
 std::string sha1_hex(std::string_view bytes) {
-    return QByteArray::fromStdString(sha1_digest(bytes)).toHex().toStdString();
+    const std::string digest = sha1_digest(bytes);
+    return hex_of(digest.data(), digest.size());
 }
 
 TorrentFields torrent_of(const std::string& bytes) {
